@@ -1,0 +1,69 @@
+#include "conversion.h"
+
+#include "div_pal.h"
+#include "jasc_pal.h"
+
+#include <algorithm>
+#include <array>
+
+namespace corvane {
+namespace {
+
+constexpr std::string_view LineEnd = "\r\n";
+
+PaletteTable::Entry entryOrBlack(const PaletteTable& table, std::size_t k)
+{
+    return k < table.entryCount() ? table.entries()[k] : PaletteTable::Entry{0, 0, 0};
+}
+
+// Writes the first `period` table entries again and again over all 256.
+std::string toDiv(const PaletteTable& table, std::size_t period, ColourIndexList form)
+{
+    DivLevels levels{};
+    for (std::size_t n = 0; n < DivEntryCount; ++n) {
+        const PaletteTable::Entry entry = entryOrBlack(table, n % period);
+        for (std::size_t c = 0; c < 3; ++c)
+            levels[n * 3 + c] = divLevel(entry[c]);
+    }
+    return buildDivContent(levels, form);
+}
+
+} // namespace
+
+std::uint8_t divLevel(std::int16_t component)
+{
+    // v = c/4, minus 1 when positive, in quarters: m/4 with m = c or c - 4.
+    const int m = component > 0 ? component - 4 : component;
+    const int floorQuarter = m >= 0 ? m / 4 : -((-m + 3) / 4);
+    const int remainder = m - floorQuarter * 4; // 0..3 quarters above the floor
+    int level = floorQuarter;
+    if (remainder > 2 || (remainder == 2 && floorQuarter % 2 != 0))
+        ++level;
+    return static_cast<std::uint8_t>(std::clamp(level, 0, 255));
+}
+
+std::string convertPalette(const PaletteTable& table, Conversion conversion)
+{
+    std::string out;
+    switch (conversion) {
+    case Conversion::None:
+        return out;
+    case Conversion::DivToJasc: {
+        std::array<PaletteTable::Entry, JascPalWrittenEntries> entries{};
+        for (std::size_t k = 0; k < entries.size(); ++k)
+            entries[k] = entryOrBlack(table, k);
+        out = buildJascText(entries);
+        break;
+    }
+    case Conversion::Jasc256ToDiv:
+        out = toDiv(table, 256, ColourIndexList::Colours256);
+        break;
+    case Conversion::Jasc16ToDiv:
+        out = toDiv(table, 16, ColourIndexList::Colours16);
+        break;
+    }
+    out.append(LineEnd);
+    return out;
+}
+
+} // namespace corvane

@@ -1,0 +1,68 @@
+#include "byte_source.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace corvane {
+
+std::size_t MemorySource::read(char* buf, std::size_t n)
+{
+    const std::size_t count = std::min(n, data_.size());
+    if (count > 0)
+        std::memcpy(buf, data_.data(), count);
+    data_.remove_prefix(count);
+    return count;
+}
+
+std::size_t StreamSource::read(char* buf, std::size_t n)
+{
+    if (!in_)
+        return 0;
+    in_.read(buf, static_cast<std::streamsize>(n));
+    return static_cast<std::size_t>(in_.gcount());
+}
+
+FileSource::FileSource(const std::filesystem::path& path)
+{
+#ifdef _WIN32
+    file_ = _wfopen(path.c_str(), L"rb");
+#else
+    file_ = std::fopen(path.c_str(), "rb");
+#endif
+    // The readers keep buffers of their own; stdio's would only copy twice.
+    if (file_ != nullptr)
+        std::setvbuf(file_, nullptr, _IONBF, 0);
+}
+
+FileSource::~FileSource()
+{
+    if (file_ != nullptr)
+        std::fclose(file_);
+}
+
+std::size_t FileSource::read(char* buf, std::size_t n)
+{
+    if (file_ == nullptr)
+        return 0;
+    return std::fread(buf, 1, n, file_);
+}
+
+std::size_t PrefixedSource::read(char* buf, std::size_t n)
+{
+    const std::size_t count = prefix_.read(buf, n);
+    return count > 0 ? count : rest_.read(buf, n);
+}
+
+std::size_t readFully(ByteSource& source, char* buf, std::size_t n)
+{
+    std::size_t total = 0;
+    while (total < n) {
+        const std::size_t got = source.read(buf + total, n - total);
+        if (got == 0)
+            break;
+        total += got;
+    }
+    return total;
+}
+
+} // namespace corvane

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <filesystem>
+#include <istream>
+#include <string_view>
+
+namespace corvane {
+
+// Where the readers take their bytes from: memory, a stream or a file.
+// read() returns how many bytes it placed in buf; 0 means the end (or an
+// error, which the readers treat the same way).
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    virtual std::size_t read(char* buf, std::size_t n) = 0;
+};
+
+class MemorySource final : public ByteSource {
+public:
+    explicit MemorySource(std::string_view data) : data_(data) {}
+    std::size_t read(char* buf, std::size_t n) override;
+
+private:
+    std::string_view data_;
+};
+
+class StreamSource final : public ByteSource {
+public:
+    explicit StreamSource(std::istream& in) : in_(in) {}
+    std::size_t read(char* buf, std::size_t n) override;
+
+private:
+    std::istream& in_;
+};
+
+// A file opened for reading in binary mode, closed when the source goes.
+class FileSource final : public ByteSource {
+public:
+    explicit FileSource(const std::filesystem::path& path);
+    ~FileSource() override;
+    FileSource(const FileSource&) = delete;
+    FileSource& operator=(const FileSource&) = delete;
+
+    [[nodiscard]] bool isOpen() const { return file_ != nullptr; }
+    std::size_t read(char* buf, std::size_t n) override;
+
+private:
+    std::FILE* file_ = nullptr;
+};
+
+// Gives back bytes already taken from a source, then the rest of it.
+class PrefixedSource final : public ByteSource {
+public:
+    PrefixedSource(std::string_view prefix, ByteSource& rest) : prefix_(prefix), rest_(rest) {}
+    std::size_t read(char* buf, std::size_t n) override;
+
+private:
+    MemorySource prefix_;
+    ByteSource& rest_;
+};
+
+// Reads until n bytes or the end; returns how many were read.
+std::size_t readFully(ByteSource& source, char* buf, std::size_t n);
+
+} // namespace corvane

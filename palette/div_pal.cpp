@@ -1,0 +1,50 @@
+#include "div_pal.h"
+
+namespace corvane {
+
+void readDiv(ByteSource& source, PaletteTable& table)
+{
+    std::array<unsigned char, DivLevelOffset + DivLevelBytes> bytes{};
+    const std::size_t got = readFully(source, reinterpret_cast<char*>(bytes.data()), bytes.size());
+
+    table.resizeClear(DivEntryCount);
+    std::int16_t last = 0;
+    for (std::size_t i = 0; i < DivLevelBytes; ++i) {
+        const std::size_t offset = DivLevelOffset + i;
+        if (offset < got)
+            last = static_cast<std::int16_t>(bytes[offset] * 4);
+        table.store(i / 3, static_cast<int>(i % 3), last);
+    }
+}
+
+bool readDivFile(const std::filesystem::path& path, PaletteTable& table)
+{
+    FileSource file(path);
+    if (!file.isOpen())
+        return false;
+    readDiv(file, table);
+    return true;
+}
+
+std::string buildDivContent(const DivLevels& levels, ColourIndexList form)
+{
+    std::string out;
+    out.reserve(DivHeader.size() + levels.size() + DivRangeHeader.size() + 256);
+    out.append(DivHeader);
+    for (const std::uint8_t level : levels)
+        out.push_back(static_cast<char>(level));
+    for (const std::uint8_t b : DivRangeHeader)
+        out.push_back(static_cast<char>(b));
+    if (form == ColourIndexList::Colours16) {
+        for (int i = 0; i < 16; ++i)
+            out.push_back(static_cast<char>(i));
+    } else {
+        // i * j - 1, not the running index: the list DIV files have always had.
+        for (int i = 1; i <= 16; ++i)
+            for (int j = 1; j <= 16; ++j)
+                out.push_back(static_cast<char>(i * j - 1));
+    }
+    return out;
+}
+
+} // namespace corvane

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "byte_source.h"
+#include "palette_table.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace corvane {
+
+inline constexpr std::size_t DivEntryCount = 256;
+inline constexpr std::size_t DivLevelOffset = 8;
+inline constexpr std::size_t DivLevelBytes = DivEntryCount * 3;
+// "pal", 0x1A, CR LF, 0, then the version byte (written as 0).
+inline constexpr std::string_view DivHeader{"pal\x1A\r\n\0\0", 8};
+inline constexpr std::array<std::uint8_t, 4> DivRangeHeader{0x10, 0x00, 0x00, 0x01};
+
+// Levels in entry order: red, green, blue of entry 0, then entry 1, ...
+using DivLevels = std::array<std::uint8_t, DivLevelBytes>;
+
+// The two forms of the colour-index list that follows the range header.
+enum class ColourIndexList { Colours16, Colours256 };
+
+// Replaces the table with 256 entries of the file's levels times 4. Reads no
+// further than the last level byte. A level byte past the end of a short file
+// repeats the last one read (0 if none could be).
+void readDiv(ByteSource& source, PaletteTable& table);
+// False, with the table untouched, if the file cannot be opened.
+bool readDivFile(const std::filesystem::path& path, PaletteTable& table);
+
+// The file's bytes from its header to the end of the colour-index list
+// (796 or 1036 bytes); the writer adds the final CR LF.
+[[nodiscard]] std::string buildDivContent(const DivLevels& levels, ColourIndexList form);
+
+} // namespace corvane

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "byte_source.h"
+#include "kind_caption.h"
+#include "palette_table.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace corvane {
+
+inline constexpr std::string_view JascPalVersion = "0100";
+inline constexpr std::size_t JascPalWrittenEntries = 256;
+
+// A signed decimal integer that fits 16 bits, with blanks (space or tab)
+// allowed around it. Anything else is not a number.
+[[nodiscard]] std::optional<std::int16_t> parseInt16(std::string_view text);
+
+// Red, green and blue of one entry line. Fields are split at runs of blanks;
+// blue is all that follows green, so "1 2 3 4" has no number for blue.
+// Missing fields and fields that are not numbers are 0.
+[[nodiscard]] PaletteTable::Entry parseEntryLine(std::string_view line);
+
+// Sets the caption from the count line as written, then, for a count of 1 or
+// more, replaces the table with that many entries (missing lines are black).
+// A count of 0 or less, or one that is not a number, keeps the table as it
+// was. Returns the count line.
+std::string readJascPal(ByteSource& source, PaletteTable& table, KindCaption& caption);
+// Nothing changes, and nullopt comes back, if the file cannot be opened.
+std::optional<std::string> readJascPalFile(const std::filesystem::path& path, PaletteTable& table,
+                                           KindCaption& caption);
+
+// The text of a 256-entry palette, each line ended by CR LF but the last; the
+// writer adds the final line end.
+[[nodiscard]] std::string buildJascText(const std::array<PaletteTable::Entry, JascPalWrittenEntries>& entries);
+
+} // namespace corvane

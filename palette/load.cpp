@@ -1,0 +1,47 @@
+#include "load.h"
+
+#include "div_pal.h"
+#include "jasc_pal.h"
+
+#include <array>
+#include <string_view>
+
+namespace corvane {
+
+LoadResult loadPalette(ByteSource& source, PaletteTable& table, KindCaption& caption)
+{
+    std::array<char, KindHeadBytes> head{};
+    const std::string_view headBytes(head.data(), readFully(source, head.data(), head.size()));
+    PrefixedSource whole(headBytes, source);
+
+    LoadResult result;
+    result.kind = detectKind(headBytes);
+    switch (result.kind) {
+    case PaletteKind::Div:
+        readDiv(whole, table);
+        caption.set(std::string(KindCaption::Div));
+        result.stripEntries = DivEntryCount;
+        break;
+    case PaletteKind::JascPal: {
+        result.countText = readJascPal(whole, table, caption);
+        // Numeric comparison: a count line of "0256" draws like 256.
+        const auto count = parseInt16(result.countText);
+        if (count == 256 || count == 16)
+            result.stripEntries = static_cast<std::size_t>(*count);
+        break;
+    }
+    case PaletteKind::Unknown:
+        break;
+    }
+    return result;
+}
+
+LoadResult loadPaletteFile(const std::filesystem::path& path, PaletteTable& table, KindCaption& caption)
+{
+    FileSource file(path);
+    if (!file.isOpen())
+        return {};
+    return loadPalette(file, table, caption);
+}
+
+} // namespace corvane

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "byte_source.h"
+#include "kind_caption.h"
+#include "palette_table.h"
+#include "text_lines.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+
+namespace corvane {
+
+struct LoadResult {
+    PaletteKind kind = PaletteKind::Unknown;
+    std::string countText; // JASC-PAL: the count line as written
+    // Entries the colour strip shows: 256 (2-pixel bands), 16 (32-pixel
+    // bands), or 0 when the strip keeps its earlier picture.
+    std::size_t stripEntries = 0;
+};
+
+// Decides the kind from the first line and, for a DIV or JASC-PAL palette,
+// reads it into the table and sets the caption. An unknown kind changes
+// nothing.
+LoadResult loadPalette(ByteSource& source, PaletteTable& table, KindCaption& caption);
+// Opens the file once for both; a file that cannot be opened is unknown.
+LoadResult loadPaletteFile(const std::filesystem::path& path, PaletteTable& table, KindCaption& caption);
+
+} // namespace corvane

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "byte_source.h"
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace corvane {
+
+inline constexpr char CarriageReturn = '\r';
+inline constexpr char LineFeed = '\n';
+inline constexpr char EndOfText = '\x1A';
+
+// Splits a byte source into text lines: CR or CR LF ends a line, a lone LF is
+// an ordinary character, and 0x1A ends the text (nothing after it is read).
+class LineReader {
+public:
+    // Longer lines are cut here and the rest of them skipped, so that no file
+    // makes a line of unbounded size.
+    static constexpr std::size_t MaxLineLength = 4096;
+
+    explicit LineReader(ByteSource& source) : source_(source) {}
+
+    // Puts the next line, without its end, in line. False at the end of text.
+    bool next(std::string& line);
+
+private:
+    bool ensureByte();
+
+    ByteSource& source_;
+    std::array<char, 16384> buffer_{};
+    std::size_t pos_ = 0;
+    std::size_t len_ = 0;
+    bool ended_ = false;
+};
+
+enum class PaletteKind { Unknown, JascPal, Div };
+
+inline constexpr std::string_view JascPalMagic = "JASC-PAL";
+inline constexpr std::string_view DivMagic = "pal";
+// The first line decides the kind, and it can only match if it ends within
+// this many bytes.
+inline constexpr std::size_t KindHeadBytes = JascPalMagic.size() + 1;
+
+// Kind from the first bytes of a file: at least KindHeadBytes of them, or the
+// whole file if it is shorter.
+[[nodiscard]] PaletteKind detectKind(std::string_view head);
+[[nodiscard]] PaletteKind detectKind(ByteSource& source);
+// A file that cannot be opened is of unknown kind.
+[[nodiscard]] PaletteKind detectKindFile(const std::filesystem::path& path);
+
+} // namespace corvane

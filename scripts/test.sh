@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Builds Corvane with its tests and benchmarks, and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev \
+    qt6-base-dev qt6-translations-l10n
+cmake --preset default -DBUILD_TESTING=ON -DCORVANE_BENCH=ON
+cmake --build --preset default
+ctest --preset default
