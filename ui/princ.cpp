@@ -1,0 +1,235 @@
+#include "princ.h"
+
+#include "f_propos.h"
+#include "look.h"
+#include "prompts.h"
+
+#include "conversion.h"
+#include "load.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QScreen>
+
+#include <algorithm>
+
+namespace corvane::ui {
+namespace {
+
+// The layout is kept in twips, as it was designed, at 15 twips a pixel.
+constexpr int px(int twips) { return twips / 15; }
+
+const QString OpenFilter = QStringLiteral("Palette (*.PAL)|*.pal|Tous les fichiers (*.*)|*.*");
+constexpr int OpenFlags = CDia::PathMustExist | CDia::FileMustExist; // 6144
+constexpr int SaveFlags = CDia::PathMustExist;                       // 2048
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int left, int top)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->move(px(left), px(top));
+    return label;
+}
+
+QColor stripColour(const PaletteTable::Entry& entry)
+{
+    // A level above 255 shows as 255; a negative one as 0.
+    const auto level = [](std::int16_t v) { return std::clamp<int>(v, 0, 255); };
+    return QColor(level(entry[Red]), level(entry[Green]), level(entry[Blue]));
+}
+
+} // namespace
+
+Princ::Princ(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("Princ"));
+    setWindowTitle(QStringLiteral("Corvane     V.1.0"));
+    setFont(msSansSerif(8));
+    setContextMenuPolicy(Qt::NoContextMenu);
+
+    auto* client = new QWidget(this);
+    client->setFixedSize(ClientWidth, ClientHeight);
+    setCentralWidget(client);
+    buildControls(client);
+    buildMenus();
+    // Fixed size: the client area below the menu bar, never resized.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void Princ::buildControls(QWidget* client)
+{
+    Label1[0] = makeLabel(client, "Label1(0)", QStringLiteral("Type :"), 60, 60);
+    Label1[0]->adjustSize();
+
+    Label2[0] = makeLabel(client, "Label2(0)", QString(), 600, 60);
+    Label2[0]->setFixedSize(px(2055), px(255));
+    Label2[0]->setFrameStyle(QFrame::Box | QFrame::Plain);
+    Label2[0]->setLineWidth(1);
+    Label2[0]->setAutoFillBackground(true);
+    Label2[0]->setBackgroundRole(QPalette::Base);
+    Label2[0]->setForegroundRole(QPalette::Text);
+    Label2[0]->setAccessibleName(QStringLiteral("Type"));
+
+    Label3[1] = makeLabel(client, "Label3(1)", QStringLiteral("Couleurs :"), 60, 360);
+    // Fixed size, but never narrower than its text when a substitute font
+    // is wider than the one the layout was drawn with.
+    Label3[1]->setFixedSize(std::max(px(735), Label3[1]->sizeHint().width()), px(195));
+
+    Label1[1] = makeLabel(client, "Label1(1)", QStringLiteral("Corvane"), 4740, 0);
+    Label1[1]->setFont(msSansSerif(18));
+    Label1[1]->adjustSize();
+
+    Label2[1] = makeLabel(client, "Label2(1)", QStringLiteral("V.1.0"), 7020, 60);
+    Label2[1]->setFont(msSansSerif(13.5, true));
+    QPalette blue = Label2[1]->palette();
+    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    Label2[1]->setPalette(blue);
+    Label2[1]->adjustSize();
+
+    Label3[0] = makeLabel(client, "Label3(0)", QStringLiteral("Par Brennock"), 6480, 420);
+    Label3[0]->adjustSize();
+
+    Picture1 = new ColourStrip(client);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setAccessibleName(QStringLiteral("Couleurs"));
+    Picture1->move(px(60), px(660));
+}
+
+void Princ::buildMenus()
+{
+    // No shortcuts, access keys or menu roles: the captions stay as written
+    // and no platform moves an item elsewhere.
+    const auto item = [this](QMenu* menu, const char* name, const QString& caption) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        action->setMenuRole(QAction::NoRole);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        return action;
+    };
+    const auto separator = [](QMenu* menu, const char* name) {
+        QAction* action = menu->addSeparator();
+        action->setObjectName(QLatin1String(name));
+        return action;
+    };
+
+    mn_pal = menuBar()->addMenu(QStringLiteral("PAL"));
+    mn_pal->setObjectName(QStringLiteral("mn_pal"));
+    mn_ouvrir = item(mn_pal, "mn_ouvrir", QStringLiteral("Ouvrir Palette ..."));
+    mn_rien1 = separator(mn_pal, "mn_rien1");
+    mn_convertir = item(mn_pal, "mn_convertir", QStringLiteral("Convertir Palette"));
+    mn_rien2 = separator(mn_pal, "mn_rien2");
+    mn_quiter = item(mn_pal, "mn_quiter", QStringLiteral("Quiter"));
+
+    mn_aide = menuBar()->addMenu(QStringLiteral("?"));
+    mn_aide->setObjectName(QStringLiteral("mn_aide"));
+    mn_propos = item(mn_aide, "mn_propos", QStringLiteral("A propos"));
+
+    connect(mn_ouvrir, &QAction::triggered, this, &Princ::mn_ouvrir_Click);
+    connect(mn_convertir, &QAction::triggered, this, &Princ::mn_convertir_Click);
+    connect(mn_quiter, &QAction::triggered, this, &Princ::mn_quiter_Click);
+    connect(mn_propos, &QAction::triggered, this, &Princ::mn_propos_Click);
+}
+
+void Princ::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (centred_)
+        return;
+    centred_ = true;
+    if (const QScreen* s = screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(s->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+void Princ::showKindCaption()
+{
+    Label2[0]->setText(fromFileText(caption_.text()));
+}
+
+void Princ::drawStrip(std::size_t entries)
+{
+    if (entries == 0)
+        return;
+    // Bands fill columns 1 to 512 and rows 1 to 20; column 0, row 0 and the
+    // right and bottom margins keep the background.
+    const int bandWidth = static_cast<int>(512 / entries);
+    for (std::size_t k = 0; k < entries && k < table_.entryCount(); ++k)
+        Picture1->fill(bandWidth * static_cast<int>(k) + 1, 1, bandWidth, 20, stripColour(table_.entries()[k]));
+}
+
+void Princ::mn_ouvrir_Click()
+{
+    CDia.CancelError = true;
+    CDia.DialogTitle = QStringLiteral("Ouvrir une palette");
+    CDia.FileName = QStringLiteral("*.PAL");
+    CDia.Filter = OpenFilter;
+    CDia.Flags = OpenFlags;
+    if (CDia.ShowOpen() == CDia::CancelErrorCode)
+        return;
+
+    LoadResult result;
+    {
+        WaitCursor hourglass;
+        result = loadPaletteFile(toFsPath(CDia.FileName), table_, caption_);
+        if (result.kind != PaletteKind::Unknown) {
+            drawStrip(result.stripEntries);
+            showKindCaption();
+        }
+    }
+    if (result.kind == PaletteKind::Unknown)
+        showMessage(this, {QStringLiteral("Type Inconnue")});
+}
+
+void Princ::mn_convertir_Click()
+{
+    const Conversion conversion = caption_.conversion();
+    if (conversion == Conversion::None) {
+        showMessage(this, {QStringLiteral("Ouvrez un fichier avant")});
+        return;
+    }
+    const bool toJasc = conversion == Conversion::DivToJasc;
+    showMessage(this, {toJasc ? QStringLiteral("Conversion de fichier DIV vers PSP")
+                              : QStringLiteral("Conversion de fichier PSP vers DIV")});
+
+    CDia.CancelError = true;
+    CDia.DialogTitle = QStringLiteral("Convertir la palette");
+    CDia.FileName = QStringLiteral("*.PAL");
+    CDia.Filter = toJasc ? QStringLiteral("Palette PSP (*.PAL)|*.PAL") : QStringLiteral("Palette DIV (*.PAL)|*.PAL");
+    CDia.Flags = SaveFlags;
+    if (CDia.ShowSave() == CDia::CancelErrorCode)
+        return;
+
+    const std::string content = convertPalette(table_, conversion);
+    const std::unique_ptr<SaveTarget> target = saveTargets_(CDia.FileName);
+    if (!saveWhole(*target, QByteArray::fromStdString(content))) {
+        showMessage(this, {QStringLiteral("Impossible d'écrire le fichier\n") + QDir::toNativeSeparators(CDia.FileName)});
+    }
+}
+
+void Princ::mn_quiter_Click()
+{
+    const auto answer = showMessage(this, {QStringLiteral("Etes vous sûrs de vouloir quiter ?"), QMessageBox::Question,
+                                           QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes});
+    if (answer != QMessageBox::Yes)
+        return;
+    close();
+    QCoreApplication::quit();
+}
+
+void Princ::mn_propos_Click()
+{
+    // Created anew each time, so that it always opens in the same state.
+    f_propos about;
+    about.exec();
+}
+
+} // namespace corvane::ui

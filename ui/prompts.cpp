@@ -1,0 +1,45 @@
+#include "prompts.h"
+
+#include "look.h"
+
+#include <QApplication>
+#include <QCursor>
+
+namespace corvane::ui {
+namespace {
+
+MessageAnswerer& answererSlot()
+{
+    static MessageAnswerer answerer;
+    return answerer;
+}
+
+} // namespace
+
+QMessageBox::StandardButton showMessage(QWidget* parent, const Message& message)
+{
+    if (answererSlot())
+        return answererSlot()(message);
+    QMessageBox box(message.icon, AppTitle, message.text, message.buttons, parent);
+    box.setTextFormat(Qt::PlainText);
+    if (message.defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(message.defaultButton);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+void setMessageAnswerer(MessageAnswerer answerer)
+{
+    answererSlot() = std::move(answerer);
+}
+
+WaitCursor::WaitCursor()
+{
+    QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+}
+
+WaitCursor::~WaitCursor()
+{
+    QApplication::restoreOverrideCursor();
+}
+
+} // namespace corvane::ui

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace corvane::ui {
+
+struct Message {
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+};
+
+// Shows a modal message box titled "Corvane" and returns the button chosen.
+QMessageBox::StandardButton showMessage(QWidget* parent, const Message& message);
+
+// Lets tests answer message boxes instead of a person; an empty function
+// restores the real boxes.
+using MessageAnswerer = std::function<QMessageBox::StandardButton(const Message&)>;
+void setMessageAnswerer(MessageAnswerer answerer);
+
+// The hourglass, from construction to destruction, whatever happens between.
+class WaitCursor {
+public:
+    WaitCursor();
+    ~WaitCursor();
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace corvane::ui
