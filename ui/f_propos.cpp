@@ -58,8 +58,8 @@ f_propos::f_propos(QWidget* parent) : QDialog(parent)
     Label3[1]->adjustSize();
 
     Label4 = makeLabel(this, "Label4",
-                       QStringLiteral("N'hésitez pas à me contacter pour vos questions, remarques ou conseils, "
-                                      "pour signaler un bogue ou pour obtenir le code source du programme."),
+                       QStringLiteral("N'hésitez pas à m'écrire pour toute question, remarque ou conseil, "
+                                      "pour signaler un bogue ou pour demander le code source."),
                        60, 1740);
     Label4->setWordWrap(true);
     Label4->setFixedSize(px(4395), px(615));

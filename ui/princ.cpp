@@ -69,9 +69,15 @@ void Princ::buildControls(QWidget* client)
     Label1[0]->adjustSize();
 
     Label2[0] = makeLabel(client, "Label2(0)", QString(), 600, 60);
-    Label2[0]->setFixedSize(px(2055), px(255));
     Label2[0]->setFrameStyle(QFrame::Box | QFrame::Plain);
     Label2[0]->setLineWidth(1);
+    // Fixed size, wide enough for the kinds it shows even in a substitute font.
+    int kindWidth = px(2055);
+    for (const std::string_view kind : {KindCaption::Div, KindCaption::Psp256, KindCaption::Psp16}) {
+        const int textWidth = Label2[0]->fontMetrics().horizontalAdvance(fromFileText(kind));
+        kindWidth = std::max(kindWidth, textWidth + 2 * Label2[0]->frameWidth() + 4);
+    }
+    Label2[0]->setFixedSize(kindWidth, px(255));
     Label2[0]->setAutoFillBackground(true);
     Label2[0]->setBackgroundRole(QPalette::Base);
     Label2[0]->setForegroundRole(QPalette::Text);
