@@ -1,0 +1,462 @@
+#include "f_propos.h"
+#include "princ.h"
+#include "ui_support.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+namespace corvane::ui::testing {
+namespace {
+
+const QString DivMessage = QStringLiteral("Conversion de fichier DIV vers PSP");
+const QString PspMessage = QStringLiteral("Conversion de fichier PSP vers DIV");
+
+class PrincTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+
+    void trigger(const char* name)
+    {
+        QAction* action = princ.findChild<QAction*>(QLatin1String(name));
+        ASSERT_NE(action, nullptr) << name;
+        action->trigger();
+    }
+    void open(const QString& path)
+    {
+        user.choose(path);
+        trigger("mn_ouvrir");
+    }
+    void convertTo(const QString& path)
+    {
+        user.choose(path);
+        trigger("mn_convertir");
+    }
+    QString caption() const { return princ.kindLabel()->text(); }
+    QImage strip() const { return princ.colourStrip()->image(); }
+    QColor background() const { return princ.colourStrip()->palette().color(QPalette::Base); }
+
+    // Every pixel of the strip's inner area: bands of `width` pixels over
+    // columns 1..512, rows 1..20, in colour(k); background everywhere else.
+    template <typename Colour>
+    void expectStrip(int width, Colour colour) const
+    {
+        const QImage image = strip();
+        ASSERT_EQ(image.size(), QSize(515, 23));
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const bool drawn = x >= 1 && x <= 512 && y >= 1 && y <= 20;
+                const QColor want = drawn ? colour((x - 1) / width) : background();
+                ASSERT_EQ(image.pixelColor(x, y), want) << "pixel " << x << "," << y;
+            }
+    }
+
+    QTemporaryDir dir;
+    ScriptedUser user;
+    Princ princ;
+};
+
+QByteArray rampDiv()
+{
+    return divFile([](int k, int c) { return (k + 21 * c) % 64; });
+}
+
+QColor rampColour(int k)
+{
+    return QColor(4 * (k % 64), 4 * ((k + 21) % 64), 4 * ((k + 42) % 64));
+}
+
+QByteArray sixteen()
+{
+    return jascFile("16", 16, [](int k, int c) { return c == 0 ? 16 * k : c == 1 ? 255 - 16 * k : 7 * k; });
+}
+
+QColor sixteenColour(int k)
+{
+    return QColor(16 * k, 255 - 16 * k, 7 * k);
+}
+
+TEST_F(PrincTest, StartsEmptyWithItsFixedLayout)
+{
+    EXPECT_EQ(princ.windowTitle(), QStringLiteral("Corvane     V.1.0"));
+    EXPECT_EQ(princ.centralWidget()->size(), QSize(530, 75));
+    EXPECT_EQ(caption(), QString());
+    EXPECT_EQ(princ.kindCaption().text(), "");
+    EXPECT_EQ(princ.paletteTable().entryCount(), 0u);
+    expectStrip(2, [&](int) { return background(); });
+    EXPECT_EQ(princ.colourStrip()->size(), QSize(517, 25));
+    EXPECT_EQ(princ.colourStrip()->pos(), QPoint(4, 44));
+
+    const struct {
+        const char* name;
+        const char* text;
+        QPoint pos;
+    } labels[] = {
+        {"Label1(0)", "Type :", {4, 4}},       {"Label2(0)", "", {40, 4}},
+        {"Label3(1)", "Couleurs :", {4, 24}},  {"Label1(1)", "Corvane", {316, 0}},
+        {"Label2(1)", "V.1.0", {468, 4}},      {"Label3(0)", "Par Brennock", {432, 28}},
+    };
+    for (const auto& want : labels) {
+        const auto* label = princ.findChild<QLabel*>(QLatin1String(want.name));
+        ASSERT_NE(label, nullptr) << want.name;
+        EXPECT_EQ(label->text(), QString::fromUtf8(want.text)) << want.name;
+        EXPECT_EQ(label->pos(), want.pos) << want.name;
+        EXPECT_EQ(label->textFormat(), Qt::PlainText) << want.name;
+    }
+    const auto* version = princ.findChild<QLabel*>(QStringLiteral("Label2(1)"));
+    EXPECT_EQ(version->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    EXPECT_TRUE(version->font().italic());
+    EXPECT_DOUBLE_EQ(version->font().pointSizeF(), 13.5);
+    EXPECT_DOUBLE_EQ(princ.findChild<QLabel*>(QStringLiteral("Label1(1)"))->font().pointSizeF(), 18.0);
+}
+
+TEST_F(PrincTest, MenusAreExactlyAsDesigned)
+{
+    const QList<QAction*> bar = princ.menuBar()->actions();
+    ASSERT_EQ(bar.size(), 2);
+    EXPECT_EQ(bar[0]->text(), QStringLiteral("PAL"));
+    EXPECT_EQ(bar[1]->text(), QStringLiteral("?"));
+
+    const struct {
+        int menu;
+        const char* name;
+        const char* caption; // empty for a separator
+    } items[] = {
+        {0, "mn_ouvrir", "Ouvrir Palette ..."}, {0, "mn_rien1", ""}, {0, "mn_convertir", "Convertir Palette"},
+        {0, "mn_rien2", ""},                    {0, "mn_quiter", "Quiter"}, {1, "mn_propos", "A propos"},
+    };
+    QList<QAction*> seen[2] = {bar[0]->menu()->actions(), bar[1]->menu()->actions()};
+    int index[2] = {0, 0};
+    for (const auto& want : items) {
+        const QList<QAction*>& actions = seen[want.menu];
+        ASSERT_LT(index[want.menu], actions.size());
+        const QAction* action = actions[index[want.menu]++];
+        EXPECT_EQ(action->objectName(), QLatin1String(want.name));
+        EXPECT_EQ(action->isSeparator(), *want.caption == '\0') << want.name;
+        EXPECT_EQ(action->text(), QString::fromUtf8(want.caption)) << want.name;
+        EXPECT_TRUE(action->shortcut().isEmpty()) << want.name;
+        EXPECT_FALSE(action->text().contains(QLatin1Char('&'))) << want.name;
+        EXPECT_FALSE(action->isCheckable()) << want.name;
+        EXPECT_TRUE(action->isEnabled() && action->isVisible()) << want.name;
+    }
+    EXPECT_EQ(index[0], seen[0].size());
+    EXPECT_EQ(index[1], seen[1].size());
+}
+
+TEST_F(PrincTest, ConvertBeforeAnyOpenAsksToOpenAFile)
+{
+    trigger("mn_convertir");
+    EXPECT_EQ(user.messageTexts(), QStringList{QStringLiteral("Ouvrez un fichier avant")});
+    EXPECT_TRUE(user.dialogs.empty());
+}
+
+TEST_F(PrincTest, OpenDialogIsSetUpAsDesigned)
+{
+    user.cancel();
+    trigger("mn_ouvrir");
+    ASSERT_EQ(user.dialogs.size(), 1u);
+    const auto& seen = user.dialogs[0];
+    EXPECT_EQ(seen.action, CDia::Action::Open);
+    EXPECT_TRUE(seen.cancelError);
+    EXPECT_EQ(seen.title, QStringLiteral("Ouvrir une palette"));
+    EXPECT_EQ(seen.fileName, QStringLiteral("*.PAL"));
+    EXPECT_EQ(seen.filter, QStringLiteral("Palette (*.PAL)|*.pal|Tous les fichiers (*.*)|*.*"));
+    EXPECT_EQ(seen.flags, 6144);
+    EXPECT_TRUE(user.messages.empty()) << "cancelling shows nothing";
+}
+
+TEST_F(PrincTest, DivThenSixteenRepaintsEveryColumnAndKeepsTheMargins)
+{
+    open(writeFile(dir, "ramp.pal", rampDiv()));
+    EXPECT_EQ(caption(), QStringLiteral("Palette DIV Games Studio"));
+    expectStrip(2, rampColour);
+
+    open(writeFile(dir, "sixteen.pal", sixteen()));
+    EXPECT_EQ(caption(), QStringLiteral("Palette PSP 16 couleurs"));
+    expectStrip(32, sixteenColour);
+    EXPECT_TRUE(user.messages.empty());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the hourglass is always restored";
+}
+
+TEST_F(PrincTest, LevelsBeyondAByteShowAsFullAndNegativesAsNone)
+{
+    open(writeFile(dir, "wild.pal", jascFile("256", 256, [](int k, int c) { return c == 0 ? 1020 : c == 1 ? -5 : k; })));
+    expectStrip(2, [](int k) { return QColor(255, 0, k); });
+    // A DIV byte of 255 is held as 1020 and drawn as 255.
+    open(writeFile(dir, "bright.pal", divFile([](int, int) { return 255; })));
+    expectStrip(2, [](int) { return QColor(255, 255, 255); });
+}
+
+TEST_F(PrincTest, CountsThatDrawNothingKeepTheStrip)
+{
+    open(writeFile(dir, "ramp.pal", rampDiv()));
+    const struct {
+        const char* count;
+        const char* caption;
+        std::size_t entries; // table size afterwards
+    } cases[] = {
+        {"255", "Palette PSP 255 couleurs", 255},
+        {"0", "Palette PSP 0 couleurs", 255},
+        {"-4", "Palette PSP -4 couleurs", 255},
+        {"seize", "Palette PSP seize couleurs", 255},
+        {"<b>8</b>", "Palette PSP <b>8</b> couleurs", 255},
+    };
+    for (const auto& c : cases) {
+        open(writeFile(dir, "odd.pal", jascFile(c.count, 255, [](int, int) { return 9; })));
+        EXPECT_EQ(caption(), QString::fromUtf8(c.caption)) << c.count;
+        EXPECT_EQ(princ.paletteTable().entryCount(), c.entries) << c.count;
+        expectStrip(2, rampColour);
+        user.messages.clear();
+        trigger("mn_convertir");
+        EXPECT_EQ(user.messageTexts(), QStringList{QStringLiteral("Ouvrez un fichier avant")}) << c.count;
+    }
+}
+
+TEST_F(PrincTest, ZeroPaddedCountDrawsButIsNotConvertible)
+{
+    open(writeFile(dir, "padded.pal", jascFile("0256", 256, [](int k, int) { return k; })));
+    EXPECT_EQ(caption(), QStringLiteral("Palette PSP 0256 couleurs"));
+    expectStrip(2, [](int k) { return QColor(k, k, k); });
+    trigger("mn_convertir");
+    EXPECT_EQ(user.messageTexts(), QStringList{QStringLiteral("Ouvrez un fichier avant")});
+}
+
+TEST_F(PrincTest, UnknownFileChangesNothingAndKeepsThePaletteConvertible)
+{
+    const QString div = writeFile(dir, "ramp.pal", rampDiv());
+    open(div);
+    const QByteArray unknowns[] = {"JASC-PAL\n0100\n16\n", "Bonjour\r\n", "", QByteArray("PAL\x1A", 4)};
+    for (const QByteArray& bytes : unknowns) {
+        user.messages.clear();
+        open(writeFile(dir, "other.txt", bytes));
+        EXPECT_EQ(user.messageTexts(), QStringList{QStringLiteral("Type Inconnue")});
+        EXPECT_EQ(caption(), QStringLiteral("Palette DIV Games Studio"));
+        expectStrip(2, rampColour);
+    }
+    open(dir.filePath("missing.pal"));
+    EXPECT_EQ(user.messages.back().text, QStringLiteral("Type Inconnue"));
+
+    user.messages.clear();
+    convertTo(dir.filePath("out.pal"));
+    EXPECT_EQ(user.messageTexts(), QStringList{DivMessage});
+    EXPECT_TRUE(readFile(dir.filePath("out.pal")).startsWith("JASC-PAL\r\n0100\r\n256\r\n0 84 168\r\n"));
+}
+
+TEST_F(PrincTest, CancellingEitherDialogChangesAndWritesNothing)
+{
+    open(writeFile(dir, "sixteen.pal", sixteen()));
+    user.cancel();
+    trigger("mn_ouvrir");
+    EXPECT_EQ(caption(), QStringLiteral("Palette PSP 16 couleurs"));
+    expectStrip(32, sixteenColour);
+
+    const QStringList before = QDir(dir.path()).entryList(QDir::Files);
+    user.cancel();
+    trigger("mn_convertir");
+    EXPECT_EQ(user.messageTexts(), QStringList{PspMessage}) << "the direction comes before the dialog";
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), before);
+    ASSERT_EQ(user.dialogs.size(), 3u);
+    const auto& save = user.dialogs[2];
+    EXPECT_EQ(save.action, CDia::Action::Save);
+    EXPECT_TRUE(save.cancelError);
+    EXPECT_EQ(save.title, QStringLiteral("Convertir la palette"));
+    EXPECT_EQ(save.fileName, QStringLiteral("*.PAL"));
+    EXPECT_EQ(save.filter, QStringLiteral("Palette DIV (*.PAL)|*.PAL"));
+    EXPECT_EQ(save.flags, 2048);
+}
+
+TEST_F(PrincTest, EachConvertibleKindWritesItsOutput)
+{
+    const struct {
+        const char* name;
+        QByteArray input;
+        QString message, filter;
+        qsizetype size;
+    } cases[] = {
+        {"div.pal", rampDiv(), DivMessage, QStringLiteral("Palette PSP (*.PAL)|*.PAL"), -1},
+        {"psp256.pal", jascFile("256", 256, [](int k, int) { return k; }), PspMessage,
+         QStringLiteral("Palette DIV (*.PAL)|*.PAL"), 1038},
+        {"psp16.pal", sixteen(), PspMessage, QStringLiteral("Palette DIV (*.PAL)|*.PAL"), 798},
+    };
+    for (const auto& c : cases) {
+        user.messages.clear();
+        user.dialogs.clear();
+        open(writeFile(dir, QString::fromLatin1(c.name), c.input));
+        const QString first = dir.filePath(QStringLiteral("first-") + QLatin1String(c.name));
+        const QString second = dir.filePath(QStringLiteral("second-") + QLatin1String(c.name));
+        convertTo(first);
+        convertTo(second);
+        EXPECT_EQ(user.messageTexts(), (QStringList{c.message, c.message})) << c.name;
+        EXPECT_EQ(user.dialogs.back().filter, c.filter) << c.name;
+        const QByteArray out = readFile(first);
+        EXPECT_FALSE(out.isEmpty()) << c.name;
+        EXPECT_EQ(out, readFile(second)) << "converting twice gives the same bytes: " << c.name;
+        EXPECT_TRUE(out.endsWith("\r\n")) << c.name;
+        if (c.size >= 0)
+            EXPECT_EQ(out.size(), c.size) << c.name;
+    }
+}
+
+TEST_F(PrincTest, ConvertingOntoTheOpenedFileReplacesIt)
+{
+    const QString path = writeFile(dir, "self.pal", sixteen());
+    open(path);
+    convertTo(path);
+    const QByteArray out = readFile(path);
+    ASSERT_EQ(out.size(), 798);
+    EXPECT_TRUE(out.startsWith(QByteArray("pal\x1A\r\n\0\0", 8)));
+    // The palette in memory is untouched: converting again gives the same.
+    convertTo(dir.filePath("again.pal"));
+    EXPECT_EQ(readFile(dir.filePath("again.pal")), out);
+}
+
+TEST_F(PrincTest, ANameWithoutExtensionIsUsedAsTyped)
+{
+    open(writeFile(dir, "ramp.pal", rampDiv()));
+    convertTo(dir.filePath("sortie"));
+    EXPECT_TRUE(QFile::exists(dir.filePath("sortie")));
+    EXPECT_FALSE(QFile::exists(dir.filePath("sortie.PAL")));
+    EXPECT_FALSE(QFile::exists(dir.filePath("sortie.pal")));
+}
+
+TEST_F(PrincTest, QuitQuestionNoKeepsEverythingYesCloses)
+{
+    princ.show();
+    open(writeFile(dir, "sixteen.pal", sixteen()));
+    user.reply = QMessageBox::No;
+    trigger("mn_quiter");
+    ASSERT_EQ(user.messages.size(), 1u);
+    const Message& question = user.messages[0];
+    EXPECT_EQ(question.text, QStringLiteral("Etes vous sûrs de vouloir quiter ?"));
+    EXPECT_EQ(question.icon, QMessageBox::Question);
+    EXPECT_EQ(question.buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(question.defaultButton, QMessageBox::Yes);
+    EXPECT_TRUE(princ.isVisible());
+    EXPECT_EQ(caption(), QStringLiteral("Palette PSP 16 couleurs"));
+    expectStrip(32, sixteenColour);
+    convertTo(dir.filePath("still.pal"));
+    EXPECT_EQ(readFile(dir.filePath("still.pal")).size(), 798);
+
+    user.reply = QMessageBox::Yes;
+    trigger("mn_quiter");
+    EXPECT_FALSE(princ.isVisible());
+}
+
+TEST_F(PrincTest, SeparatorsDoNothing)
+{
+    open(writeFile(dir, "ramp.pal", rampDiv()));
+    user.messages.clear();
+    trigger("mn_rien1");
+    trigger("mn_rien2");
+    EXPECT_TRUE(user.messages.empty());
+    EXPECT_TRUE(user.dialogs.size() == 1u);
+    EXPECT_EQ(caption(), QStringLiteral("Palette DIV Games Studio"));
+}
+
+// Fails at one step of writing: creating, writing after some bytes, or
+// committing.
+class FailingTarget final : public SaveTarget {
+public:
+    enum class Step { Create, Write, Commit };
+    FailingTarget(const QString& path, Step step, qint64 bytesBeforeFailing)
+        : real_(path), step_(step), budget_(bytesBeforeFailing)
+    {
+    }
+    bool create() override { return step_ != Step::Create && real_.create(); }
+    qint64 write(const char* data, qint64 size) override
+    {
+        if (step_ != Step::Write)
+            return real_.write(data, size);
+        if (budget_ <= 0)
+            return -1;
+        const qint64 n = real_.write(data, std::min(size, budget_));
+        budget_ -= n;
+        return n;
+    }
+    bool commit() override
+    {
+        if (step_ == Step::Commit) {
+            real_.abandon();
+            return false;
+        }
+        return real_.commit();
+    }
+    void abandon() override { real_.abandon(); }
+
+private:
+    SaveFileTarget real_;
+    Step step_;
+    qint64 budget_;
+};
+
+TEST_F(PrincTest, AFailedWriteIsReportedAndTheExistingFileKept)
+{
+    open(writeFile(dir, "sixteen.pal", sixteen()));
+    const QByteArray precious = "JASC-PAL\r\nprécieux\r\n";
+    const QString target = writeFile(dir, "keep.pal", precious);
+    const struct {
+        FailingTarget::Step step;
+        qint64 bytes;
+    } cases[] = {{FailingTarget::Step::Create, 0}, {FailingTarget::Step::Write, 0},
+                 {FailingTarget::Step::Write, 1},  {FailingTarget::Step::Write, 797},
+                 {FailingTarget::Step::Commit, 0}};
+    for (const auto& c : cases) {
+        princ.setSaveTargetFactory([&](const QString& path) {
+            return std::make_unique<FailingTarget>(path, c.step, c.bytes);
+        });
+        user.messages.clear();
+        convertTo(target);
+        ASSERT_EQ(user.messages.size(), 2u);
+        EXPECT_EQ(user.messages[1].text, QStringLiteral("Impossible d'écrire le fichier\n") + QDir::toNativeSeparators(target));
+        EXPECT_EQ(user.messages[1].buttons, QMessageBox::Ok);
+        EXPECT_EQ(readFile(target), precious);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2) << "no temporary file left behind";
+    }
+}
+
+TEST_F(PrincTest, WritingIntoAFolderThatIsNotThereIsReported)
+{
+    open(writeFile(dir, "ramp.pal", rampDiv()));
+    const QString target = dir.filePath(QStringLiteral("absent/out.pal"));
+    convertTo(target);
+    EXPECT_EQ(user.messages.back().text, QStringLiteral("Impossible d'écrire le fichier\n") + QDir::toNativeSeparators(target));
+}
+
+TEST_F(PrincTest, AboutBoxOpensTheSameEachTime)
+{
+    const auto snapshot = [](const f_propos& about) {
+        QStringList texts;
+        for (const QLabel* label : about.findChildren<QLabel*>())
+            texts << label->objectName() + QLatin1Char('=') + label->text() + QLatin1Char('@') +
+                         QString::number(label->x()) + QLatin1Char(',') + QString::number(label->y());
+        return texts;
+    };
+    QStringList first;
+    for (int round = 0; round < 2; ++round) {
+        f_propos about;
+        EXPECT_EQ(about.windowTitle(), QStringLiteral("A Propos de Corvane"));
+        EXPECT_EQ(about.size(), QSize(302, 173));
+        const auto* logo = about.findChild<QLabel*>(QStringLiteral("Picture1"));
+        ASSERT_NE(logo, nullptr);
+        EXPECT_EQ(logo->pixmap().size(), QSize(100, 100));
+        EXPECT_EQ(logo->size(), QSize(104, 104));
+        EXPECT_EQ(logo->pos(), QPoint(4, 4));
+        const auto* ok = about.findChild<QPushButton*>(QStringLiteral("Command1"));
+        ASSERT_NE(ok, nullptr);
+        EXPECT_EQ(ok->text(), QStringLiteral("Ok"));
+        EXPECT_EQ(ok->geometry(), QRect(220, 148, 77, 21));
+        if (round == 0)
+            first = snapshot(about);
+        else
+            EXPECT_EQ(snapshot(about), first);
+    }
+}
+
+} // namespace
+} // namespace corvane::ui::testing

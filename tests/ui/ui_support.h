@@ -1,0 +1,107 @@
+#pragma once
+
+#include "cdia.h"
+#include "prompts.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace corvane::ui::testing {
+
+// Stands in for the person at the keyboard: answers the file dialogs from a
+// queue and the message boxes with a set reply, and remembers what it saw.
+class ScriptedUser {
+public:
+    struct DialogSeen {
+        CDia::Action action;
+        bool cancelError;
+        QString title, fileName, filter;
+        int flags;
+    };
+
+    ScriptedUser()
+    {
+        CDia::setAnswerer([this](const CDia& dia, CDia::Action action) -> std::optional<QString> {
+            dialogs.push_back({action, dia.CancelError, dia.DialogTitle, dia.FileName, dia.Filter, dia.Flags});
+            if (answers.empty())
+                return std::nullopt;
+            std::optional<QString> answer = answers.front();
+            answers.pop_front();
+            return answer;
+        });
+        setMessageAnswerer([this](const Message& message) {
+            messages.push_back(message);
+            return reply;
+        });
+    }
+    ~ScriptedUser()
+    {
+        CDia::setAnswerer({});
+        setMessageAnswerer({});
+    }
+    ScriptedUser(const ScriptedUser&) = delete;
+    ScriptedUser& operator=(const ScriptedUser&) = delete;
+
+    void choose(const QString& path) { answers.emplace_back(path); }
+    void cancel() { answers.emplace_back(std::nullopt); }
+
+    [[nodiscard]] QStringList messageTexts() const
+    {
+        QStringList texts;
+        for (const Message& m : messages)
+            texts << m.text;
+        return texts;
+    }
+
+    std::deque<std::optional<QString>> answers;
+    std::vector<DialogSeen> dialogs;
+    std::vector<Message> messages;
+    QMessageBox::StandardButton reply = QMessageBox::Ok;
+};
+
+inline QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+    return path;
+}
+
+inline QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A DIV file whose entry k has the file levels level(k, c).
+template <typename Level>
+QByteArray divFile(Level level)
+{
+    QByteArray bytes("pal\x1A\r\n\0\0", 8);
+    for (int k = 0; k < 256; ++k)
+        for (int c = 0; c < 3; ++c)
+            bytes.append(static_cast<char>(level(k, c)));
+    return bytes;
+}
+
+// A JASC-PAL file declaring countText entries, of which `lines` are written
+// with the components value(k, c).
+template <typename Value>
+QByteArray jascFile(const QByteArray& countText, int lines, Value value)
+{
+    QByteArray text = "JASC-PAL\r\n0100\r\n" + countText + "\r\n";
+    for (int k = 0; k < lines; ++k)
+        text += QByteArray::number(value(k, 0)) + ' ' + QByteArray::number(value(k, 1)) + ' ' +
+                QByteArray::number(value(k, 2)) + "\r\n";
+    return text;
+}
+
+} // namespace corvane::ui::testing
