@@ -143,18 +143,18 @@ CROW_16 = [
     "................",
     "................",
     "................",
-    "...oooo.........",
-    "..oXXXXoo.......",
-    "..oXeXXXXo......",
-    "oXXXXXXXXXo.....",
-    "..ooXXXXXXXo....",
-    "...oXXXXXXXXo...",
-    "....oXXXXXXXXo..",
-    ".....oXXXXXXXXo.",
-    "......oXXXXXXXXo",
-    "......oXoXooXXXo",
-    "......oXoXo.ooXo",
-    "......ooooo...oo",
+    "................",
+    "....XXX.........",
+    "...XeXXX........",
+    ".XXXXXXXX.......",
+    "....XXXXXX......",
+    "....XXXXXXX.....",
+    ".....XXXXXXX....",
+    "......XXXXXXX...",
+    ".......XXXXXXX..",
+    ".......X.X...XXX",
+    ".......X.X....XX",
+    "................",
     "................",
 ]
 
@@ -262,9 +262,6 @@ PALETTE16 = [(0, 0, 0), CROW, HALO] + BANDS + [
     (0x3A, 0x1F, 0x48), (0x7A, 0x2A, 0x20)]
 assert len(PALETTE16) == 16
 
-BAYER4 = [[0, 8, 2, 10], [12, 4, 14, 6], [3, 11, 1, 9], [15, 7, 13, 5]]
-
-
 def nearest(colour, table, skip_first=True):
     best, best_d = 0, None
     for i, t in enumerate(table):
@@ -313,7 +310,7 @@ def icon_16_colours(size):
 
 def icon_2_colours(size):
     # Black and white: the crow stays solid black inside its white line, the
-    # bands become ordered-dither greys so the strip still reads as stripes.
+    # bands become plain white and half-tone grey in turn.
     pixels = render(size, samples=1)
     tile = sd_round_rect(0.0, 0.0, DESIGN, DESIGN, TILE_RADIUS)
     scale = DESIGN / size
@@ -334,11 +331,10 @@ def icon_2_colours(size):
         elif d <= halo_width(size):
             indices.append(1)
         else:
-            br, bg, bb = band_of_column(col, size)
-            lum = (0.299 * br + 0.587 * bg + 0.114 * bb) / 255.0
-            # Lighten a little: a dense dither would swallow the crow.
-            lum = 0.25 + 0.75 * lum
-            indices.append(1 if lum * 16 > BAYER4[row % 4][col % 4] + 0.5 else 0)
+            # Alternate plain and half-tone bands: a clear stripe pattern
+            # reads better in two colours than a dither of each band's shade.
+            band = col * len(BANDS) // size
+            indices.append(1 if band % 2 == 0 or (row + col) % 2 else 0)
     return ico_image(size, 1, [(0, 0, 0), (255, 255, 255)], indices, transparent)
 
 
