@@ -1,0 +1,116 @@
+#include "jasc_pal.h"
+#include "load.h"
+#include "support.h"
+
+#include <sstream>
+
+namespace corvane::test {
+namespace {
+
+using namespace std::string_literals;
+
+struct Loaded {
+    LoadResult result;
+    Entries entries;
+    std::string caption;
+};
+
+Loaded loadFrom(ByteSource& source)
+{
+    PaletteTable table;
+    KindCaption caption;
+    preset(table, caption);
+    // Braced initialisers run in order: the load comes before the copies.
+    return Loaded{loadPalette(source, table, caption), table.entries(), caption.text()};
+}
+
+struct SourceCase {
+    const char* name;
+    std::string bytes;
+    PaletteKind kind;
+    std::size_t strip;
+    std::string caption;
+};
+
+class LoadSources : public testing::TestWithParam<SourceCase> {};
+
+TEST_P(LoadSources, MemoryStreamTrickleAndFileGiveTheSameLoad)
+{
+    const SourceCase& c = GetParam();
+    MemorySource memory(c.bytes);
+    const Loaded expected = loadFrom(memory);
+    EXPECT_EQ(expected.result.kind, c.kind);
+    EXPECT_EQ(expected.result.stripEntries, c.strip);
+    EXPECT_EQ(expected.caption, c.caption);
+    if (c.kind == PaletteKind::Unknown) {
+        EXPECT_EQ(expected.entries, presetEntries()) << "an unknown kind changes nothing";
+    }
+
+    std::istringstream stream(c.bytes);
+    StreamSource streamSource(stream);
+    TrickleSource trickle(c.bytes);
+    const Loaded viaStream = loadFrom(streamSource);
+    const Loaded viaTrickle = loadFrom(trickle);
+
+    const ScratchDir dir;
+    PaletteTable table;
+    KindCaption caption;
+    preset(table, caption);
+    const LoadResult fileResult = loadPaletteFile(dir.write("palette.pal", c.bytes), table, caption);
+    const Loaded viaFile{fileResult, table.entries(), caption.text()};
+
+    for (const Loaded* other : {&viaStream, &viaTrickle, &viaFile}) {
+        EXPECT_EQ(other->result.kind, expected.result.kind);
+        EXPECT_EQ(other->result.countText, expected.result.countText);
+        EXPECT_EQ(other->result.stripEntries, expected.result.stripEntries);
+        EXPECT_EQ(other->caption, expected.caption);
+        EXPECT_EQ(other->entries, expected.entries);
+    }
+}
+
+const std::string Psp256 = jascText("256", std::vector<std::string>(256, "255 128 7"));
+
+INSTANTIATE_TEST_SUITE_P(
+    Samples, LoadSources,
+    testing::Values(
+        SourceCase{"Div", divFile(countingLevels()) + "\x10\0\0\x01"s, PaletteKind::Div, 256,
+                   "Palette DIV Games Studio"},
+        SourceCase{"ShortDiv", divFile(std::string(100, '\x21')), PaletteKind::Div, 256, "Palette DIV Games Studio"},
+        SourceCase{"HeaderOnlyDiv", "pal\x1A", PaletteKind::Div, 256, "Palette DIV Games Studio"},
+        SourceCase{"Jasc256", Psp256, PaletteKind::JascPal, 256, "Palette PSP 256 couleurs"},
+        SourceCase{"Jasc16NoFinalLineEnd", jascText("16", std::vector<std::string>(16, "1 2 3")) + "4 5 6",
+                   PaletteKind::JascPal, 16, "Palette PSP 16 couleurs"},
+        SourceCase{"JascLeadingZero", jascText("0256", std::vector<std::string>(10, "9 9 9")), PaletteKind::JascPal,
+                   256, "Palette PSP 0256 couleurs"},
+        SourceCase{"JascCount255", jascText("255", {}), PaletteKind::JascPal, 0, "Palette PSP 255 couleurs"},
+        SourceCase{"JascNotANumber", jascText("seize", std::vector<std::string>(16, "9 9 9")), PaletteKind::JascPal, 0,
+                   "Palette PSP seize couleurs"},
+        SourceCase{"JascLongLines",
+                   "JASC-PAL\r\n" + std::string(20000, 'v') + "\r\n1\r\n" + std::string(20000, ' ') + "4 5 6",
+                   PaletteKind::JascPal, 0, "Palette PSP 1 couleurs"},
+        SourceCase{"JascLfOnly", "JASC-PAL\n0100\n16\n1 2 3\n", PaletteKind::Unknown, 0, std::string(PresetCaption)},
+        SourceCase{"Unknown", "GIMP Palette\r\n", PaletteKind::Unknown, 0, std::string(PresetCaption)},
+        SourceCase{"Empty", "", PaletteKind::Unknown, 0, std::string(PresetCaption)}),
+    ByName{});
+
+TEST(LoadSources, FileThatCannotBeOpenedChangesNothing)
+{
+    const ScratchDir dir;
+    for (const std::filesystem::path& path : {dir.path() / "absent.pal", dir.path()}) {
+        PaletteTable table;
+        KindCaption caption;
+        preset(table, caption);
+        const LoadResult result = loadPaletteFile(path, table, caption);
+        EXPECT_EQ(result.kind, PaletteKind::Unknown) << path;
+        EXPECT_EQ(result.stripEntries, 0u);
+        EXPECT_EQ(caption.text(), PresetCaption);
+        EXPECT_EQ(table.entries(), presetEntries());
+        EXPECT_FALSE(readJascPalFile(path / "x", table, caption).has_value());
+        EXPECT_FALSE(readDivFile(path / "x", table));
+        EXPECT_EQ(caption.text(), PresetCaption);
+        EXPECT_EQ(table.entries(), presetEntries());
+    }
+}
+
+} // namespace
+} // namespace corvane::test
