@@ -58,8 +58,37 @@ std::optional<std::int16_t> parseInt16(std::string_view text)
     return static_cast<std::int16_t>(value);
 }
 
+namespace {
+
+// The shape nearly every file has, three numbers of at most five digits split
+// by single spaces, read in one pass; false sends anything else to the
+// general rule.
+bool parsePlainEntry(std::string_view line, PaletteTable::Entry& entry)
+{
+    std::size_t i = 0;
+    for (std::size_t c = 0; c < entry.size(); ++c) {
+        if (c > 0) {
+            if (i == line.size() || line[i] != ' ')
+                return false;
+            ++i;
+        }
+        const std::size_t start = i;
+        int value = 0;
+        while (i < line.size() && i - start < 5 && line[i] >= '0' && line[i] <= '9')
+            value = value * 10 + (line[i++] - '0');
+        if (i == start || value > 32767)
+            return false;
+        entry[c] = static_cast<std::int16_t>(value);
+    }
+    return i == line.size();
+}
+
+} // namespace
+
 PaletteTable::Entry parseEntryLine(std::string_view line)
 {
+    if (PaletteTable::Entry entry; parsePlainEntry(line, entry))
+        return entry;
     std::string_view rest = trimBlanks(line);
     const std::string_view red = takeField(rest);
     const std::string_view green = takeField(rest);
