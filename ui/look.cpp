@@ -17,6 +17,8 @@ void setUpApplication()
 {
     QApplication::setApplicationName(QStringLiteral("Corvane"));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    // Lets the desktop match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Corvane"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/corvane/corvane.ico")));
 
     QLocale::setDefault(QLocale(QLocale::French, QLocale::France));

@@ -53,6 +53,9 @@ Princ::Princ(QWidget* parent) : QMainWindow(parent)
     setWindowTitle(QStringLiteral("Corvane     V.1.0"));
     setFont(msSansSerif(8));
     setContextMenuPolicy(Qt::NoContextMenu);
+    // The layout is fixed: no maximise button.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
 
     auto* client = new QWidget(this);
     client->setFixedSize(ClientWidth, ClientHeight);

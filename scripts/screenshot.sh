@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Makes docs/screenshot.png: Corvane on a virtual display, a palette of the
+# sample corpus opened through its own Open dialog, as a user would.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+bash scripts/deps.sh cmake ninja-build g++ qt6-base-dev qt6-translations-l10n xvfb xdotool imagemagick openbox
+cmake --preset default -DBUILD_TESTING=OFF -DCORVANE_BENCH=OFF >/dev/null
+cmake --build --preset default --target corvane >/dev/null
+
+palette=${1:-divgs-habitante__PASTEL.PAL}
+display=:$((90 + RANDOM % 9))
+Xvfb "$display" -screen 0 1024x700x24 >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null' EXIT
+export DISPLAY=$display
+sleep 1
+openbox >/dev/null 2>&1 &
+sleep 1
+(cd ../shared/corpus && exec "$root/build/default/ui/corvane") >/dev/null 2>&1 &
+app=$!
+trap 'kill $app $xvfb 2>/dev/null' EXIT
+
+window=$(xdotool search --sync --name 'Corvane     V.1.0' | head -n 1)
+sleep 1 # let the window manager frame and centre it
+# PAL menu, then "Ouvrir Palette ...".
+xdotool mousemove --window "$window" 15 9 click 1
+sleep 0.5
+xdotool mousemove --window "$window" 40 32 click 1
+xdotool search --sync --name 'Ouvrir une palette' >/dev/null
+sleep 0.5
+xdotool type --delay 10 "$palette"
+xdotool key Return
+sleep 1
+xdotool mousemove 0 0
+# The window with its frame (found as the bounding box of what is not the
+# black root), a little margin round it.
+shot=$(mktemp --suffix=.png)
+import -window root "$shot"
+convert "$shot" -trim +repage -bordercolor black -border 12 docs/screenshot.png
+rm -f "$shot"
+echo "docs/screenshot.png"
