@@ -98,7 +98,7 @@ PaletteTable::Entry parseEntryLine(std::string_view line)
 std::string readJascPal(ByteSource& source, PaletteTable& table, KindCaption& caption)
 {
     LineReader lines(source);
-    std::string line;
+    std::string_view line;
     lines.next(line); // "JASC-PAL"
     lines.next(line); // the version, never examined
     std::string countText;
@@ -110,11 +110,8 @@ std::string readJascPal(ByteSource& source, PaletteTable& table, KindCaption& ca
         return countText;
 
     table.resizeClear(static_cast<std::size_t>(count));
-    for (int k = 0; k < count && lines.next(line); ++k) {
-        const PaletteTable::Entry entry = parseEntryLine(line);
-        for (int c = Red; c <= Blue; ++c)
-            table.store(static_cast<std::size_t>(k), c, entry[static_cast<std::size_t>(c)]);
-    }
+    for (int k = 0; k < count && lines.next(line); ++k)
+        table.storeEntry(static_cast<std::size_t>(k), parseEntryLine(line));
     return countText;
 }
 

@@ -20,6 +20,7 @@ public:
     void resizeClear(std::size_t n);
 
     void store(std::size_t entry, int component, std::int16_t value);
+    void storeEntry(std::size_t entry, const Entry& value) { entries_.at(entry) = value; }
     [[nodiscard]] std::int16_t fetch(std::size_t entry, int component) const;
 
     [[nodiscard]] std::size_t entryCount() const { return entries_.size(); }

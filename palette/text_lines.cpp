@@ -14,42 +14,80 @@ bool LineReader::ensureByte()
     return len_ > 0;
 }
 
-bool LineReader::next(std::string& line)
+namespace {
+
+// Where the line starting at begin ends: its CR, a 0x1A, or end.
+const char* lineStop(const char* begin, const char* end)
 {
-    line.clear();
+    // Entry lines are short: a plain scan wins there, memchr on long lines.
+    const char* p = begin;
+    for (const char* quick = std::min(end, begin + 64); p < quick; ++p)
+        if (*p == CarriageReturn || *p == EndOfText)
+            return p;
+    const auto* cr = static_cast<const char*>(std::memchr(p, CarriageReturn, static_cast<std::size_t>(end - p)));
+    const char* stop = cr != nullptr ? cr : end;
+    const auto* sub = static_cast<const char*>(std::memchr(p, EndOfText, static_cast<std::size_t>(stop - p)));
+    return sub != nullptr ? sub : stop;
+}
+
+} // namespace
+
+bool LineReader::next(std::string_view& line)
+{
+    line = {};
     if (ended_)
         return false;
+    if (skipLineFeed_) {
+        skipLineFeed_ = false;
+        if (ensureByte() && buffer_[pos_] == LineFeed)
+            ++pos_;
+    }
     if (!ensureByte() || buffer_[pos_] == EndOfText) {
         ended_ = true;
         return false;
     }
+    spill_.clear();
+    bool spilled = false;
     for (;;) {
         if (!ensureByte()) {
             ended_ = true;
+            line = spill_;
             return true;
         }
         const char* begin = buffer_.data() + pos_;
         const char* end = buffer_.data() + len_;
-        const auto* cr = static_cast<const char*>(std::memchr(begin, CarriageReturn, static_cast<std::size_t>(end - begin)));
-        const char* stop = cr != nullptr ? cr : end;
-        const auto* sub = static_cast<const char*>(std::memchr(begin, EndOfText, static_cast<std::size_t>(stop - begin)));
-        if (sub != nullptr)
-            stop = sub;
-
-        const std::size_t room = MaxLineLength - line.size();
-        line.append(begin, std::min(room, static_cast<std::size_t>(stop - begin)));
+        const char* stop = lineStop(begin, end);
+        const std::size_t room = MaxLineLength - spill_.size();
+        const std::string_view piece(begin, std::min(room, static_cast<std::size_t>(stop - begin)));
         pos_ = static_cast<std::size_t>(stop - buffer_.data());
-        if (stop == end)
+        if (stop == end) {
+            // The buffer is about to be refilled: keep the line so far.
+            spill_.append(piece);
+            spilled = true;
             continue;
-        if (*stop == EndOfText) {
-            ended_ = true;
-            return true;
         }
-        ++pos_; // the CR
-        if (ensureByte() && buffer_[pos_] == LineFeed)
+        if (spilled) {
+            spill_.append(piece);
+            line = spill_;
+        } else {
+            line = piece;
+        }
+        if (*stop == EndOfText)
+            ended_ = true; // left unread: nothing after it is text
+        else {
             ++pos_;
+            skipLineFeed_ = true;
+        }
         return true;
     }
+}
+
+bool LineReader::next(std::string& line)
+{
+    std::string_view view;
+    const bool got = next(view);
+    line.assign(view);
+    return got;
 }
 
 PaletteKind detectKind(std::string_view head)

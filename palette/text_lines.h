@@ -22,17 +22,24 @@ public:
     static constexpr std::size_t MaxLineLength = 4096;
 
     explicit LineReader(ByteSource& source) : source_(source) {}
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
 
-    // Puts the next line, without its end, in line. False at the end of text.
+    // Points line at the next line, without its end; the view lasts until
+    // the next call. False at the end of the text.
+    bool next(std::string_view& line);
+    // The same, copied into line.
     bool next(std::string& line);
 
 private:
     bool ensureByte();
 
     ByteSource& source_;
-    std::array<char, 16384> buffer_{};
+    std::array<char, 16384> buffer_; // only bytes up to len_ are ever read
     std::size_t pos_ = 0;
     std::size_t len_ = 0;
+    std::string spill_; // a line that runs across a refill of the buffer
+    bool skipLineFeed_ = false; // a CR ended the last line; an LF after it belongs to it
     bool ended_ = false;
 };
 

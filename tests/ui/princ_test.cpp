@@ -298,8 +298,9 @@ TEST_F(PrincTest, EachConvertibleKindWritesItsOutput)
         EXPECT_FALSE(out.isEmpty()) << c.name;
         EXPECT_EQ(out, readFile(second)) << "converting twice gives the same bytes: " << c.name;
         EXPECT_TRUE(out.endsWith("\r\n")) << c.name;
-        if (c.size >= 0)
+        if (c.size >= 0) {
             EXPECT_EQ(out.size(), c.size) << c.name;
+        }
     }
 }
 
