@@ -65,22 +65,28 @@ namespace {
 // general rule.
 bool parsePlainEntry(std::string_view line, PaletteTable::Entry& entry)
 {
-    std::size_t i = 0;
+    const char* p = line.data();
+    const char* const end = p + line.size();
     for (std::size_t c = 0; c < entry.size(); ++c) {
         if (c > 0) {
-            if (i == line.size() || line[i] != ' ')
+            if (p == end || *p != ' ')
                 return false;
-            ++i;
+            ++p;
         }
-        const std::size_t start = i;
-        int value = 0;
-        while (i < line.size() && i - start < 5 && line[i] >= '0' && line[i] <= '9')
-            value = value * 10 + (line[i++] - '0');
-        if (i == start || value > 32767)
+        const char* const start = p;
+        const char* const limit = end - p > 5 ? p + 5 : end;
+        unsigned value = 0;
+        for (; p != limit; ++p) {
+            const unsigned digit = static_cast<unsigned char>(*p) - unsigned('0');
+            if (digit > 9)
+                break;
+            value = value * 10 + digit;
+        }
+        if (p == start || value > 32767)
             return false;
         entry[c] = static_cast<std::int16_t>(value);
     }
-    return i == line.size();
+    return p == end;
 }
 
 } // namespace

@@ -35,25 +35,19 @@ const char* lineStop(const char* begin, const char* end)
 bool LineReader::next(std::string_view& line)
 {
     line = {};
-    if (ended_)
-        return false;
     if (skipLineFeed_) {
         skipLineFeed_ = false;
         if (ensureByte() && buffer_[pos_] == LineFeed)
             ++pos_;
     }
+    if (ended_)
+        return false;
     if (!ensureByte() || buffer_[pos_] == EndOfText) {
         ended_ = true;
         return false;
     }
     spill_.clear();
-    bool spilled = false;
     for (;;) {
-        if (!ensureByte()) {
-            ended_ = true;
-            line = spill_;
-            return true;
-        }
         const char* begin = buffer_.data() + pos_;
         const char* end = buffer_.data() + len_;
         const char* stop = lineStop(begin, end);
@@ -63,18 +57,22 @@ bool LineReader::next(std::string_view& line)
         if (stop == end) {
             // The buffer is about to be refilled: keep the line so far.
             spill_.append(piece);
-            spilled = true;
+            if (!ensureByte()) {
+                ended_ = true;
+                line = spill_;
+                return true;
+            }
             continue;
         }
-        if (spilled) {
+        if (spill_.empty()) {
+            line = piece; // the usual case: the whole line lies in the buffer
+        } else {
             spill_.append(piece);
             line = spill_;
-        } else {
-            line = piece;
         }
-        if (*stop == EndOfText)
+        if (*stop == EndOfText) {
             ended_ = true; // left unread: nothing after it is text
-        else {
+        } else {
             ++pos_;
             skipLineFeed_ = true;
         }
