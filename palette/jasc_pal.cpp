@@ -7,7 +7,10 @@
 namespace corvane {
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 std::string_view trimBlanks(std::string_view s)
 {
@@ -121,8 +124,7 @@ std::string readJascPal(ByteSource& source, PaletteTable& table, KindCaption& ca
     return countText;
 }
 
-std::optional<std::string> readJascPalFile(const std::filesystem::path& path, PaletteTable& table,
-                                           KindCaption& caption)
+std::optional<std::string> readJascPalFile(const std::filesystem::path& path, PaletteTable& table, KindCaption& caption)
 {
     FileSource file(path);
     if (!file.isOpen())

@@ -38,7 +38,7 @@ private:
     std::array<char, 16384> buffer_; // only bytes up to len_ are ever read
     std::size_t pos_ = 0;
     std::size_t len_ = 0;
-    std::string spill_; // a line that runs across a refill of the buffer
+    std::string spill_;         // a line that runs across a refill of the buffer
     bool skipLineFeed_ = false; // a CR ended the last line; an LF after it belongs to it
     bool ended_ = false;
 };

@@ -4,8 +4,7 @@
 
 namespace corvane::ui {
 
-ColourStrip::ColourStrip(QWidget* parent)
-    : QWidget(parent), image_(InnerWidth, InnerHeight, QImage::Format_RGB32)
+ColourStrip::ColourStrip(QWidget* parent) : QWidget(parent), image_(InnerWidth, InnerHeight, QImage::Format_RGB32)
 {
     setFixedSize(InnerWidth + 2 * Border, InnerHeight + 2 * Border);
     image_.fill(palette().color(QPalette::Base));

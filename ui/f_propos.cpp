@@ -10,7 +10,10 @@
 namespace corvane::ui {
 namespace {
 
-constexpr int px(int twips) { return twips / 15; }
+constexpr int px(int twips)
+{
+    return twips / 15;
+}
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int left, int top)
 {

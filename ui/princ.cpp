@@ -21,7 +21,10 @@ namespace corvane::ui {
 namespace {
 
 // The layout is kept in twips, as it was designed, at 15 twips a pixel.
-constexpr int px(int twips) { return twips / 15; }
+constexpr int px(int twips)
+{
+    return twips / 15;
+}
 
 const QString OpenFilter = QStringLiteral("Palette (*.PAL)|*.pal|Tous les fichiers (*.*)|*.*");
 constexpr int OpenFlags = CDia::PathMustExist | CDia::FileMustExist; // 6144
@@ -220,7 +223,8 @@ void Princ::mn_convertir_Click()
     const std::string content = convertPalette(table_, conversion);
     const std::unique_ptr<SaveTarget> target = saveTargets_(CDia.FileName);
     if (!saveWhole(*target, QByteArray::fromStdString(content))) {
-        showMessage(this, {QStringLiteral("Impossible d'écrire le fichier\n") + QDir::toNativeSeparators(CDia.FileName)});
+        showMessage(this,
+                    {QStringLiteral("Impossible d'écrire le fichier\n") + QDir::toNativeSeparators(CDia.FileName)});
     }
 }
 
