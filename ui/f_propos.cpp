@@ -5,29 +5,8 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
-#include <QScreen>
 
 namespace corvane::ui {
-namespace {
-
-constexpr int px(int twips)
-{
-    return twips / 15;
-}
-
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int left, int top)
-{
-    auto* label = new QLabel(parent);
-    label->setObjectName(QLatin1String(name));
-    label->setTextFormat(Qt::PlainText);
-    label->setText(text);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->move(px(left), px(top));
-    return label;
-}
-
-} // namespace
-
 f_propos::f_propos(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("f_propos"));
@@ -77,11 +56,7 @@ f_propos::f_propos(QWidget* parent) : QDialog(parent)
 void f_propos::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (const QScreen* s = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(s->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    centreOnScreen(this);
 }
 
 } // namespace corvane::ui

@@ -5,8 +5,10 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QIcon>
+#include <QLabel>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QScreen>
 #include <QTranslator>
 
 #include <array>
@@ -44,6 +46,26 @@ QFont msSansSerif(qreal pointSize, bool italic)
     font.setWeight(QFont::Normal);
     font.setItalic(italic);
     return font;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int left, int top)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setTextFormat(Qt::PlainText); // a caption from a file is never markup
+    label->setText(text);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->move(px(left), px(top));
+    return label;
+}
+
+void centreOnScreen(QWidget* window)
+{
+    if (const QScreen* screen = window->screen()) {
+        QRect frame = window->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        window->move(frame.topLeft());
+    }
 }
 
 QString fromFileText(std::string_view bytes)

@@ -3,6 +3,9 @@
 #include <QFont>
 #include <QString>
 
+class QLabel;
+class QWidget;
+
 #include <filesystem>
 #include <string_view>
 
@@ -18,6 +21,18 @@ inline const QString AppTitle = QStringLiteral("Corvane");
 // "MS Sans Serif" where it is installed; otherwise the system's sans-serif at
 // the same point size, so that the layout keeps its proportions.
 QFont msSansSerif(qreal pointSize, bool italic = false);
+
+// Layouts are kept in twips, as they were designed, at 15 twips a pixel.
+constexpr int px(int twips)
+{
+    return twips / 15;
+}
+
+// A plain-text label at its place (in twips), top-left aligned.
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int left, int top);
+
+// Puts a top-level window, frame included, in the middle of its screen.
+void centreOnScreen(QWidget* window);
 
 // Text read from a palette file is single-byte text in the Windows code page
 // these files come from (Windows-1252).

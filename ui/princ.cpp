@@ -13,33 +13,15 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
-#include <QScreen>
 
 #include <algorithm>
 
 namespace corvane::ui {
 namespace {
 
-// The layout is kept in twips, as it was designed, at 15 twips a pixel.
-constexpr int px(int twips)
-{
-    return twips / 15;
-}
-
 const QString OpenFilter = QStringLiteral("Palette (*.PAL)|*.pal|Tous les fichiers (*.*)|*.*");
 constexpr int OpenFlags = CDia::PathMustExist | CDia::FileMustExist; // 6144
 constexpr int SaveFlags = CDia::PathMustExist;                       // 2048
-
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int left, int top)
-{
-    auto* label = new QLabel(parent);
-    label->setObjectName(QLatin1String(name));
-    label->setTextFormat(Qt::PlainText);
-    label->setText(text);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->move(px(left), px(top));
-    return label;
-}
 
 QColor stripColour(const PaletteTable::Entry& entry)
 {
@@ -155,11 +137,7 @@ void Princ::showEvent(QShowEvent* event)
     if (centred_)
         return;
     centred_ = true;
-    if (const QScreen* s = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(s->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    centreOnScreen(this);
 }
 
 void Princ::showKindCaption()

@@ -28,7 +28,7 @@ TEST_P(LevelRule, WorkedValue)
     EXPECT_EQ(divLevel(static_cast<std::int16_t>(component)), level) << "component " << component;
 }
 
-INSTANTIATE_TEST_SUITE_P(Spec, LevelRule,
+INSTANTIATE_TEST_SUITE_P(WorkedValues, LevelRule,
                          testing::Values(std::pair{0, 0}, std::pair{2, 0}, std::pair{3, 0}, std::pair{4, 0},
                                          std::pair{6, 0}, std::pair{7, 1}, std::pair{8, 1}, std::pair{10, 2},
                                          std::pair{14, 2}, std::pair{128, 31}, std::pair{252, 62}, std::pair{254, 62},
