@@ -71,7 +71,10 @@ protected:
         user.choose(path);
         trigger("mn_convertir");
     }
-    QStringList files() const { return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden); }
+    QStringList files() const
+    {
+        return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    }
 
     QTemporaryDir dir;
     ScriptedUser user;
@@ -104,8 +107,8 @@ TEST_F(FailingWrites, ADeviceFailingAfterNBytesIsToldAndTheFileKept)
         } plans[] = {
             {0, Unlimited, -1, false},        {1, Unlimited, -1, false}, {size / 2, Unlimited, -1, false},
             {size - 1, Unlimited, -1, false}, {size / 2, 64, 0, false}, // stops taking bytes: no endless retry
-            {size, Unlimited, -1, true},                                  // exactly enough
-            {Unlimited, 1, -1, true},         {Unlimited, 7, -1, true},  // short writes are carried on, not lost
+            {size, Unlimited, -1, true},                                // exactly enough
+            {Unlimited, 1, -1, true},         {Unlimited, 7, -1, true}, // short writes are carried on, not lost
         };
         for (const auto& plan : plans) {
             SCOPED_TRACE(::testing::Message() << output.name << ", budget " << plan.budget << ", chunk " << plan.chunk
@@ -199,11 +202,11 @@ TEST_F(FailingWrites, ReadOnlyTargetsAndFoldersAreToldAndLeftAlone)
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            if (c.asNobody && root &&
-                (setgroups(0, nullptr) != 0 || setgid(Nobody) != 0 || setuid(Nobody) != 0))
+            if (c.asNobody && root && (setgroups(0, nullptr) != 0 || setgid(Nobody) != 0 || setuid(Nobody) != 0))
                 _exit(3);
             // Would the kernel let this process write there? Then nothing here is read-only.
-            if (c.asNobody && ::access(c.folderMode == 0555 ? folderName.constData() : targetName.constData(), W_OK) == 0)
+            if (c.asNobody &&
+                ::access(c.folderMode == 0555 ? folderName.constData() : targetName.constData(), W_OK) == 0)
                 _exit(77);
             convertTo(target);
             _exit(user.messages.size() == 2 && user.messages[1].text == cannotWrite(target) ? 0 : 1);

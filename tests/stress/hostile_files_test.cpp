@@ -91,6 +91,7 @@ TEST_F(HostileFiles, OpenWithoutCrashHangOrMemoryFollowingTheirSize)
         {"1 GiB, a DIV palette first", div, GiB, "Palette DIV Games Studio", 256},
         {"1 GiB first line without end", {}, GiB, nullptr, -1},
         {"1 GiB count line without end", JascHead, GiB, "", -1},
+        {"1 GiB entry line without end", JascHead + "16\r\n", GiB, "Palette PSP 16 couleurs", 16},
         {"count 32767, no entry lines", JascHead + "32767\r\n", 0, "Palette PSP 32767 couleurs", 32767},
         {"count beyond any integer", JascHead + QByteArray(40, '9') + "\r\n" + lines16, 0, "", -1},
         {"count past 16 bits", JascHead + "32768\r\n" + lines16, 0, "Palette PSP 32768 couleurs", -1},
@@ -100,8 +101,9 @@ TEST_F(HostileFiles, OpenWithoutCrashHangOrMemoryFollowingTheirSize)
         {"JASC-PAL, then only 0x1A", "JASC-PAL" + QByteArray(4096, '\x1A'), 0, "Palette PSP  couleurs", -1},
         {"pal, then only 0x1A", "pal" + QByteArray(4096, '\x1A'), 0, "Palette DIV Games Studio", 256},
         {"NUL in the first line", QByteArray("JASC-PAL\0\r\n", 11) + "0100\r\n16\r\n" + lines16, 0, nullptr, -1},
-        {"NUL in the count", JascHead + QByteArray("1\0" "6\r\n", 5) + lines16, 0, "", -1},
-        {"NUL in entry lines", JascHead + "16\r\n" + QByteArray("1\0 2 3\r\n", 8).repeated(16), 0, "Palette PSP 16 couleurs", 16},
+        {"NUL in the count", JascHead + "1" + QByteArray(1, '\0') + "6\r\n" + lines16, 0, "", -1},
+        {"NUL in entry lines", JascHead + "16\r\n" + QByteArray("1\0 2 3\r\n", 8).repeated(16), 0,
+         "Palette PSP 16 couleurs", 16},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
