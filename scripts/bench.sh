@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Builds the benchmarks and prints every figure of docs/performance.md: the
+# palette core against plain reads, start-up and memory against the least Qt
+# window, drawing the strip, and the window's memory after each hostile file.
+# Starts its own Xvfb; needs no display.
+#
+#   bash scripts/bench.sh          full runs (a few minutes)
+#   bash scripts/bench.sh quick    a short pass that only shows everything runs
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+mode=${1:-full}
+if [ "$mode" = quick ]; then
+    runs=3 reps=1 min_time=0.01
+else
+    runs=40 reps=5 min_time=0.5
+fi
+
+bash scripts/deps.sh cmake ninja-build g++ pkg-config libbenchmark-dev qt6-base-dev qt6-translations-l10n \
+    xvfb libxcb1-dev libxcb-damage0-dev fonts-dejavu-core
+build=build/perf
+cmake --preset default -B "$build" -DBUILD_TESTING=OFF -DCORVANE_BENCH=ON >/dev/null
+cmake --build "$build" >/dev/null
+bench=$build/bench
+
+work=$(mktemp -d)
+xvfb=""
+trap '[ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+# A display of our own, on the first free number from 150.
+n=150
+while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
+export DISPLAY=":$n"
+unset QT_QPA_PLATFORM
+
+echo "== Machine"
+grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //'
+echo "$(nproc) cores, $(free -g | awk '/^Mem/ {print $2}') GiB, Linux $(uname -r)"
+echo "Qt $(dpkg-query -W -f='${Version}' qt6-base-dev), $(g++ --version | head -n1), Xvfb $(dpkg-query -W -f='${Version}' xvfb)"
+
+gbench=(--benchmark_repetitions="$reps" --benchmark_report_aggregates_only=true --benchmark_min_time="$min_time")
+
+echo "== Palette core: load against open-read-close, outputs, load by declared count"
+"$bench/corvane_bench" "${gbench[@]}"
+
+echo "== Start-up and idle memory against the least Qt Widgets window (Xvfb)"
+"$bench/corvane_startup" "$runs" "$bench/corvane_least_window" "$build/ui/corvane"
+
+echo "== From the chosen file to the strip painted (Xvfb)"
+"$bench/corvane_window_bench" "${gbench[@]}"
+
+echo "== Peak memory of the window after opening each hostile file"
+hostile=$work/hostile
+mkdir "$hostile"
+jasc16() {
+    printf 'JASC-PAL\r\n0100\r\n16\r\n'
+    for k in $(seq 0 15); do printf '%d %d %d\r\n' $((16 * k)) $((255 - 16 * k)) $((7 * k)); done
+}
+jasc16 >"$hostile/16-then-1GiB.pal" && truncate -s 1G "$hostile/16-then-1GiB.pal"
+cp ../shared/corpus/divgs-habitante__DIV.PAL "$hostile/div-then-1GiB.pal" && truncate -s 1G "$hostile/div-then-1GiB.pal"
+truncate -s 1G "$hostile/1GiB-first-line.pal"
+printf 'JASC-PAL\r\n0100\r\n' >"$hostile/1GiB-count-line.pal" && truncate -s 1G "$hostile/1GiB-count-line.pal"
+printf 'JASC-PAL\r\n0100\r\n16\r\n' >"$hostile/1GiB-entry-line.pal" && truncate -s 1G "$hostile/1GiB-entry-line.pal"
+printf 'JASC-PAL\r\n0100\r\n32767\r\n' >"$hostile/count-32767-no-lines.pal"
+printf 'JASC-PAL\r\n0100\r\n%s\r\n' 9999999999999999999999999999999999999999 >"$hostile/count-beyond-integers.pal"
+printf 'JASC-PAL\r\n0100\r\n-16\r\n' >"$hostile/negative-count.pal"
+head -c 65536 /dev/zero | tr '\0' '\032' >"$hostile/only-0x1A.pal"
+printf 'JASC-PAL\r\n0100\r\n1\0006\r\n1\0 2 3\r\n' >"$hostile/nul-in-lines.pal"
+"$bench/corvane_open_probe" | sed 's/^/no file: /'
+for file in "$hostile"/*.pal; do
+    printf '%s (%s bytes): ' "$(basename "$file")" "$(stat -c %s "$file")"
+    "$bench/corvane_open_probe" "$file"
+done
