@@ -2,7 +2,9 @@
 
 #include "text_lines.h"
 
+#include <array>
 #include <charconv>
+#include <cstring>
 
 namespace corvane {
 namespace {
@@ -68,28 +70,31 @@ namespace {
 // general rule.
 bool parsePlainEntry(std::string_view line, PaletteTable::Entry& entry)
 {
-    const char* p = line.data();
-    const char* const end = p + line.size();
+    // Copied behind a NUL sentinel, the digits need no end checks.
+    constexpr std::size_t Longest = 3 * 5 + 2;
+    if (line.size() > Longest)
+        return false;
+    std::array<char, Longest + 1> text{};
+    std::memcpy(text.data(), line.data(), line.size());
+    const char* p = text.data();
     for (std::size_t c = 0; c < entry.size(); ++c) {
-        if (c > 0) {
-            if (p == end || *p != ' ')
-                return false;
-            ++p;
-        }
-        const char* const start = p;
-        const char* const limit = end - p > 5 ? p + 5 : end;
-        unsigned value = 0;
-        for (; p != limit; ++p) {
+        if (c > 0 && *p++ != ' ')
+            return false;
+        unsigned value = static_cast<unsigned char>(*p) - unsigned('0');
+        if (value > 9)
+            return false;
+        ++p;
+        for (int more = 0; more < 4; ++more, ++p) {
             const unsigned digit = static_cast<unsigned char>(*p) - unsigned('0');
             if (digit > 9)
                 break;
             value = value * 10 + digit;
         }
-        if (p == start || value > 32767)
+        if (value > 32767)
             return false;
         entry[c] = static_cast<std::int16_t>(value);
     }
-    return p == end;
+    return p == text.data() + line.size();
 }
 
 } // namespace
