@@ -32,9 +32,11 @@ public:
             dialogs.push_back({action, dia.CancelError, dia.DialogTitle, dia.FileName, dia.Filter, dia.Flags});
             if (answers.empty())
                 return std::nullopt;
-            std::optional<QString> answer = answers.front();
+            const Answer answer = answers.front();
             answers.pop_front();
-            return answer;
+            if (answer.cancel)
+                return std::nullopt;
+            return answer.path;
         });
         setMessageAnswerer([this](const Message& message) {
             messages.push_back(message);
@@ -49,8 +51,8 @@ public:
     ScriptedUser(const ScriptedUser&) = delete;
     ScriptedUser& operator=(const ScriptedUser&) = delete;
 
-    void choose(const QString& path) { answers.emplace_back(path); }
-    void cancel() { answers.emplace_back(std::nullopt); }
+    void choose(const QString& path) { answers.push_back({false, path}); }
+    void cancel() { answers.push_back({true, {}}); }
 
     [[nodiscard]] QStringList messageTexts() const
     {
@@ -60,7 +62,11 @@ public:
         return texts;
     }
 
-    std::deque<std::optional<QString>> answers;
+    struct Answer {
+        bool cancel;
+        QString path;
+    };
+    std::deque<Answer> answers;
     std::vector<DialogSeen> dialogs;
     std::vector<Message> messages;
     QMessageBox::StandardButton reply = QMessageBox::Ok;
