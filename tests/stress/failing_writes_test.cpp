@@ -2,12 +2,10 @@
 // at a time, and real targets that cannot be replaced. A failure is always
 // told, and a file already at the path keeps its bytes.
 #include "princ.h"
-#include "stress_support.h"
+#include "ui_support.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QDir>
-#include <QTimer>
 
 #include <grp.h>
 #include <sys/stat.h>
@@ -28,6 +26,11 @@ const QByteArray Precious = "JASC-PAL\r\nprécieux\r\n";
 QString cannotWrite(const QString& path)
 {
     return QStringLiteral("Impossible d'écrire le fichier\n") + QDir::toNativeSeparators(path);
+}
+
+QStringList entriesOf(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
 }
 
 // Takes at most `chunk` bytes a call; once `budget` bytes are in, answers
@@ -71,10 +74,6 @@ protected:
         user.choose(path);
         trigger("mn_convertir");
     }
-    QStringList files() const
-    {
-        return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-    }
 
     QTemporaryDir dir;
     ScriptedUser user;
@@ -99,7 +98,7 @@ TEST_F(FailingWrites, ADeviceFailingAfterNBytesIsToldAndTheFileKept)
         const qint64 size = whole.size();
         ASSERT_GT(size, 2) << output.name;
         const QString target = writeFile(dir, QStringLiteral("keep.pal"), Precious);
-        const QStringList before = files();
+        const QStringList before = entriesOf(dir.path());
 
         const struct {
             qint64 budget, chunk, refusal;
@@ -120,41 +119,13 @@ TEST_F(FailingWrites, ADeviceFailingAfterNBytesIsToldAndTheFileKept)
             convertTo(target);
             ASSERT_EQ(user.messages.size(), plan.written ? 1u : 2u);
             EXPECT_EQ(readFile(target), plan.written ? whole : Precious);
-            EXPECT_EQ(files(), before) << "no temporary file is left behind";
+            EXPECT_EQ(entriesOf(dir.path()), before) << "no temporary file is left behind";
             if (!plan.written) {
                 EXPECT_EQ(user.messages[1].text, cannotWrite(target));
                 EXPECT_EQ(user.messages[1].buttons, QMessageBox::Ok);
             }
         }
     }
-}
-
-TEST_F(FailingWrites, TheFailureIsAFrenchOkBoxTitledCorvane)
-{
-    open(jascFile("16", 16, [](int k, int) { return k; }));
-    princ.setSaveTargetFactory([](const QString& path) { return std::make_unique<FailDevice>(path, 0, 1, -1); });
-    setMessageAnswerer({}); // the real boxes this time
-    struct Seen {
-        QString title, text;
-        QMessageBox::StandardButtons buttons;
-    };
-    std::vector<Seen> seen;
-    QTimer answering;
-    answering.setInterval(5);
-    QObject::connect(&answering, &QTimer::timeout, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            seen.push_back({box->windowTitle(), box->text(), box->standardButtons()});
-            box->button(QMessageBox::Ok) != nullptr ? box->button(QMessageBox::Ok)->click() : box->reject();
-        }
-    });
-    answering.start();
-    const QString target = dir.filePath(QStringLiteral("sortie.pal"));
-    convertTo(target);
-    ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[1].title, QStringLiteral("Corvane"));
-    EXPECT_EQ(seen[1].text, cannotWrite(target));
-    EXPECT_EQ(seen[1].buttons, QMessageBox::Ok);
-    EXPECT_FALSE(QFile::exists(target));
 }
 
 // Real targets the program may not replace. Permission bits do not stop
@@ -197,7 +168,7 @@ TEST_F(FailingWrites, ReadOnlyTargetsAndFoldersAreToldAndLeftAlone)
             ASSERT_EQ(::chmod(targetName.constData(), mode_t(c.fileMode)), 0);
         }
         ASSERT_EQ(::chmod(folderName.constData(), c.folderMode), 0);
-        const QStringList before = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        const QStringList before = entriesOf(folder);
 
         const pid_t child = fork();
         ASSERT_GE(child, 0);
@@ -217,7 +188,7 @@ TEST_F(FailingWrites, ReadOnlyTargetsAndFoldersAreToldAndLeftAlone)
         if (WEXITSTATUS(status) == 77)
             GTEST_SKIP() << "no way to make a file read-only here: even as uid " << Nobody << " writes go through";
         EXPECT_EQ(WEXITSTATUS(status), 0) << "1: no failure message or a wrong one; 3: could not become nobody";
-        EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before);
+        EXPECT_EQ(entriesOf(folder), before);
         if (c.fileMode > 0) {
             EXPECT_EQ(readFile(target), Precious);
         }

@@ -4,15 +4,53 @@
 #include "load.h"
 #include "look.h"
 #include "princ.h"
-#include "stress_support.h"
+#include "ui_support.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFile>
 #include <QLabel>
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <functional>
+#include <string>
+
 namespace corvane::ui::testing {
 namespace {
+
+// A field of /proc/self/status, in KiB; -1 where there is none.
+long statusKiB(const std::string& field)
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.starts_with(field + ':'))
+            return std::stol(line.substr(field.size() + 1));
+    return -1;
+}
+
+// How far the resident size peaked above where it stood before `work`, in
+// KiB. The peak is reset first (clear_refs 5), so that earlier work does not
+// hide growth; -1 where the kernel cannot tell.
+long peakGrowthKiB(const std::function<void()>& work)
+{
+    std::ofstream("/proc/self/clear_refs") << "5" << std::flush;
+    const long before = statusKiB("VmRSS");
+    work();
+    const long peak = statusKiB("VmHWM");
+    return before < 0 || peak < 0 ? -1 : peak - before;
+}
+
+// head, then holes up to `size` bytes: a file of any size at no cost, that
+// reads as NUL bytes past its head.
+QString sparseFile(const QTemporaryDir& dir, const QString& name, const QByteArray& head, qint64 size)
+{
+    const QString path = writeFile(dir, name, head);
+    if (size > head.size())
+        QFile::resize(path, size);
+    return path;
+}
 
 constexpr qint64 GiB = qint64(1) << 30;
 // A 32767-entry table is 192 KiB; the big files are 1 GiB. Anything between
