@@ -13,7 +13,7 @@ mode=${1:-full}
 if [ "$mode" = quick ]; then
     runs=3 reps=1 min_time=0.01
 else
-    runs=40 reps=5 min_time=0.5
+    runs=60 reps=5 min_time=0.5
 fi
 
 bash scripts/deps.sh cmake ninja-build g++ pkg-config libbenchmark-dev qt6-base-dev qt6-translations-l10n \
