@@ -10,8 +10,17 @@ namespace corvane {
 
 LoadResult loadPalette(ByteSource& source, PaletteTable& table, KindCaption& caption)
 {
-    std::array<char, KindHeadBytes> head{};
-    const std::string_view headBytes(head.data(), readFully(source, head.data(), head.size()));
+    // One read usually brings the whole of an ordinary palette file: the
+    // kind is decided from its start and the reader goes on from the same bytes.
+    std::array<char, 4096> head;
+    std::size_t got = 0;
+    while (got < KindHeadBytes) {
+        const std::size_t n = source.read(head.data() + got, head.size() - got);
+        if (n == 0)
+            break;
+        got += n;
+    }
+    const std::string_view headBytes(head.data(), got);
     PrefixedSource whole(headBytes, source);
 
     LoadResult result;
