@@ -27,12 +27,7 @@ f_propos::f_propos(QWidget* parent) : QDialog(parent)
     Label1->setFont(msSansSerif(18));
     Label1->adjustSize();
 
-    Label2 = makeLabel(this, "Label2", QStringLiteral("V.1.0"), 3600, 660);
-    Label2->setFont(msSansSerif(13.5, true));
-    QPalette blue = Label2->palette();
-    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
-    Label2->setPalette(blue);
-    Label2->adjustSize();
+    Label2 = makeVersionLabel(this, "Label2", 3600, 660);
 
     Label3[0] = makeLabel(this, "Label3(0)", QStringLiteral("Par Brennock"), 1680, 1140);
     Label3[0]->adjustSize();

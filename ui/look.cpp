@@ -59,6 +59,17 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int le
     return label;
 }
 
+QLabel* makeVersionLabel(QWidget* parent, const char* name, int left, int top)
+{
+    QLabel* label = makeLabel(parent, name, QStringLiteral("V.1.0"), left, top);
+    label->setFont(msSansSerif(13.5, true));
+    QPalette blue = label->palette();
+    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    label->setPalette(blue);
+    label->adjustSize();
+    return label;
+}
+
 void centreOnScreen(QWidget* window)
 {
     if (const QScreen* screen = window->screen()) {

@@ -31,6 +31,9 @@ constexpr int px(int twips)
 // A plain-text label at its place (in twips), top-left aligned.
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int left, int top);
 
+// The blue italic "V.1.0" both windows show, at its place (in twips).
+QLabel* makeVersionLabel(QWidget* parent, const char* name, int left, int top);
+
 // Puts a top-level window, frame included, in the middle of its screen.
 void centreOnScreen(QWidget* window);
 

@@ -80,12 +80,7 @@ void Princ::buildControls(QWidget* client)
     Label1[1]->setFont(msSansSerif(18));
     Label1[1]->adjustSize();
 
-    Label2[1] = makeLabel(client, "Label2(1)", QStringLiteral("V.1.0"), 7020, 60);
-    Label2[1]->setFont(msSansSerif(13.5, true));
-    QPalette blue = Label2[1]->palette();
-    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
-    Label2[1]->setPalette(blue);
-    Label2[1]->adjustSize();
+    Label2[1] = makeVersionLabel(client, "Label2(1)", 7020, 60);
 
     Label3[0] = makeLabel(client, "Label3(0)", QStringLiteral("Par Brennock"), 6480, 420);
     Label3[0]->adjustSize();
