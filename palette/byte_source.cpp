@@ -47,6 +47,11 @@ std::size_t FileSource::read(char* buf, std::size_t n)
     return std::fread(buf, 1, n, file_);
 }
 
+bool FileSource::failed() const
+{
+    return file_ != nullptr && std::ferror(file_) != 0;
+}
+
 std::size_t PrefixedSource::read(char* buf, std::size_t n)
 {
     const std::size_t count = prefix_.read(buf, n);

@@ -9,12 +9,14 @@
 namespace corvane {
 
 // Where the readers take their bytes from: memory, a stream or a file.
-// read() returns how many bytes it placed in buf; 0 means the end (or an
-// error, which the readers treat the same way).
+// read() returns how many bytes it placed in buf; 0 means the end or an
+// error. The readers treat both alike; failed() tells them apart afterwards.
 class ByteSource {
 public:
     virtual ~ByteSource() = default;
     virtual std::size_t read(char* buf, std::size_t n) = 0;
+    // True once a read has failed, as opposed to reaching the end.
+    [[nodiscard]] virtual bool failed() const { return false; }
 };
 
 class MemorySource final : public ByteSource {
@@ -30,6 +32,7 @@ class StreamSource final : public ByteSource {
 public:
     explicit StreamSource(std::istream& in) : in_(in) {}
     std::size_t read(char* buf, std::size_t n) override;
+    [[nodiscard]] bool failed() const override { return in_.bad(); }
 
 private:
     std::istream& in_;
@@ -45,6 +48,7 @@ public:
 
     [[nodiscard]] bool isOpen() const { return file_ != nullptr; }
     std::size_t read(char* buf, std::size_t n) override;
+    [[nodiscard]] bool failed() const override;
 
 private:
     std::FILE* file_ = nullptr;
@@ -55,6 +59,7 @@ class PrefixedSource final : public ByteSource {
 public:
     PrefixedSource(std::string_view prefix, ByteSource& rest) : prefix_(prefix), rest_(rest) {}
     std::size_t read(char* buf, std::size_t n) override;
+    [[nodiscard]] bool failed() const override { return rest_.failed(); }
 
 private:
     MemorySource prefix_;

@@ -42,14 +42,18 @@ LoadResult loadPalette(ByteSource& source, PaletteTable& table, KindCaption& cap
     case PaletteKind::Unknown:
         break;
     }
+    result.readFailed = source.failed();
     return result;
 }
 
 LoadResult loadPaletteFile(const std::filesystem::path& path, PaletteTable& table, KindCaption& caption)
 {
     FileSource file(path);
-    if (!file.isOpen())
-        return {};
+    if (!file.isOpen()) {
+        LoadResult unopened;
+        unopened.readFailed = true;
+        return unopened;
+    }
     return loadPalette(file, table, caption);
 }
 

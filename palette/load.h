@@ -17,6 +17,10 @@ struct LoadResult {
     // Entries the colour strip shows: 256 (2-pixel bands), 16 (32-pixel
     // bands), or 0 when the strip keeps its earlier picture.
     std::size_t stripEntries = 0;
+    // A read failed before the readers had what they needed, or the file
+    // could not be opened. What was read up to there is loaded as if the
+    // file ended there.
+    bool readFailed = false;
 };
 
 // Decides the kind from the first line and, for a DIV or JASC-PAL palette,

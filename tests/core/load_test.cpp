@@ -59,6 +59,8 @@ TEST_P(LoadSources, MemoryStreamTrickleAndFileGiveTheSameLoad)
     const LoadResult fileResult = loadPaletteFile(dir.write("palette.pal", c.bytes), table, caption);
     const Loaded viaFile{fileResult, table.entries(), caption.text()};
 
+    for (const Loaded* other : {&expected, &viaStream, &viaTrickle, &viaFile})
+        EXPECT_FALSE(other->result.readFailed);
     for (const Loaded* other : {&viaStream, &viaTrickle, &viaFile}) {
         EXPECT_EQ(other->result.kind, expected.result.kind);
         EXPECT_EQ(other->result.countText, expected.result.countText);
@@ -102,6 +104,7 @@ TEST(LoadSources, FileThatCannotBeOpenedChangesNothing)
         preset(table, caption);
         const LoadResult result = loadPaletteFile(path, table, caption);
         EXPECT_EQ(result.kind, PaletteKind::Unknown) << path;
+        EXPECT_TRUE(result.readFailed);
         EXPECT_EQ(result.stripEntries, 0u);
         EXPECT_EQ(caption.text(), PresetCaption);
         EXPECT_EQ(table.entries(), presetEntries());
@@ -109,6 +112,37 @@ TEST(LoadSources, FileThatCannotBeOpenedChangesNothing)
         EXPECT_FALSE(readDivFile(path / "x", table));
         EXPECT_EQ(caption.text(), PresetCaption);
         EXPECT_EQ(table.entries(), presetEntries());
+    }
+}
+
+// Gives its bytes, then fails instead of reaching the end.
+class FailingSource final : public ByteSource {
+public:
+    explicit FailingSource(std::string_view data) : data_(data) {}
+    std::size_t read(char* buf, std::size_t n) override
+    {
+        const std::size_t got = data_.read(buf, n);
+        failed_ = got == 0;
+        return got;
+    }
+    [[nodiscard]] bool failed() const override { return failed_; }
+
+private:
+    MemorySource data_;
+    bool failed_ = false;
+};
+
+TEST(LoadSources, ReadErrorLoadsLikeTheEndAndIsTold)
+{
+    for (const std::string& bytes : {divFile(std::string(100, '\x21')), jascText("16", {"1 2 3"})}) {
+        MemorySource whole(bytes);
+        FailingSource failing(bytes);
+        const Loaded expected = loadFrom(whole);
+        const Loaded got = loadFrom(failing);
+        EXPECT_TRUE(got.result.readFailed);
+        EXPECT_EQ(got.result.kind, expected.result.kind);
+        EXPECT_EQ(got.caption, expected.caption);
+        EXPECT_EQ(got.entries, expected.entries);
     }
 }
 
