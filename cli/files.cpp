@@ -1,0 +1,276 @@
+#include "files.h"
+
+#include "messages.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <random>
+
+namespace corvane::cli {
+namespace {
+
+constexpr std::string_view TempPrefix = ".corvane-convert.";
+constexpr std::string_view SameAsInput = "la sortie est le fichier d'entrée lui-même";
+constexpr std::string_view NotRegular = "ce n'est pas un fichier ordinaire";
+
+std::string cannotRead(std::string_view why)
+{
+    return "lecture impossible : " + std::string(why);
+}
+
+std::string cannotWrite(std::string_view why)
+{
+    return "écriture impossible : " + std::string(why);
+}
+
+int writeAll(int fd, std::string_view data)
+{
+    while (!data.empty()) {
+        const ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (n == 0)
+            return EIO;
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return 0;
+}
+
+// Holds the stop signals for as long as it lives; on leaving, a signal that
+// came meanwhile is delivered.
+class HeldSignals {
+public:
+    explicit HeldSignals(const sigset_t& signals) : signals_(signals)
+    {
+        ::pthread_sigmask(SIG_BLOCK, &signals_, &before_);
+    }
+    ~HeldSignals() { ::pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
+    HeldSignals(const HeldSignals&) = delete;
+    HeldSignals& operator=(const HeldSignals&) = delete;
+
+    [[nodiscard]] bool stopRequested() const
+    {
+        sigset_t pending;
+        if (::sigpending(&pending) != 0)
+            return false;
+        for (const int sig : {SIGHUP, SIGINT, SIGQUIT, SIGTERM})
+            if (::sigismember(&signals_, sig) == 1 && ::sigismember(&pending, sig) == 1)
+                return true;
+        return false;
+    }
+
+private:
+    const sigset_t& signals_;
+    sigset_t before_;
+};
+
+} // namespace
+
+std::size_t FdSource::read(char* buf, std::size_t n)
+{
+    if (error_ != 0)
+        return 0;
+    for (;;) {
+        const ssize_t got = ::read(fd_, buf, n);
+        if (got >= 0)
+            return static_cast<std::size_t>(got);
+        if (errno != EINTR) {
+            error_ = errno;
+            return 0;
+        }
+    }
+}
+
+Failure readInput(const std::string& name, Input& input)
+{
+    const bool standardInput = name == "-";
+    // Non-blocking, so that a FIFO given by name is refused below instead of
+    // waiting for a writer.
+    const int fd = standardInput ? STDIN_FILENO : ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return cannotRead(reason(errno));
+    const auto closeFd = [&] {
+        if (!standardInput)
+            ::close(fd);
+    };
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int error = errno;
+        closeFd();
+        return cannotRead(reason(error));
+    }
+    if (!standardInput && !S_ISREG(st.st_mode)) {
+        closeFd();
+        return cannotRead(S_ISDIR(st.st_mode) ? reason(EISDIR) : std::string(NotRegular));
+    }
+    if (S_ISREG(st.st_mode))
+        input.id = FileId{st.st_dev, st.st_ino, true};
+
+    FdSource source(fd);
+    input.result = loadPalette(source, input.table, input.caption);
+    closeFd();
+    if (input.result.readFailed)
+        return cannotRead(reason(source.error()));
+    return std::nullopt;
+}
+
+Failure writeStandardOutput(std::string_view content, const FileId& input)
+{
+    struct stat st {};
+    if (::fstat(STDOUT_FILENO, &st) == 0 && input.sameAs(st))
+        return std::string(SameAsInput);
+    if (const int error = writeAll(STDOUT_FILENO, content))
+        return cannotWrite(reason(error));
+    return std::nullopt;
+}
+
+OutputWriter::OutputWriter(bool force) : force_(force)
+{
+    ::sigemptyset(&stopSignals_);
+    for (const int sig : {SIGHUP, SIGINT, SIGQUIT, SIGTERM})
+        ::sigaddset(&stopSignals_, sig);
+    std::random_device random;
+    nameState_ = (std::uint64_t(random()) << 32) ^ random() ^ std::uint64_t(::getpid());
+}
+
+OutputWriter::~OutputWriter()
+{
+    for (const Folder& folder : folders_)
+        ::close(folder.fd);
+}
+
+std::string OutputWriter::tempName(const std::string& folder)
+{
+    constexpr std::string_view Digits = "0123456789abcdefghijklmnopqrstuvwxyz";
+    nameState_ = nameState_ * 6364136223846793005U + 1442695040888963407U;
+    std::string name = folder;
+    name.append(TempPrefix);
+    for (std::uint64_t bits = nameState_ >> 16, i = 0; i < 8; ++i, bits /= Digits.size())
+        name.push_back(Digits[bits % Digits.size()]);
+    return name;
+}
+
+Failure OutputWriter::write(const std::string& path, std::string_view content, const FileId& input)
+{
+    std::string target = path;
+    std::optional<mode_t> keptMode;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0) {
+        struct stat linked {};
+        if (S_ISLNK(st.st_mode) && ::stat(path.c_str(), &linked) == 0) {
+            // Written through, so that the link still leads to the palette.
+            const std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr), &std::free);
+            if (!resolved)
+                return cannotWrite(reason(errno));
+            target = resolved.get();
+            st = linked;
+        }
+        if (input.sameAs(st))
+            return std::string(SameAsInput);
+        if (S_ISDIR(st.st_mode))
+            return cannotWrite(reason(EISDIR));
+        if (!S_ISREG(st.st_mode))
+            return cannotWrite(NotRegular); // a device or a dangling link: never replaced
+        if (!force_)
+            return std::string("le fichier existe déjà (--force pour le remplacer)");
+        keptMode = st.st_mode & 07777;
+    } else if (errno != ENOENT) {
+        return cannotWrite(reason(errno));
+    }
+
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const HeldSignals held(stopSignals_);
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = tempName(folder);
+        // 0666 less the umask, as for any new file.
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0)
+        return cannotWrite(errno == ENOENT ? std::string("dossier introuvable") : reason(errno));
+
+    int error = writeAll(fd, content);
+    if (error == 0 && keptMode)
+        ::fchmod(fd, *keptMode); // a file system without modes keeps its own
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && held.stopRequested())
+        error = EINTR; // the target stays as it was; the signal ends the program on leaving
+    if (error == 0)
+        error = commit(temp, target);
+    if (error != 0) {
+        ::unlink(temp.c_str());
+        if (error == EEXIST)
+            return std::string("le fichier existe déjà (--force pour le remplacer)");
+        return cannotWrite(reason(error));
+    }
+    noteFolder(folder);
+    return std::nullopt;
+}
+
+int OutputWriter::commit(const std::string& temp, const std::string& target) const
+{
+    if (force_)
+        return ::rename(temp.c_str(), target.c_str()) == 0 ? 0 : errno;
+    // Never over a file that appeared since the target was looked at.
+    if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    if (::link(temp.c_str(), target.c_str()) != 0)
+        return errno;
+    ::unlink(temp.c_str());
+    return 0;
+}
+
+void OutputWriter::noteFolder(const std::string& folder)
+{
+    if (!folders_.empty() && folder == lastFolder_)
+        return;
+    lastFolder_ = folder;
+    const std::string name = folder.empty() ? std::string(".") : folder;
+    const int fd = ::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+        if (fd >= 0)
+            ::close(fd);
+        syncAll_ = true;
+        return;
+    }
+    for (const Folder& known : folders_) {
+        if (known.device == st.st_dev) {
+            ::close(fd);
+            return;
+        }
+    }
+    folders_.push_back(Folder{name, st.st_dev, fd});
+}
+
+std::vector<OutputWriter::FlushFailure> OutputWriter::flush()
+{
+    std::vector<FlushFailure> failures;
+    for (const Folder& folder : folders_) {
+        if (::syncfs(folder.fd) != 0)
+            failures.push_back({folder.name, "écriture sur le disque impossible : " + reason(errno)});
+        ::close(folder.fd);
+    }
+    folders_.clear();
+    if (syncAll_)
+        ::sync();
+    syncAll_ = false;
+    return failures;
+}
+
+} // namespace corvane::cli

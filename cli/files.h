@@ -1,0 +1,102 @@
+#pragma once
+
+#include "byte_source.h"
+#include "kind_caption.h"
+#include "load.h"
+#include "palette_table.h"
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvane::cli {
+
+// What a failed step tells the user, after the file's name.
+using Failure = std::optional<std::string>;
+
+// Reads through read(2), and keeps why a read failed.
+class FdSource final : public ByteSource {
+public:
+    explicit FdSource(int fd) : fd_(fd) {}
+    std::size_t read(char* buf, std::size_t n) override;
+    [[nodiscard]] bool failed() const override { return error_ != 0; }
+    [[nodiscard]] int error() const { return error_; }
+
+private:
+    int fd_;
+    int error_ = 0;
+};
+
+// The same file under any name, hard link or symbolic link.
+struct FileId {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool known = false;
+    [[nodiscard]] bool sameAs(const struct stat& st) const
+    {
+        return known && st.st_dev == device && st.st_ino == inode;
+    }
+};
+
+struct Input {
+    PaletteTable table;
+    KindCaption caption;
+    LoadResult result;
+    FileId id;
+};
+
+// Loads a regular file, or standard input for "-", as the window's Open
+// does; fails if the file cannot be opened, is not a regular file, or a read
+// fails.
+Failure readInput(const std::string& name, Input& input);
+
+// The whole content on standard output, unless that is the input itself.
+Failure writeStandardOutput(std::string_view content, const FileId& input);
+
+// Writes output files through a temporary file in the target's folder,
+// renamed over the target once complete, and flushes them to disk once at
+// the end. SIGHUP, SIGINT, SIGQUIT and SIGTERM are held while a temporary
+// file exists: one that arrives before the rename removes it and leaves the
+// target as it was.
+class OutputWriter {
+public:
+    explicit OutputWriter(bool force);
+    ~OutputWriter();
+    OutputWriter(const OutputWriter&) = delete;
+    OutputWriter& operator=(const OutputWriter&) = delete;
+
+    // Refuses the input itself, anything but a regular file, and, without
+    // force, an existing file. A symbolic link is written through.
+    Failure write(const std::string& path, std::string_view content, const FileId& input);
+
+    struct FlushFailure {
+        std::string folder, why;
+    };
+    // One syncfs per file system written to.
+    std::vector<FlushFailure> flush();
+
+private:
+    int commit(const std::string& temp, const std::string& target) const;
+    void noteFolder(const std::string& folder);
+    std::string tempName(const std::string& folder);
+
+    struct Folder {
+        std::string name;
+        dev_t device;
+        int fd;
+    };
+    bool force_;
+    sigset_t stopSignals_;
+    std::vector<Folder> folders_; // one per file system
+    bool syncAll_ = false;        // a folder that could not be opened: sync() covers it
+    std::string lastFolder_;
+    std::uint64_t nameState_;
+};
+
+} // namespace corvane::cli

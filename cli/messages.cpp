@@ -1,0 +1,129 @@
+#include "messages.h"
+
+#include <array>
+#include <cerrno>
+
+namespace corvane::cli {
+namespace {
+
+void appendEscape(std::string& out, unsigned byte)
+{
+    constexpr std::string_view Hex = "0123456789ABCDEF";
+    out.append("\\x");
+    out.push_back(Hex[(byte >> 4) & 0xF]);
+    out.push_back(Hex[byte & 0xF]);
+}
+
+void appendUtf8(std::string& out, char32_t c)
+{
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+bool isControl(char32_t c)
+{
+    return c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0);
+}
+
+} // namespace
+
+std::string fileTextToUtf8(std::string_view bytes)
+{
+    // 0x80..0x9F differ from Latin-1; the five unassigned codes map through
+    // (and, being control characters, are escaped).
+    static constexpr std::array<char16_t, 32> high = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                                      0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    std::string out;
+    out.reserve(bytes.size());
+    for (const char byte : bytes) {
+        const auto b = static_cast<unsigned char>(byte);
+        const char32_t c = b >= 0x80 && b < 0xA0 ? high[b - 0x80] : char32_t(b);
+        if (isControl(c))
+            appendEscape(out, b);
+        else if (c == '\\')
+            out.append("\\\\");
+        else
+            appendUtf8(out, c);
+    }
+    return out;
+}
+
+std::string printableName(std::string_view name)
+{
+    std::string out;
+    out.reserve(name.size());
+    for (const char byte : name) {
+        const auto b = static_cast<unsigned char>(byte);
+        if (b < 0x20 || b == 0x7F)
+            appendEscape(out, b);
+        else if (b == '\\')
+            out.append("\\\\");
+        else
+            out.push_back(byte);
+    }
+    return out;
+}
+
+std::string reason(int error)
+{
+    switch (error) {
+    case ENOENT:
+        return "fichier introuvable";
+    case EACCES:
+    case EPERM:
+        return "permission refusée";
+    case ENOSPC:
+        return "disque plein";
+    case EDQUOT:
+        return "quota de disque dépassé";
+    case EFBIG:
+        return "fichier trop grand";
+    case EROFS:
+        return "système de fichiers en lecture seule";
+    case EISDIR:
+        return "c'est un dossier";
+    case ENOTDIR:
+        return "un élément du chemin n'est pas un dossier";
+    case ENAMETOOLONG:
+        return "nom trop long";
+    case ELOOP:
+        return "trop de liens symboliques";
+    case EIO:
+        return "erreur d'entrée-sortie";
+    case EMFILE:
+    case ENFILE:
+        return "trop de fichiers ouverts";
+    case ENOMEM:
+        return "mémoire insuffisante";
+    case EBUSY:
+    case ETXTBSY:
+        return "fichier occupé";
+    case EEXIST:
+        return "le fichier existe déjà";
+    case EXDEV:
+        return "pas sur le même système de fichiers";
+    case EPIPE:
+        return "tube fermé";
+    case EAGAIN:
+        return "ressource temporairement indisponible";
+    case ESTALE:
+        return "fichier réseau périmé";
+    case ENXIO:
+    case ENODEV:
+        return "périphérique introuvable";
+    default:
+        return "erreur système " + std::to_string(error);
+    }
+}
+
+} // namespace corvane::cli

@@ -1,0 +1,396 @@
+// The real corvane-convert, run as a separate process: its outputs against the
+// core's conversion, its refusals and messages, and writes that fail.
+#include "support.h"
+
+#include "load.h"
+
+#include <fcntl.h>
+#include <grp.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <set>
+#include <thread>
+
+#if !defined(CORVANE_CONVERT) || !defined(CORVANE_CORPUS_DIR) || !defined(CORVANE_VERSION)
+#error "CORVANE_CONVERT, CORVANE_CORPUS_DIR and CORVANE_VERSION must be defined"
+#endif
+
+namespace corvane::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+constexpr uid_t Nobody = 65534;
+const std::string Precious = "JASC-PAL\r\nprécieux\r\n";
+
+std::string readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::set<std::string> entriesOf(const fs::path& folder)
+{
+    std::set<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+struct RunOptions {
+    std::string input;         // standard input
+    bool stdoutToFull = false; // standard output is /dev/full
+    bool asNobody = false;     // run as uid 65534 when root
+    rlim_t fileSizeLimit = RLIM_INFINITY;
+    mode_t umask = 022;
+
+    RunOptions& feeding(std::string bytes) { return input = std::move(bytes), *this; }
+    RunOptions& toFullDevice() { return stdoutToFull = true, *this; }
+    RunOptions& nobody() { return asNobody = true, *this; }
+    RunOptions& limitFileSize(rlim_t bytes) { return fileSizeLimit = bytes, *this; }
+    RunOptions& withUmask(mode_t mask) { return umask = mask, *this; }
+};
+
+struct Result {
+    int status = -1; // exit status, or -signal
+    std::string out, err;
+};
+
+class Process {
+public:
+    Process(const std::vector<std::string>& args, const RunOptions& options)
+    {
+        files_.write("in", options.input);
+        const int in = ::open((files_.path() / "in").c_str(), O_RDONLY);
+        const int out = options.stdoutToFull ? ::open("/dev/full", O_WRONLY)
+                                             : ::open((files_.path() / "out").c_str(), O_WRONLY | O_CREAT, 0600);
+        const int err = ::open((files_.path() / "err").c_str(), O_WRONLY | O_CREAT, 0600);
+        std::vector<char*> argv{const_cast<char*>(CORVANE_CONVERT)};
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(in, STDIN_FILENO);
+            ::dup2(out, STDOUT_FILENO);
+            ::dup2(err, STDERR_FILENO);
+            ::umask(options.umask);
+            const rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
+            if (options.fileSizeLimit != RLIM_INFINITY && ::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                _exit(125);
+            ::signal(SIGXFSZ, SIG_IGN);
+            if (options.asNobody && ::geteuid() == 0 &&
+                (::setgroups(0, nullptr) != 0 || ::setgid(Nobody) != 0 || ::setuid(Nobody) != 0))
+                _exit(125);
+            ::execv(argv[0], argv.data());
+            _exit(127);
+        }
+        for (const int fd : {in, out, err})
+            ::close(fd);
+    }
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    void signal(int sig) const { ::kill(pid_, sig); }
+
+    Result wait()
+    {
+        int status = 0;
+        EXPECT_EQ(::waitpid(pid_, &status, 0), pid_);
+        Result result;
+        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+        result.out = readFile(files_.path() / "out");
+        result.err = readFile(files_.path() / "err");
+        return result;
+    }
+
+private:
+    ScratchDir files_;
+    pid_t pid_ = -1;
+};
+
+Result run(const std::vector<std::string>& args, const RunOptions& options = {})
+{
+    return Process(args, options).wait();
+}
+
+std::string message(const std::string& file, const std::string& why)
+{
+    return "corvane-convert: " + file + ": " + why + "\n";
+}
+
+std::string cannotWrite(const std::string& why)
+{
+    return "écriture impossible : " + why;
+}
+
+// What the window's Open and Convert make of a file: the converted bytes,
+// or nothing with the reason that the program gives.
+struct Expected {
+    std::string content, why;
+    std::string kindLine;
+};
+
+Expected expectedFor(const fs::path& path)
+{
+    PaletteTable table;
+    KindCaption caption;
+    const LoadResult result = loadPaletteFile(path, table, caption);
+    Expected expected;
+    if (result.kind == PaletteKind::Unknown) {
+        expected.why = expected.kindLine = "Type Inconnue";
+        return expected;
+    }
+    expected.kindLine = caption.text(); // the samples' captions are plain ASCII
+    if (caption.conversion() == Conversion::None)
+        expected.why = "palette JASC-PAL de « " + result.countText +
+                       " » couleurs : seules celles de 256 ou 16 couleurs se convertissent";
+    else
+        expected.content = convertPalette(table, caption.conversion());
+    return expected;
+}
+
+std::vector<fs::path> samples()
+{
+    std::vector<fs::path> files;
+    for (const fs::directory_entry& entry : fs::directory_iterator(CORVANE_CORPUS_DIR))
+        if (entry.is_regular_file() && entry.path().extension() != ".md")
+            files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+TEST(ConvertCli, EverySampleGivesTheWindowsBytesInEachMode)
+{
+    const std::vector<fs::path> files = samples();
+    ASSERT_FALSE(files.empty());
+    const ScratchDir dir;
+    const fs::path single = dir.path() / "un", batch = dir.path() / "lot";
+    fs::create_directories(single);
+    fs::create_directories(batch);
+
+    std::vector<std::string> batchArgs{"-d", batch.string()}, kindArgs{"--type"};
+    std::string batchErrors, kindLines;
+    std::set<std::string> converted;
+    for (const fs::path& file : files) {
+        SCOPED_TRACE(file.filename().string());
+        const Expected expected = expectedFor(file);
+        const fs::path output = single / file.filename();
+        const Result one = run({file.string(), output.string()});
+        if (expected.content.empty()) {
+            EXPECT_EQ(one.status, 1);
+            EXPECT_EQ(one.err, message(file.string(), expected.why));
+            EXPECT_FALSE(fs::exists(output));
+            batchErrors += message(file.string(), expected.why);
+        } else {
+            EXPECT_EQ(one.status, 0) << one.err;
+            EXPECT_EQ(readFile(output), expected.content);
+            const Result piped = run({"-", "-"}, RunOptions().feeding(readFile(file)));
+            EXPECT_EQ(piped.status, 0) << piped.err;
+            EXPECT_EQ(piped.out, expected.content);
+            converted.insert(file.filename().string());
+        }
+        batchArgs.push_back(file.string());
+        kindArgs.push_back(file.string());
+        kindLines += file.string() + ": " + expected.kindLine + "\n";
+    }
+
+    const Result all = run(batchArgs);
+    EXPECT_EQ(all.status, converted.size() == files.size() ? 0 : 1);
+    EXPECT_EQ(all.err, batchErrors);
+    EXPECT_EQ(entriesOf(batch), converted) << "one output per convertible file, and no temporary file";
+    for (const std::string& name : converted)
+        EXPECT_EQ(readFile(batch / name), readFile(single / name)) << name;
+
+    const Result kinds = run(kindArgs);
+    EXPECT_EQ(kinds.status, 0) << "unknown kinds are not failures";
+    EXPECT_EQ(kinds.out, kindLines);
+    EXPECT_EQ(kinds.err, "");
+}
+
+TEST(ConvertCli, FilesThatCannotBeConvertedAreToldAndTheOthersStillAre)
+{
+    const ScratchDir dir;
+    const fs::path out = dir.path() / "sorties";
+    fs::create_directories(out);
+    fs::create_directories(dir.path() / "dossier.pal");
+    const std::string good = dir.write("bon.pal", divFile(countingLevels())).string();
+    const std::string unknown = dir.write("inconnu.pal", "GIMP Palette\r\n").string();
+    const std::string count255 = dir.write("c255.pal", jascText("255", {"1 2 3"})).string();
+    const std::string existing = dir.write("existe.pal", jascText("16", {"1 2 3"})).string();
+    const std::string missing = (dir.path() / "absent.pal").string();
+    const std::string folder = (dir.path() / "dossier.pal").string();
+    std::ofstream(out / "existe.pal", std::ios::binary) << Precious;
+
+    // /proc/self/mem is a regular file whose first read fails: a read error,
+    // not the end of the file.
+    const Result batch =
+        run({"-d", out.string(), missing, folder, unknown, count255, good, existing, "/proc/self/mem", good});
+    EXPECT_EQ(batch.status, 1);
+    EXPECT_EQ(batch.err,
+              message(missing, "lecture impossible : fichier introuvable") +
+                  message(folder, "lecture impossible : c'est un dossier") + message(unknown, "Type Inconnue") +
+                  message(count255, "palette JASC-PAL de « 255 » couleurs : seules celles de 256 ou 16 couleurs se "
+                                    "convertissent") +
+                  message((out / "existe.pal").string(), "le fichier existe déjà (--force pour le remplacer)") +
+                  message("/proc/self/mem", "lecture impossible : erreur d'entrée-sortie") +
+                  message((out / "bon.pal").string(), "le fichier existe déjà (--force pour le remplacer)"));
+    EXPECT_EQ(entriesOf(out), (std::set<std::string>{"bon.pal", "existe.pal"}));
+    EXPECT_EQ(readFile(out / "bon.pal"), expectedFor(good).content);
+    EXPECT_EQ(readFile(out / "existe.pal"), Precious);
+
+    const Result forced = run({"--force", "-d", out.string(), existing});
+    EXPECT_EQ(forced.status, 0) << forced.err;
+    EXPECT_EQ(readFile(out / "existe.pal"), expectedFor(existing).content);
+    EXPECT_EQ(run({"-d", (dir.path() / "nulle-part").string(), good}).err,
+              message((dir.path() / "nulle-part").string(), "dossier introuvable"));
+
+    // Its own input, by name, through links, or from standard input: refused
+    // even with --force.
+    fs::create_symlink(good, dir.path() / "lien.pal");
+    fs::create_hard_link(good, dir.path() / "dur.pal");
+    const std::string before = readFile(good);
+    const std::set<std::string> entries = entriesOf(dir.path());
+    const struct {
+        std::vector<std::string> args;
+        std::string named;
+        std::string input;
+    } itself[] = {
+        {{good, good}, good, ""},
+        {{"-f", good, (dir.path() / "." / "bon.pal").string()}, (dir.path() / "." / "bon.pal").string(), ""},
+        {{"-f", good, (dir.path() / "lien.pal").string()}, (dir.path() / "lien.pal").string(), ""},
+        {{"-f", (dir.path() / "dur.pal").string(), good}, good, ""},
+        {{"-f", "-d", dir.path().string(), good}, (dir.path() / "bon.pal").string(), ""},
+    };
+    for (const auto& c : itself) {
+        SCOPED_TRACE(c.named);
+        const Result result = run(c.args);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, message(c.named, "la sortie est le fichier d'entrée lui-même"));
+        EXPECT_EQ(readFile(good), before);
+    }
+    EXPECT_EQ(entriesOf(dir.path()), entries) << "no temporary file is left";
+
+    // Permission bits do not stop root, so the program runs as nobody.
+    const fs::path closed = dir.path() / "ferme";
+    fs::create_directories(closed);
+    fs::permissions(closed, fs::perms(0555));
+    fs::permissions(dir.path(), fs::perms(0755));
+    const Result refused = run({good, (closed / "sortie.pal").string()}, RunOptions().nobody());
+    if (refused.status == 0 && ::geteuid() != 0)
+        GTEST_SKIP() << "a folder this user cannot write to could not be made";
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, message((closed / "sortie.pal").string(), cannotWrite("permission refusée")));
+    EXPECT_TRUE(fs::is_empty(closed));
+}
+
+TEST(ConvertCli, FailedWritesLeaveTheTargetAndNoTemporaryFile)
+{
+    const ScratchDir dir;
+    const std::string input = dir.write("entree.pal", jascText("16", {"255 128 7"})).string();
+
+    const Result full = run({input, "-"}, RunOptions().toFullDevice());
+    EXPECT_EQ(full.status, 1);
+    EXPECT_EQ(full.err, message("sortie standard", cannotWrite("disque plein")));
+
+    // Each output is larger than the limit: the write fails partway.
+    const fs::path target = dir.write("cible.pal", Precious);
+    const std::set<std::string> before = entriesOf(dir.path());
+    for (const bool existing : {true, false}) {
+        SCOPED_TRACE(existing ? "over an existing file" : "a new file");
+        const fs::path output = existing ? target : dir.path() / "nouveau.pal";
+        const Result limited = run({"--force", input, output.string()}, RunOptions().limitFileSize(500));
+        EXPECT_EQ(limited.status, 1);
+        EXPECT_EQ(limited.err, message(output.string(), cannotWrite("fichier trop grand")));
+        EXPECT_EQ(entriesOf(dir.path()), before);
+    }
+    EXPECT_EQ(readFile(target), Precious);
+}
+
+TEST(ConvertCli, NewOutputsFollowTheUmaskReplacedOnesKeepTheirMode)
+{
+    const ScratchDir dir;
+    const std::string input = dir.write("entree.pal", divFile(countingLevels())).string();
+    const fs::path fresh = dir.path() / "neuf.pal";
+    const fs::path kept = dir.write("garde.pal", Precious);
+    fs::permissions(kept, fs::perms(0604));
+    ASSERT_EQ(run({input, fresh.string()}, RunOptions().withUmask(027)).status, 0);
+    ASSERT_EQ(run({"-f", input, kept.string()}, RunOptions().withUmask(077)).status, 0);
+    EXPECT_EQ(fs::status(fresh).permissions(), fs::perms(0640));
+    EXPECT_EQ(fs::status(kept).permissions(), fs::perms(0604));
+    EXPECT_EQ(readFile(kept), readFile(fresh));
+}
+
+TEST(ConvertCli, StopSignalsLeaveEveryTargetWholeOrAsItWas)
+{
+    constexpr int Files = 300;
+    const ScratchDir dir;
+    const fs::path in = dir.path() / "entrees", out = dir.path() / "sorties";
+    fs::create_directories(in);
+    fs::create_directories(out);
+    const std::string palette = jascText("16", {"255 128 7", "1 2 3"});
+    const std::string content = expectedFor(dir.write("p.pal", palette)).content;
+    std::vector<std::string> args{"-f", "-d", out.string()};
+    for (int i = 0; i < Files; ++i) {
+        std::ofstream(in / (std::to_string(i) + ".pal"), std::ios::binary) << palette;
+        args.push_back((in / (std::to_string(i) + ".pal")).string());
+    }
+    for (const auto& [sig, delay] : {std::pair{SIGTERM, 5}, {SIGINT, 15}, {SIGTERM, 30}, {SIGINT, 60}}) {
+        SCOPED_TRACE(delay);
+        for (int i = 0; i < Files; ++i)
+            std::ofstream(out / (std::to_string(i) + ".pal"), std::ios::binary) << Precious;
+        Process process(args, {});
+        std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+        process.signal(sig);
+        const Result result = process.wait();
+        EXPECT_TRUE(result.status == -sig || result.status == 0) << result.status;
+        EXPECT_EQ(entriesOf(out).size(), std::size_t(Files)) << "no temporary file is left";
+        for (int i = 0; i < Files; ++i) {
+            const std::string bytes = readFile(out / (std::to_string(i) + ".pal"));
+            EXPECT_TRUE(bytes == Precious || bytes == content) << i;
+        }
+    }
+}
+
+TEST(ConvertCli, KindLinesDecodeAsTheLabelAndEscapeControls)
+{
+    const ScratchDir dir;
+    const std::string odd = dir.write("a\nb.pal", jascText("1\x80\x1B\\\xE9\x81", {})).string();
+    const std::string folder = dir.path().string();
+    const Result result = run({"--type", odd, "-", folder}, RunOptions().feeding(divFile("")));
+    EXPECT_EQ(result.status, 1) << "a folder cannot be read";
+    const std::string escapedName = folder + "/a\\x0Ab.pal";
+    EXPECT_EQ(result.out, escapedName + ": Palette PSP 1€\\x1B\\\\é\\x81 couleurs\n-: Palette DIV Games Studio\n");
+    EXPECT_EQ(result.err, message(folder, "lecture impossible : c'est un dossier"));
+}
+
+TEST(ConvertCli, UsageErrorsHelpAndVersion)
+{
+    const std::vector<std::vector<std::string>> misuses{
+        {},     {"seul.pal"},     {"a", "b", "c"}, {"-x", "a", "b"},      {"--bogus"},
+        {"-d"}, {"-d", ".", "-"}, {"--type"},      {"--type", "-f", "a"}, {"--type", "-d", ".", "a"},
+    };
+    for (const std::vector<std::string>& args : misuses) {
+        const Result result = run(args);
+        EXPECT_EQ(result.status, 2) << testing::PrintToString(args);
+        EXPECT_TRUE(result.err.ends_with("Pour en savoir plus : corvane-convert --help\n")) << result.err;
+        EXPECT_EQ(result.out, "");
+    }
+    const Result help = run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.starts_with("Utilisation : corvane-convert")) << help.out;
+    const Result version = run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "corvane-convert (Corvane) "s + CORVANE_VERSION + "\n");
+    EXPECT_EQ(run({"--version"}, RunOptions().toFullDevice()).status, 1);
+}
+
+} // namespace
+} // namespace corvane::test
