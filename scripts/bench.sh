@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the benchmarks and prints every figure of docs/performance.md: the
 # palette core against plain reads, start-up and memory against the least Qt
-# window, drawing the strip, and the window's memory after each hostile file.
+# window, drawing the strip, the window's memory after each hostile file, and
+# corvane-convert over many files against cp + sync.
 # Starts its own Xvfb; needs no display.
 #
 #   bash scripts/bench.sh          full runs (a few minutes)
@@ -76,3 +77,6 @@ for file in "$hostile"/*.pal; do
     printf '%s (%s bytes): ' "$(basename "$file")" "$(stat -c %s "$file")"
     "$bench/corvane_open_probe" "$file"
 done
+
+echo "== corvane-convert over many files"
+bash scripts/bench-convert.sh "$mode"
