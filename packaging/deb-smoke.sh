@@ -150,6 +150,14 @@ for path in /usr/bin/corvane \
     /usr/share/doc/corvane/copyright; do
     [ -e "$path" ] || fail "Absent après installation : $path"
 done
+if [ ${#packages[@]} -gt 1 ]; then
+    for path in /usr/bin/corvane-convert \
+        /usr/share/man/man1/corvane-convert.1.gz \
+        /usr/share/doc/corvane-convert/changelog.gz \
+        /usr/share/doc/corvane-convert/copyright; do
+        [ -e "$path" ] || fail "Absent après installation : $path"
+    done
+fi
 
 echo "== Bases MIME et des applications, mises à jour par les déclencheurs"
 for type in x-div-palette x-jasc-palette; do
@@ -191,7 +199,9 @@ echo "corvane tournait encore après 3 secondes"
 
 echo "== Désinstallation"
 DEBIAN_FRONTEND=noninteractive apt-get purge -y "${packages[@]}"
-[ ! -e /usr/bin/corvane ] || fail "/usr/bin/corvane reste après la désinstallation"
+for path in /usr/bin/corvane /usr/bin/corvane-convert; do
+    [ ! -e "$path" ] || fail "$path reste après la désinstallation"
+done
 for type in x-div-palette x-jasc-palette; do
     [ ! -e "/usr/share/mime/application/$type.xml" ] ||
         fail "application/$type reste dans la base MIME après la désinstallation"
