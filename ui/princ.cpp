@@ -69,7 +69,9 @@ void Princ::buildControls(QWidget* client)
     Label2[0]->setAutoFillBackground(true);
     Label2[0]->setBackgroundRole(QPalette::Base);
     Label2[0]->setForegroundRole(QPalette::Text);
-    Label2[0]->setAccessibleName(QStringLiteral("Type"));
+    // No fixed name: a screen reader reads the kind it shows, and hears it
+    // change. What the label is for goes in its description.
+    Label2[0]->setAccessibleDescription(QStringLiteral("Type"));
 
     Label3[1] = makeLabel(client, "Label3(1)", QStringLiteral("Couleurs :"), 60, 360);
     // Fixed size, but never narrower than its text when a substitute font
