@@ -18,6 +18,21 @@ from gi.repository import GLib
 corvane, work = sys.argv[1:3]
 DIV = "Palette DIV Games Studio"
 failures = []
+log = open(os.path.join(work, "corvane.log"), "w+")
+
+
+def start(*args):
+    return subprocess.Popen([corvane, *args], stdout=log, stderr=log)
+
+
+def stop(process):
+    process.terminate()
+    process.wait(timeout=10)
+
+
+def give_up(why):
+    log.seek(0)
+    sys.exit(why + "\n" + log.read())
 
 
 def wait_for_app(seconds=20):
@@ -27,7 +42,7 @@ def wait_for_app(seconds=20):
             if app is not None and app.name == "Corvane":
                 return app
         time.sleep(0.2)
-    sys.exit("Corvane n'apparaît pas sur le bus d'accessibilité")
+    give_up("Corvane n'apparaît pas sur le bus d'accessibilité")
 
 
 def is_kind_label(node):
@@ -41,7 +56,7 @@ def kind_label(app, seconds=20):
         if found is not None:
             return found
         time.sleep(0.2)
-    sys.exit("aucune étiquette décrite « Type » dans la fenêtre")
+    give_up("aucune étiquette décrite « Type » dans la fenêtre")
 
 
 def expect(what, got, want):
@@ -50,14 +65,8 @@ def expect(what, got, want):
         failures.append(f"{what} : {got!r} au lieu de {want!r}")
 
 
-def start(*args):
-    return subprocess.Popen([corvane, *args], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-
-def stop(process):
-    process.terminate()
-    process.wait(timeout=10)
-
+# The registry up before Corvane starts, so that Corvane finds it.
+pyatspi.Registry.getDesktop(0).childCount
 
 # Before any file is opened.
 process = start()
@@ -71,7 +80,6 @@ stop(process)
 palette = os.path.join(work, "rampe.pal")
 with open(palette, "wb") as f:
     f.write(b"pal\x1a\r\n\x00\x00" + bytes((k + 21 * c) % 64 for k in range(256) for c in range(3)))
-
 heard = []
 
 
