@@ -1,37 +1,59 @@
-# Installs the build into STAGE_DIR/usr and checks the result: the files a
+# Installs the build into STAGE_DIR and checks the result: the files a
 # desktop needs are all there, under the names that tie them together.
 # Run by CTest (see CMakeLists.txt beside this file).
 
 cmake_minimum_required(VERSION 3.25)
 
-file(REMOVE_RECURSE "${STAGE_DIR}")
-execute_process(
-    COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${STAGE_DIR}/usr"
-    RESULT_VARIABLE result
-    OUTPUT_QUIET)
-if(NOT result EQUAL 0)
-    message(FATAL_ERROR "cmake --install a échoué (${result})")
-endif()
+# Each component is installed alone, as its Debian package will hold it, so
+# that a file given to the wrong component shows up as missing.
+function(install_component component)
+    execute_process(
+        COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --component ${component}
+            --prefix "${STAGE_DIR}/${component}/usr"
+        RESULT_VARIABLE result
+        OUTPUT_QUIET)
+    if(NOT result EQUAL 0)
+        message(FATAL_ERROR "cmake --install --component ${component} a échoué (${result})")
+    endif()
+endfunction()
 
-set(usr "${STAGE_DIR}/usr")
-set(expected
+function(expect_files root)
+    set(missing "")
+    foreach(path IN LISTS ARGN)
+        if(NOT EXISTS "${root}/${path}")
+            list(APPEND missing "${path}")
+        endif()
+    endforeach()
+    if(missing)
+        list(JOIN missing "\n  " text)
+        message(FATAL_ERROR "Fichiers absents de l'installation (${root}) :\n  ${text}")
+    endif()
+endfunction()
+
+file(REMOVE_RECURSE "${STAGE_DIR}")
+install_component(corvane)
+set(usr "${STAGE_DIR}/corvane/usr")
+expect_files("${usr}"
     "${BINDIR}/corvane"
     "${DATADIR}/applications/${APP_ID}.desktop"
     "${DATADIR}/metainfo/${APP_ID}.metainfo.xml"
+    "${DATADIR}/mime/packages/${APP_ID}.xml"
     "${DATADIR}/icons/hicolor/16x16/apps/${APP_ID}.png"
     "${DATADIR}/icons/hicolor/32x32/apps/${APP_ID}.png"
     "${DATADIR}/icons/hicolor/48x48/apps/${APP_ID}.png"
     "${DATADIR}/icons/hicolor/256x256/apps/${APP_ID}.png"
-    "${DATADIR}/icons/hicolor/scalable/apps/${APP_ID}.svg")
-set(missing "")
-foreach(path IN LISTS expected)
-    if(NOT EXISTS "${usr}/${path}")
-        list(APPEND missing "${path}")
-    endif()
-endforeach()
-if(missing)
-    list(JOIN missing "\n  " text)
-    message(FATAL_ERROR "Fichiers absents de l'installation :\n  ${text}")
+    "${DATADIR}/icons/hicolor/scalable/apps/${APP_ID}.svg"
+    "${MANDIR}/man1/corvane.1.gz"
+    "${DATADIR}/doc/corvane/changelog.gz"
+    "${DATADIR}/doc/corvane/copyright")
+
+if(WITH_CONVERT)
+    install_component(convert)
+    expect_files("${STAGE_DIR}/convert/usr"
+        "${BINDIR}/corvane-convert"
+        "${MANDIR}/man1/corvane-convert.1.gz"
+        "${DATADIR}/doc/corvane-convert/changelog.gz"
+        "${DATADIR}/doc/corvane-convert/copyright")
 endif()
 
 # Each PNG must really be the size its folder announces: icon themes trust
@@ -51,10 +73,13 @@ foreach(size 16 32 48 256)
     endif()
 endforeach()
 
-# The entry must start the installed program and name the installed icon.
-file(STRINGS "${usr}/${DATADIR}/applications/${APP_ID}.desktop" entry)
-foreach(line "Exec=corvane" "Icon=${APP_ID}")
-    if(NOT line IN_LIST entry)
+# The entry must start the installed program with the file the file manager
+# hands it, name the installed icon and offer itself for both palette types.
+file(READ "${usr}/${DATADIR}/applications/${APP_ID}.desktop" entry)
+foreach(line "Exec=corvane %f" "Icon=${APP_ID}"
+        "MimeType=application/x-div-palette;application/x-jasc-palette;")
+    string(FIND "\n${entry}" "\n${line}\n" at)
+    if(at EQUAL -1)
         message(FATAL_ERROR "L'entrée de bureau installée n'a pas la ligne ${line}")
     endif()
 endforeach()
@@ -72,9 +97,30 @@ endif()
 # the icon it names are all found in the installed tree.
 if(APPSTREAMCLI)
     execute_process(
-        COMMAND "${APPSTREAMCLI}" validate-tree --no-net "${STAGE_DIR}"
+        COMMAND "${APPSTREAMCLI}" validate-tree --no-net "${STAGE_DIR}/corvane"
         RESULT_VARIABLE result)
     if(NOT result EQUAL 0)
         message(FATAL_ERROR "appstreamcli validate-tree refuse l'arborescence installée")
     endif()
+endif()
+
+# The MIME database built from the installed file alone must hold both types,
+# under the icon the rest of the tree uses.
+if(UPDATE_MIME_DATABASE)
+    set(mime "${usr}/${DATADIR}/mime")
+    execute_process(
+        COMMAND "${UPDATE_MIME_DATABASE}" "${mime}"
+        RESULT_VARIABLE result)
+    if(NOT result EQUAL 0)
+        message(FATAL_ERROR "update-mime-database refuse ${APP_ID}.xml")
+    endif()
+    foreach(type x-div-palette x-jasc-palette)
+        if(NOT EXISTS "${mime}/application/${type}.xml")
+            message(FATAL_ERROR "update-mime-database n'a pas créé application/${type}")
+        endif()
+        file(READ "${mime}/application/${type}.xml" definition)
+        if(NOT definition MATCHES "<icon name=\"${APP_ID}\"/>")
+            message(FATAL_ERROR "application/${type} ne nomme pas l'icône ${APP_ID}")
+        endif()
+    endforeach()
 endif()

@@ -1,6 +1,7 @@
 #include "look.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -18,7 +19,7 @@ namespace corvane::ui {
 void setUpApplication()
 {
     QApplication::setApplicationName(QStringLiteral("Corvane"));
-    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    QApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Corvane"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/corvane/corvane.ico")));
@@ -101,6 +102,15 @@ std::filesystem::path toFsPath(const QString& path)
     return std::filesystem::path(path.toStdWString());
 #else
     return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
+
+QString fromFsPath(const std::filesystem::path& path)
+{
+#ifdef _WIN32
+    return QDir::toNativeSeparators(QString::fromStdWString(path.native()));
+#else
+    return QDir::toNativeSeparators(QFile::decodeName(QByteArray::fromStdString(path.native())));
 #endif
 }
 

@@ -44,4 +44,7 @@ QString fromFileText(std::string_view bytes);
 // A path chosen in a dialog, as the palette core takes it.
 std::filesystem::path toFsPath(const QString& path);
 
+// A path as the user is shown it, with the system's separators.
+QString fromFsPath(const std::filesystem::path& path);
+
 } // namespace corvane::ui

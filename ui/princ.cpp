@@ -10,11 +10,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QTimer>
 
 #include <algorithm>
+#include <optional>
 
 namespace corvane::ui {
 namespace {
@@ -30,6 +35,24 @@ QColor stripColour(const PaletteTable::Entry& entry)
     return QColor(level(entry[Red]), level(entry[Green]), level(entry[Blue]));
 }
 
+// Takes a drop, or a drag passing over the window, that carries one local
+// file and lets it be copied, and gives that file's path; refuses any other,
+// and the pointer shows it. A drop is never taken as a move: its owner
+// could then delete the file.
+std::optional<QString> takeFileDrop(QDropEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData() != nullptr ? event->mimeData()->urls() : QList<QUrl>();
+    const bool oneFile = (event->possibleActions() & Qt::CopyAction) != 0 && urls.size() == 1 &&
+                         urls.first().isLocalFile() && !QFileInfo(urls.first().toLocalFile()).isDir();
+    if (!oneFile) {
+        event->ignore();
+        return std::nullopt;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return urls.first().toLocalFile();
+}
+
 } // namespace
 
 Princ::Princ(QWidget* parent) : QMainWindow(parent)
@@ -38,6 +61,7 @@ Princ::Princ(QWidget* parent) : QMainWindow(parent)
     setWindowTitle(QStringLiteral("Corvane     V.1.0"));
     setFont(msSansSerif(8));
     setContextMenuPolicy(Qt::NoContextMenu);
+    setAcceptDrops(true);
     // The layout is fixed: no maximise button.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
@@ -69,7 +93,9 @@ void Princ::buildControls(QWidget* client)
     Label2[0]->setAutoFillBackground(true);
     Label2[0]->setBackgroundRole(QPalette::Base);
     Label2[0]->setForegroundRole(QPalette::Text);
-    Label2[0]->setAccessibleName(QStringLiteral("Type"));
+    // No fixed name: a screen reader reads the kind it shows, and hears it
+    // change. What the label is for goes in its description.
+    Label2[0]->setAccessibleDescription(QStringLiteral("Type"));
 
     Label3[1] = makeLabel(client, "Label3(1)", QStringLiteral("Couleurs :"), 60, 360);
     // Fixed size, but never narrower than its text when a substitute font
@@ -160,11 +186,27 @@ void Princ::mn_ouvrir_Click()
     CDia.Flags = OpenFlags;
     if (CDia.ShowOpen() == CDia::CancelErrorCode)
         return;
+    load(toFsPath(CDia.FileName));
+}
 
+void Princ::openFile(const std::filesystem::path& path)
+{
+    // Only a file that is certainly absent is named; any other trouble
+    // reading it is met as the Open command meets it.
+    std::error_code error;
+    if (std::filesystem::status(path, error).type() == std::filesystem::file_type::not_found) {
+        showMessage(this, {QStringLiteral("Le fichier « %1 » n'existe pas.").arg(fromFsPath(path))});
+        return;
+    }
+    load(path);
+}
+
+void Princ::load(const std::filesystem::path& path)
+{
     LoadResult result;
     {
         WaitCursor hourglass;
-        result = loadPaletteFile(toFsPath(CDia.FileName), table_, caption_);
+        result = loader_(path, table_, caption_);
         if (result.kind != PaletteKind::Unknown) {
             drawStrip(result.stripEntries);
             showKindCaption();
@@ -172,6 +214,24 @@ void Princ::mn_ouvrir_Click()
     }
     if (result.kind == PaletteKind::Unknown)
         showMessage(this, {QStringLiteral("Type Inconnue")});
+}
+
+void Princ::dragEnterEvent(QDragEnterEvent* event)
+{
+    takeFileDrop(event);
+}
+
+void Princ::dragMoveEvent(QDragMoveEvent* event)
+{
+    takeFileDrop(event);
+}
+
+void Princ::dropEvent(QDropEvent* event)
+{
+    // Opened once the drop is over, so that a message cannot keep the
+    // program the file came from waiting.
+    if (const std::optional<QString> path = takeFileDrop(event))
+        QTimer::singleShot(0, this, [this, file = *path] { openFile(toFsPath(file)); });
 }
 
 void Princ::mn_convertir_Click()

@@ -5,11 +5,14 @@
 #include "save_target.h"
 
 #include "kind_caption.h"
+#include "load.h"
 #include "palette_table.h"
 
 #include <QMainWindow>
 
 #include <array>
+#include <filesystem>
+#include <functional>
 
 class QAction;
 class QLabel;
@@ -34,6 +37,14 @@ public:
     // Lets tests make writing fail at any step.
     void setSaveTargetFactory(SaveTargetFactory factory) { saveTargets_ = std::move(factory); }
 
+    // Lets tests watch what surrounds reading a file.
+    using PaletteLoader = std::function<LoadResult(const std::filesystem::path&, PaletteTable&, KindCaption&)>;
+    void setPaletteLoader(PaletteLoader loader) { loader_ = std::move(loader); }
+
+    // Opens a file named from outside the Open dialog (command line, drop)
+    // as if it had been chosen there; one that is not there is said so.
+    void openFile(const std::filesystem::path& path);
+
     void mn_ouvrir_Click();
     void mn_convertir_Click();
     void mn_quiter_Click();
@@ -41,11 +52,15 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildControls(QWidget* client);
     void buildMenus();
     void showKindCaption();
+    void load(const std::filesystem::path& path);
     void drawStrip(std::size_t entries);
 
     PaletteTable table_;
@@ -67,6 +82,7 @@ private:
     QAction* mn_propos = nullptr;
 
     SaveTargetFactory saveTargets_ = [](const QString& path) { return std::make_unique<SaveFileTarget>(path); };
+    PaletteLoader loader_ = loadPaletteFile;
     bool centred_ = false;
 };
 

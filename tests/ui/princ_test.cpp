@@ -1,3 +1,4 @@
+#include "command_line.h"
 #include "f_propos.h"
 #include "princ.h"
 #include "ui_support.h"
@@ -5,10 +6,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QDropEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -44,8 +48,7 @@ protected:
 
     // Every pixel of the strip's inner area: bands of `width` pixels over
     // columns 1..512, rows 1..20, in colour(k); background everywhere else.
-    template <typename Colour>
-    void expectStrip(int width, Colour colour) const
+    template <typename Colour> void expectStrip(int width, Colour colour) const
     {
         const QImage image = strip();
         ASSERT_EQ(image.size(), QSize(515, 23));
@@ -98,9 +101,8 @@ TEST_F(PrincTest, StartsEmptyWithItsFixedLayout)
         const char* text;
         QPoint pos;
     } labels[] = {
-        {"Label1(0)", "Type :", {4, 4}},       {"Label2(0)", "", {40, 4}},
-        {"Label3(1)", "Couleurs :", {4, 24}},  {"Label1(1)", "Corvane", {316, 0}},
-        {"Label2(1)", "V.1.0", {468, 4}},      {"Label3(0)", "Par Brennock", {432, 28}},
+        {"Label1(0)", "Type :", {4, 4}},    {"Label2(0)", "", {40, 4}},       {"Label3(1)", "Couleurs :", {4, 24}},
+        {"Label1(1)", "Corvane", {316, 0}}, {"Label2(1)", "V.1.0", {468, 4}}, {"Label3(0)", "Par Brennock", {432, 28}},
     };
     for (const auto& want : labels) {
         const auto* label = princ.findChild<QLabel*>(QLatin1String(want.name));
@@ -128,8 +130,12 @@ TEST_F(PrincTest, MenusAreExactlyAsDesigned)
         const char* name;
         const char* caption; // empty for a separator
     } items[] = {
-        {0, "mn_ouvrir", "Ouvrir Palette ..."}, {0, "mn_rien1", ""}, {0, "mn_convertir", "Convertir Palette"},
-        {0, "mn_rien2", ""},                    {0, "mn_quiter", "Quiter"}, {1, "mn_propos", "A propos"},
+        {0, "mn_ouvrir", "Ouvrir Palette ..."},
+        {0, "mn_rien1", ""},
+        {0, "mn_convertir", "Convertir Palette"},
+        {0, "mn_rien2", ""},
+        {0, "mn_quiter", "Quiter"},
+        {1, "mn_propos", "A propos"},
     };
     QList<QAction*> seen[2] = {bar[0]->menu()->actions(), bar[1]->menu()->actions()};
     int index[2] = {0, 0};
@@ -173,6 +179,12 @@ TEST_F(PrincTest, OpenDialogIsSetUpAsDesigned)
 
 TEST_F(PrincTest, DivThenSixteenRepaintsEveryColumnAndKeepsTheMargins)
 {
+    std::vector<bool> hourglassWhileReading;
+    princ.setPaletteLoader([&](const std::filesystem::path& path, PaletteTable& table, KindCaption& kind) {
+        const QCursor* cursor = QApplication::overrideCursor();
+        hourglassWhileReading.push_back(cursor != nullptr && cursor->shape() == Qt::WaitCursor);
+        return loadPaletteFile(path, table, kind);
+    });
     open(writeFile(dir, "ramp.pal", rampDiv()));
     EXPECT_EQ(caption(), QStringLiteral("Palette DIV Games Studio"));
     expectStrip(2, rampColour);
@@ -181,12 +193,15 @@ TEST_F(PrincTest, DivThenSixteenRepaintsEveryColumnAndKeepsTheMargins)
     EXPECT_EQ(caption(), QStringLiteral("Palette PSP 16 couleurs"));
     expectStrip(32, sixteenColour);
     EXPECT_TRUE(user.messages.empty());
+    EXPECT_EQ(hourglassWhileReading, (std::vector<bool>{true, true}));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the hourglass is always restored";
 }
 
 TEST_F(PrincTest, LevelsBeyondAByteShowAsFullAndNegativesAsNone)
 {
-    open(writeFile(dir, "wild.pal", jascFile("256", 256, [](int k, int c) { return c == 0 ? 1020 : c == 1 ? -5 : k; })));
+    open(writeFile(dir, "wild.pal", jascFile("256", 256, [](int k, int c) {
+                       return c == 0 ? 1020 : c == 1 ? -5 : k;
+                   })));
     expectStrip(2, [](int k) { return QColor(255, 0, k); });
     // A DIV byte of 255 is held as 1020 and drawn as 255.
     open(writeFile(dir, "bright.pal", divFile([](int, int) { return 255; })));
@@ -250,6 +265,9 @@ TEST_F(PrincTest, UnknownFileChangesNothingAndKeepsThePaletteConvertible)
 
 TEST_F(PrincTest, CancellingEitherDialogChangesAndWritesNothing)
 {
+    // The dialogs start on "*.PAL": a cancel taken for a choice would write
+    // a file of that name in the working folder.
+    const WorkingFolder here(dir.path());
     open(writeFile(dir, "sixteen.pal", sixteen()));
     user.cancel();
     trigger("mn_ouvrir");
@@ -404,17 +422,19 @@ TEST_F(PrincTest, AFailedWriteIsReportedAndTheExistingFileKept)
     const struct {
         FailingTarget::Step step;
         qint64 bytes;
-    } cases[] = {{FailingTarget::Step::Create, 0}, {FailingTarget::Step::Write, 0},
-                 {FailingTarget::Step::Write, 1},  {FailingTarget::Step::Write, 797},
+    } cases[] = {{FailingTarget::Step::Create, 0},
+                 {FailingTarget::Step::Write, 0},
+                 {FailingTarget::Step::Write, 1},
+                 {FailingTarget::Step::Write, 797},
                  {FailingTarget::Step::Commit, 0}};
     for (const auto& c : cases) {
-        princ.setSaveTargetFactory([&](const QString& path) {
-            return std::make_unique<FailingTarget>(path, c.step, c.bytes);
-        });
+        princ.setSaveTargetFactory(
+            [&](const QString& path) { return std::make_unique<FailingTarget>(path, c.step, c.bytes); });
         user.messages.clear();
         convertTo(target);
         ASSERT_EQ(user.messages.size(), 2u);
-        EXPECT_EQ(user.messages[1].text, QStringLiteral("Impossible d'écrire le fichier\n") + QDir::toNativeSeparators(target));
+        EXPECT_EQ(user.messages[1].text,
+                  QStringLiteral("Impossible d'écrire le fichier\n") + QDir::toNativeSeparators(target));
         EXPECT_EQ(user.messages[1].buttons, QMessageBox::Ok);
         EXPECT_EQ(readFile(target), precious);
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2) << "no temporary file left behind";
@@ -426,7 +446,8 @@ TEST_F(PrincTest, WritingIntoAFolderThatIsNotThereIsReported)
     open(writeFile(dir, "ramp.pal", rampDiv()));
     const QString target = dir.filePath(QStringLiteral("absent/out.pal"));
     convertTo(target);
-    EXPECT_EQ(user.messages.back().text, QStringLiteral("Impossible d'écrire le fichier\n") + QDir::toNativeSeparators(target));
+    EXPECT_EQ(user.messages.back().text,
+              QStringLiteral("Impossible d'écrire le fichier\n") + QDir::toNativeSeparators(target));
 }
 
 TEST_F(PrincTest, AboutBoxOpensTheSameEachTime)
@@ -452,11 +473,158 @@ TEST_F(PrincTest, AboutBoxOpensTheSameEachTime)
         ASSERT_NE(ok, nullptr);
         EXPECT_EQ(ok->text(), QStringLiteral("Ok"));
         EXPECT_EQ(ok->geometry(), QRect(220, 148, 77, 21));
+        const struct {
+            const char* name;
+            const char* text; // nullptr: the implementer's own words
+            QPoint pos;
+        } texts[] = {{"Label1", "Corvane", {112, 8}},
+                     {"Label2", "V.1.0", {240, 44}},
+                     {"Label3(0)", "Par Brennock", {112, 76}},
+                     {"Label3(1)", nullptr, {144, 96}},
+                     {"Label4", nullptr, {4, 116}}};
+        for (const auto& want : texts) {
+            const auto* label = about.findChild<QLabel*>(QLatin1String(want.name));
+            ASSERT_NE(label, nullptr) << want.name;
+            EXPECT_EQ(label->pos(), want.pos) << want.name;
+            if (want.text != nullptr)
+                EXPECT_EQ(label->text(), QLatin1String(want.text)) << want.name;
+            else
+                EXPECT_FALSE(label->text().isEmpty()) << want.name;
+        }
+        const auto* note = about.findChild<QLabel*>(QStringLiteral("Label4"));
+        EXPECT_EQ(note->size(), QSize(293, 41));
+        EXPECT_TRUE(note->wordWrap());
         if (round == 0)
             first = snapshot(about);
         else
             EXPECT_EQ(snapshot(about), first);
     }
+}
+
+TEST_F(PrincTest, ScreenReadersHearWhatIsShown)
+{
+    const QStringList window = {
+        QStringLiteral("Corvane     V.1.0"), QStringLiteral("Type :"), QStringLiteral("Couleurs :"),
+        QStringLiteral("Corvane"),           QStringLiteral("V.1.0"),  QStringLiteral("Par Brennock"),
+        QStringLiteral("Couleurs"),          QStringLiteral("PAL"),    QStringLiteral("Ouvrir Palette ..."),
+        QStringLiteral("Convertir Palette"), QStringLiteral("Quiter"), QStringLiteral("?"),
+        QStringLiteral("A propos")};
+    EXPECT_EQ(spokenNames(&princ), window) << "the empty kind label says nothing";
+    QAccessibleInterface* kind = QAccessible::queryAccessibleInterface(princ.kindLabel());
+    EXPECT_EQ(kind->text(QAccessible::Description), QStringLiteral("Type"));
+
+    for (const auto& [file, shown] :
+         {std::pair{rampDiv(), "Palette DIV Games Studio"}, std::pair{sixteen(), "Palette PSP 16 couleurs"}}) {
+        open(writeFile(dir, "palette.pal", file));
+        QStringList heard = window;
+        heard.insert(2, QLatin1String(shown));
+        EXPECT_EQ(spokenNames(&princ), heard);
+        EXPECT_EQ(kind->text(QAccessible::Description), QStringLiteral("Type"));
+    }
+
+    f_propos about;
+    QStringList aboutBox = {about.windowTitle(), QStringLiteral("Logo de Corvane")};
+    for (const char* name : {"Label1", "Label2", "Label3(0)", "Label3(1)", "Label4"})
+        aboutBox << about.findChild<QLabel*>(QLatin1String(name))->text();
+    aboutBox << QStringLiteral("Ok");
+    EXPECT_EQ(spokenNames(&about), aboutBox);
+}
+
+TEST_F(PrincTest, CommandLineOpensTheFirstFileAsTheOpenDialogWould)
+{
+    const QString div = writeFile(dir, "ramp.pal", rampDiv());
+    const QString psp16 = writeFile(dir, "seize.pal", sixteen());
+    const QString unknown = writeFile(dir, "notes.txt", "Bonjour\r\n");
+    const QString missing = dir.filePath(QStringLiteral("absent.pal"));
+    const auto gone = [](const QString& name) { return QStringLiteral("Le fichier « %1 » n'existe pas.").arg(name); };
+    const auto blank = [&](int) { return background(); };
+    const struct {
+        QStringList args;
+        CommandLine::Request request;
+        QString caption; // the window starts empty and keeps what the case before opened
+        QStringList messages;
+        std::function<QColor(int)> colour;
+        int band;
+        QString note; // in what goes to standard error
+    } cases[] = {
+        {{missing}, CommandLine::Request::Window, {}, {gone(QDir::toNativeSeparators(missing))}, blank, 2, {}},
+        {{QStringLiteral("--"), QStringLiteral("--help")},
+         CommandLine::Request::Window,
+         {},
+         {gone("--help")},
+         blank,
+         2,
+         {}},
+        {{unknown}, CommandLine::Request::Window, {}, {QStringLiteral("Type Inconnue")}, blank, 2, {}},
+        {{psp16}, CommandLine::Request::Window, QStringLiteral("Palette PSP 16 couleurs"), {}, sixteenColour, 32, {}},
+        {{div, psp16},
+         CommandLine::Request::Window,
+         QStringLiteral("Palette DIV Games Studio"),
+         {},
+         rampColour,
+         2,
+         psp16 + QStringLiteral(" : non ouvert")},
+        {{QStringLiteral("--vite"), psp16},
+         CommandLine::Request::Error,
+         QStringLiteral("Palette DIV Games Studio"),
+         {},
+         rampColour,
+         2,
+         QStringLiteral("option non reconnue « --vite »")},
+    };
+    for (const auto& c : cases) {
+        const QString what = c.args.join(QLatin1Char(' '));
+        std::vector<std::string> args{"corvane"};
+        for (const QString& arg : c.args)
+            args.push_back(QFile::encodeName(arg).toStdString());
+        std::vector<const char*> argv;
+        for (const std::string& arg : args)
+            argv.push_back(arg.c_str());
+        const CommandLine line = parseCommandLine(static_cast<int>(argv.size()), argv.data());
+        EXPECT_EQ(line.request, c.request) << qPrintable(what);
+        EXPECT_TRUE(QString::fromStdString(line.notes).contains(c.note)) << line.notes;
+        EXPECT_EQ(line.notes.empty(), c.note.isEmpty()) << line.notes;
+
+        user.messages.clear();
+        if (line.request == CommandLine::Request::Window && line.file)
+            princ.openFile(*line.file);
+        EXPECT_EQ(caption(), c.caption) << qPrintable(what);
+        EXPECT_EQ(user.messageTexts(), c.messages) << qPrintable(what);
+        expectStrip(c.band, c.colour);
+    }
+    EXPECT_TRUE(user.dialogs.empty()) << "no Open dialog on the way";
+}
+
+TEST_F(PrincTest, DropOpensOneLocalFileAndRefusesAnythingElse)
+{
+    const QString div = writeFile(dir, "ramp.pal", rampDiv());
+    // Whether the window takes the drag and the drop; the drop is then
+    // given time to open its file.
+    const auto drop = [&](const QList<QUrl>& urls) {
+        QMimeData mime;
+        mime.setUrls(urls);
+        const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enter(QPoint(10, 30), actions, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&princ, &enter);
+        QDropEvent dropped(QPointF(10, 30), actions, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&princ, &dropped);
+        QApplication::processEvents();
+        EXPECT_EQ(enter.isAccepted(), dropped.isAccepted());
+        if (dropped.isAccepted()) {
+            EXPECT_EQ(dropped.dropAction(), Qt::CopyAction) << "never a move";
+        }
+        return enter.isAccepted();
+    };
+    EXPECT_FALSE(drop({QUrl::fromLocalFile(dir.path())}));
+    EXPECT_FALSE(drop({QUrl::fromLocalFile(div), QUrl::fromLocalFile(div)}));
+    EXPECT_FALSE(drop({QUrl(QStringLiteral("https://example.org/ramp.pal"))}));
+    EXPECT_EQ(caption(), QString());
+    EXPECT_TRUE(user.messages.empty());
+
+    EXPECT_TRUE(drop({QUrl::fromLocalFile(div)}));
+    EXPECT_EQ(caption(), QStringLiteral("Palette DIV Games Studio"));
+    expectStrip(2, rampColour);
+    EXPECT_TRUE(user.messages.empty());
 }
 
 } // namespace

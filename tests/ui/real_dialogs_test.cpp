@@ -27,8 +27,7 @@ namespace corvane::ui::testing {
 namespace {
 
 // Runs `act` on the first modal window of type W once it shows up.
-template <typename W>
-void whenShown(std::function<void(W*)> act)
+template <typename W> void whenShown(std::function<void(W*)> act)
 {
     auto* timer = new QTimer;
     timer->setInterval(10);
@@ -101,8 +100,8 @@ TEST(RealFileDialog, ShowsFiltersAsWrittenMatchesAnyCaseAndReturnsTheChoice)
     EXPECT_EQ(filters, (QStringList{QStringLiteral("Palette (*.PAL)"), QStringLiteral("Tous les fichiers (*.*)")}));
     EXPECT_EQ(nameField, QStringLiteral("*.PAL"));
     EXPECT_EQ(palettes, (QStringList{QStringLiteral("FOO.PAL"), QStringLiteral("foo.pal")}));
-    EXPECT_EQ(everything, (QStringList{QStringLiteral("FOO.PAL"), QStringLiteral("foo.pal"), QStringLiteral("notes.txt"),
-                                       QStringLiteral("sansextension")}));
+    EXPECT_EQ(everything, (QStringList{QStringLiteral("FOO.PAL"), QStringLiteral("foo.pal"),
+                                       QStringLiteral("notes.txt"), QStringLiteral("sansextension")}));
 }
 
 TEST(RealFileDialog, CancelReportsTheCancelCodeOnlyWhenAskedTo)
@@ -137,7 +136,8 @@ TEST(RealMessageBox, QuitQuestionSpeaksFrenchAndEnterMeansYes)
         yes = box->button(QMessageBox::Yes)->text();
         no = box->button(QMessageBox::No)->text();
         QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-        QApplication::sendEvent(box->focusWidget() != nullptr ? static_cast<QWidget*>(box->focusWidget()) : box, &enter);
+        QApplication::sendEvent(box->focusWidget() != nullptr ? static_cast<QWidget*>(box->focusWidget()) : box,
+                                &enter);
     });
     princ.findChild<QAction*>(QStringLiteral("mn_quiter"))->trigger();
     EXPECT_EQ(title, QStringLiteral("Corvane"));
@@ -155,9 +155,11 @@ TEST(RealMessageBox, UnknownKindIsAPlainOkBox)
     CDia::setAnswerer([&](const CDia&, CDia::Action) -> std::optional<QString> { return path; });
     Princ princ;
     QString title, text, ok;
+    QStringList heard;
     QMessageBox::Icon icon = QMessageBox::Question;
     int buttons = 0;
     whenShown<QMessageBox>([&](QMessageBox* box) {
+        heard = spokenNames(box);
         title = box->windowTitle();
         text = box->text();
         icon = box->icon();
@@ -172,6 +174,7 @@ TEST(RealMessageBox, UnknownKindIsAPlainOkBox)
     EXPECT_EQ(icon, QMessageBox::NoIcon);
     EXPECT_EQ(buttons, 1);
     EXPECT_EQ(ok, QStringLiteral("OK"));
+    EXPECT_EQ(heard, (QStringList{QStringLiteral("Corvane"), QStringLiteral("Type Inconnue"), QStringLiteral("OK")}));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 

@@ -3,7 +3,9 @@
 #include "cdia.h"
 #include "prompts.h"
 
+#include <QAccessible>
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
@@ -72,6 +74,35 @@ public:
     QMessageBox::StandardButton reply = QMessageBox::Ok;
 };
 
+// Every name a screen reader can read out, in the order of the
+// accessibility tree from `root` down; unnamed nodes are left out.
+inline QStringList spokenNames(QObject* root)
+{
+    QStringList names;
+    const auto walk = [&names](const auto& self, QAccessibleInterface* node) -> void {
+        if (node == nullptr)
+            return;
+        if (const QString name = node->text(QAccessible::Name); !name.isEmpty())
+            names << name;
+        for (int i = 0; i < node->childCount(); ++i)
+            self(self, node->child(i));
+    };
+    walk(walk, QAccessible::queryAccessibleInterface(root));
+    return names;
+}
+
+// Makes `path` the working folder until it goes.
+class WorkingFolder {
+public:
+    explicit WorkingFolder(const QString& path) : previous_(QDir::currentPath()) { QDir::setCurrent(path); }
+    ~WorkingFolder() { QDir::setCurrent(previous_); }
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+private:
+    QString previous_;
+};
+
 inline QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
 {
     const QString path = dir.filePath(name);
@@ -88,8 +119,7 @@ inline QByteArray readFile(const QString& path)
 }
 
 // A DIV file whose entry k has the file levels level(k, c).
-template <typename Level>
-QByteArray divFile(Level level)
+template <typename Level> QByteArray divFile(Level level)
 {
     QByteArray bytes("pal\x1A\r\n\0\0", 8);
     for (int k = 0; k < 256; ++k)
@@ -100,8 +130,7 @@ QByteArray divFile(Level level)
 
 // A JASC-PAL file declaring countText entries, of which `lines` are written
 // with the components value(k, c).
-template <typename Value>
-QByteArray jascFile(const QByteArray& countText, int lines, Value value)
+template <typename Value> QByteArray jascFile(const QByteArray& countText, int lines, Value value)
 {
     QByteArray text = "JASC-PAL\r\n0100\r\n" + countText + "\r\n";
     for (int k = 0; k < lines; ++k)
