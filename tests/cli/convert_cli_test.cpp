@@ -160,9 +160,13 @@ Expected expectedFor(const fs::path& path)
 std::vector<fs::path> samples()
 {
     std::vector<fs::path> files;
-    for (const fs::directory_entry& entry : fs::directory_iterator(CORVANE_CORPUS_DIR))
-        if (entry.is_regular_file() && entry.path().extension() != ".md")
+    for (const fs::directory_entry& entry : fs::directory_iterator(CORVANE_CORPUS_DIR)) {
+        std::string extension = entry.path().extension().string();
+        std::transform(extension.begin(), extension.end(), extension.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (entry.is_regular_file() && extension == ".pal")
             files.push_back(entry.path());
+    }
     std::sort(files.begin(), files.end());
     return files;
 }
@@ -252,8 +256,7 @@ TEST(ConvertCli, FilesThatCannotBeConvertedAreToldAndTheOthersStillAre)
     EXPECT_EQ(run({"-d", (dir.path() / "nulle-part").string(), good}).err,
               message((dir.path() / "nulle-part").string(), "dossier introuvable"));
 
-    // Its own input, by name, through links, or from standard input: refused
-    // even with --force.
+    // Its own input, by name or through a link: refused even with --force.
     fs::create_symlink(good, dir.path() / "lien.pal");
     fs::create_hard_link(good, dir.path() / "dur.pal");
     const std::string before = readFile(good);
