@@ -27,6 +27,7 @@ constexpr std::string_view Program = "corvane-convert";
 constexpr int AllConverted = 0;
 constexpr int NotAllConverted = 1;
 constexpr int UsageError = 2;
+constexpr std::size_t MaxCountShown = 40;
 
 constexpr std::string_view Help = R"(Utilisation : corvane-convert [-f] ENTRÉE SORTIE
          ou : corvane-convert [-f] -d DOSSIER ENTRÉE...
@@ -118,7 +119,12 @@ public:
         }
         const Conversion conversion = input.caption.conversion();
         if (conversion == Conversion::None) {
-            fail(inputName(name), "palette JASC-PAL de « " + fileTextToUtf8(input.result.countText) +
+            // As written, but a line of garbage is not worth kilobytes of message.
+            const std::string_view count = input.result.countText;
+            const std::string shown = count.size() > MaxCountShown
+                                          ? fileTextToUtf8(count.substr(0, MaxCountShown)) + "…"
+                                          : fileTextToUtf8(count);
+            fail(inputName(name), "palette JASC-PAL de « " + shown +
                                       " » couleurs : seules celles de 256 ou 16 couleurs se convertissent");
             return std::nullopt;
         }
