@@ -48,12 +48,14 @@ struct RunOptions {
     std::string input;         // standard input
     bool stdoutToFull = false; // standard output is /dev/full
     bool asNobody = false;     // run as uid 65534 when root
+    std::string program = CORVANE_CONVERT;
     rlim_t fileSizeLimit = RLIM_INFINITY;
     mode_t umask = 022;
 
     RunOptions& feeding(std::string bytes) { return input = std::move(bytes), *this; }
     RunOptions& toFullDevice() { return stdoutToFull = true, *this; }
-    RunOptions& nobody() { return asNobody = true, *this; }
+    // The build folder may lie where nobody cannot reach: a copy is run.
+    RunOptions& nobody(const fs::path& copy) { return asNobody = true, program = copy.string(), *this; }
     RunOptions& limitFileSize(rlim_t bytes) { return fileSizeLimit = bytes, *this; }
     RunOptions& withUmask(mode_t mask) { return umask = mask, *this; }
 };
@@ -72,7 +74,7 @@ public:
         const int out = options.stdoutToFull ? ::open("/dev/full", O_WRONLY)
                                              : ::open((files_.path() / "out").c_str(), O_WRONLY | O_CREAT, 0600);
         const int err = ::open((files_.path() / "err").c_str(), O_WRONLY | O_CREAT, 0600);
-        std::vector<char*> argv{const_cast<char*>(CORVANE_CONVERT)};
+        std::vector<char*> argv{const_cast<char*>(options.program.c_str())};
         for (const std::string& arg : args)
             argv.push_back(const_cast<char*>(arg.c_str()));
         argv.push_back(nullptr);
@@ -286,7 +288,10 @@ TEST(ConvertCli, FilesThatCannotBeConvertedAreToldAndTheOthersStillAre)
     fs::create_directories(closed);
     fs::permissions(closed, fs::perms(0555));
     fs::permissions(dir.path(), fs::perms(0755));
-    const Result refused = run({good, (closed / "sortie.pal").string()}, RunOptions().nobody());
+    const fs::path program = dir.path() / "corvane-convert";
+    fs::copy_file(CORVANE_CONVERT, program);
+    fs::permissions(program, fs::perms(0755));
+    const Result refused = run({good, (closed / "sortie.pal").string()}, RunOptions().nobody(program));
     if (refused.status == 0 && ::geteuid() != 0)
         GTEST_SKIP() << "a folder this user cannot write to could not be made";
     EXPECT_EQ(refused.status, 1);
