@@ -17,6 +17,7 @@ namespace {
 constexpr std::string_view TempPrefix = ".corvane-convert.";
 constexpr std::string_view SameAsInput = "la sortie est le fichier d'entrée lui-même";
 constexpr std::string_view NotRegular = "ce n'est pas un fichier ordinaire";
+constexpr std::string_view Exists = "le fichier existe déjà (--force pour le remplacer)";
 
 std::string cannotRead(std::string_view why)
 {
@@ -180,7 +181,7 @@ Failure OutputWriter::write(const std::string& path, std::string_view content, c
         if (!S_ISREG(st.st_mode))
             return cannotWrite(NotRegular); // a device or a dangling link: never replaced
         if (!force_)
-            return std::string("le fichier existe déjà (--force pour le remplacer)");
+            return std::string(Exists);
         keptMode = st.st_mode & 07777;
     } else if (errno != ENOENT) {
         return cannotWrite(reason(errno));
@@ -213,7 +214,7 @@ Failure OutputWriter::write(const std::string& path, std::string_view content, c
     if (error != 0) {
         ::unlink(temp.c_str());
         if (error == EEXIST)
-            return std::string("le fichier existe déjà (--force pour le remplacer)");
+            return std::string(Exists);
         return cannotWrite(reason(error));
     }
     noteFolder(folder);
