@@ -79,9 +79,10 @@ bool LineReader::next(std::string_view& piece, bool& lineEnds)
         lineEnds = false;
     } else if (*stop == EndOfText) {
         ended_ = true; // left unread: nothing after it is text
+    } else if (++pos_ < len_) {
+        pos_ += buffer_[pos_] == LineFeed ? 1 : 0; // an LF right after the CR belongs to the line end
     } else {
-        ++pos_;
-        skipLineFeed_ = true;
+        skipLineFeed_ = true; // the LF, if any, comes with the next refill
     }
     return true;
 }
