@@ -29,7 +29,6 @@ inline constexpr std::size_t MaxCountTextLength = 4096;
 class Int16Parser {
 public:
     void feed(std::string_view piece);
-    [[nodiscard]] bool isNumber() const { return state_ != State::NotANumber; }
     [[nodiscard]] std::optional<std::int16_t> value() const;
 
 private:
@@ -60,14 +59,14 @@ private:
 };
 
 struct JascCount {
-    std::string text; // as written, cut after MaxCountTextLength bytes
-    std::optional<std::int16_t> value;
+    std::string text;                  // as written, cut after MaxCountTextLength bytes
+    std::optional<std::int16_t> value; // from the whole line
 };
 
 // Sets the caption from the count line as written, then, for a count of 1 or
 // more, replaces the table with that many entries (missing lines are black).
 // A count of 0 or less, or one that is not a number, keeps the table as it
-// was.
+// was. Returns the count.
 JascCount readJascPalCount(ByteSource& source, PaletteTable& table, KindCaption& caption);
 // The same, returning the count text only.
 std::string readJascPal(ByteSource& source, PaletteTable& table, KindCaption& caption);

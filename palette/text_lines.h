@@ -39,7 +39,7 @@ private:
     std::size_t pos_ = 0;
     std::size_t len_ = 0;
     bool inLine_ = false;       // the last piece did not end its line
-    bool skipLineFeed_ = false; // a CR ended the last line; an LF after it belongs to it
+    bool skipLineFeed_ = false; // a CR ended the buffer; an LF first in the next one belongs to it
     bool ended_ = false;
 };
 
