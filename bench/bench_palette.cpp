@@ -68,9 +68,9 @@ private:
     fs::path dir_;
 };
 
-const std::string DivFile = "divgs-habitante__DIV.PAL";
-const std::string Jasc256File = "pokepinballrs__bg.pal";
-const std::string Jasc16File = "pokepinballrs__anim_frame_00.pal";
+const std::string DivFile = "div-degrade.PAL";
+const std::string Jasc256File = "jasc256-crlf.pal";
+const std::string Jasc16File = "jasc16-crlf.pal";
 
 std::size_t readWholeFile(const fs::path& path)
 {
@@ -106,10 +106,22 @@ void readFloor(benchmark::State& state, const fs::path& path)
         benchmark::DoNotOptimize(readWholeFile(path));
 }
 
-void BM_LoadDiv(benchmark::State& state) { load(state, Files::get().corpus(DivFile)); }
-void BM_FloorDiv(benchmark::State& state) { readFloor(state, Files::get().corpus(DivFile)); }
-void BM_LoadJasc256(benchmark::State& state) { load(state, Files::get().corpus(Jasc256File)); }
-void BM_FloorJasc256(benchmark::State& state) { readFloor(state, Files::get().corpus(Jasc256File)); }
+void BM_LoadDiv(benchmark::State& state)
+{
+    load(state, Files::get().corpus(DivFile));
+}
+void BM_FloorDiv(benchmark::State& state)
+{
+    readFloor(state, Files::get().corpus(DivFile));
+}
+void BM_LoadJasc256(benchmark::State& state)
+{
+    load(state, Files::get().corpus(Jasc256File));
+}
+void BM_FloorJasc256(benchmark::State& state)
+{
+    readFloor(state, Files::get().corpus(Jasc256File));
+}
 
 void BM_LoadJascByCount(benchmark::State& state)
 {
@@ -139,9 +151,18 @@ void convert(benchmark::State& state, const std::string& name, Conversion conver
         benchmark::DoNotOptimize(convertPalette(table, conversion));
 }
 
-void BM_DivToJasc(benchmark::State& state) { convert(state, DivFile, Conversion::DivToJasc); }
-void BM_Jasc256ToDiv(benchmark::State& state) { convert(state, Jasc256File, Conversion::Jasc256ToDiv); }
-void BM_Jasc16ToDiv(benchmark::State& state) { convert(state, Jasc16File, Conversion::Jasc16ToDiv); }
+void BM_DivToJasc(benchmark::State& state)
+{
+    convert(state, DivFile, Conversion::DivToJasc);
+}
+void BM_Jasc256ToDiv(benchmark::State& state)
+{
+    convert(state, Jasc256File, Conversion::Jasc256ToDiv);
+}
+void BM_Jasc16ToDiv(benchmark::State& state)
+{
+    convert(state, Jasc16File, Conversion::Jasc16ToDiv);
+}
 
 } // namespace
 

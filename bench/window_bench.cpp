@@ -87,15 +87,15 @@ void openAndPaint(benchmark::State& state, const char* file)
 
 void BM_OpenAndPaintDiv256(benchmark::State& state)
 {
-    openAndPaint(state, "divgs-habitante__DIV.PAL");
+    openAndPaint(state, "div-degrade.PAL");
 }
 void BM_OpenAndPaintJasc256(benchmark::State& state)
 {
-    openAndPaint(state, "pokepinballrs__bg.pal");
+    openAndPaint(state, "jasc256-crlf.pal");
 }
 void BM_OpenAndPaintJasc16(benchmark::State& state)
 {
-    openAndPaint(state, "pokepinballrs__anim_frame_00.pal");
+    openAndPaint(state, "jasc16-crlf.pal");
 }
 
 } // namespace

@@ -62,7 +62,7 @@ jasc16() {
     for k in $(seq 0 15); do printf '%d %d %d\r\n' $((16 * k)) $((255 - 16 * k)) $((7 * k)); done
 }
 jasc16 >"$hostile/16-then-1GiB.pal" && truncate -s 1G "$hostile/16-then-1GiB.pal"
-cp ../shared/corpus/divgs-habitante__DIV.PAL "$hostile/div-then-1GiB.pal" && truncate -s 1G "$hostile/div-then-1GiB.pal"
+cp tests/data/div-degrade.PAL "$hostile/div-then-1GiB.pal" && truncate -s 1G "$hostile/div-then-1GiB.pal"
 truncate -s 1G "$hostile/1GiB-first-line.pal"
 printf 'JASC-PAL\r\n0100\r\n' >"$hostile/1GiB-count-line.pal" && truncate -s 1G "$hostile/1GiB-count-line.pal"
 printf 'JASC-PAL\r\n0100\r\n16\r\n' >"$hostile/1GiB-entry-line.pal" && truncate -s 1G "$hostile/1GiB-entry-line.pal"

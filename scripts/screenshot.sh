@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Makes docs/screenshot.png: Corvane on a virtual display, a palette of the
-# sample corpus opened through its own Open dialog, as a user would.
+# Makes docs/screenshot.png: Corvane on a virtual display, one of the sample
+# palettes of tests/data opened through its own Open dialog, as a user would.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -8,7 +8,7 @@ bash scripts/deps.sh cmake ninja-build g++ qt6-base-dev qt6-translations-l10n xv
 cmake --preset default -DBUILD_TESTING=OFF -DCORVANE_BENCH=OFF >/dev/null
 cmake --build --preset default --target corvane >/dev/null
 
-palette=${1:-divgs-habitante__PASTEL.PAL}
+palette=${1:-div-pastel.PAL}
 display=:$((90 + RANDOM % 9))
 Xvfb "$display" -screen 0 1024x700x24 >/dev/null 2>&1 &
 xvfb=$!
@@ -17,7 +17,7 @@ export DISPLAY=$display
 sleep 1
 openbox >/dev/null 2>&1 &
 sleep 1
-(cd ../shared/corpus && exec "$root/build/default/ui/corvane") >/dev/null 2>&1 &
+(cd "$root/tests/data" && exec "$root/build/default/ui/corvane") >/dev/null 2>&1 &
 app=$!
 trap 'kill $app $xvfb 2>/dev/null' EXIT
 

@@ -3,6 +3,7 @@
 #include "support.h"
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 
 #ifndef CORVANE_CORPUS_DIR
@@ -45,13 +46,18 @@ std::map<std::string, Row> expectedRows()
     return rows;
 }
 
+// The palettes only: the folder also holds their notes and the script that makes some of them.
 std::vector<std::string> corpusFiles()
 {
     std::vector<std::string> names;
     std::error_code error;
-    for (const fs::directory_entry& entry : fs::directory_iterator(CorpusDir, error))
-        if (entry.is_regular_file() && entry.path().extension() != ".md")
+    for (const fs::directory_entry& entry : fs::directory_iterator(CorpusDir, error)) {
+        std::string extension = entry.path().extension().string();
+        std::transform(extension.begin(), extension.end(), extension.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (entry.is_regular_file() && extension == ".pal")
             names.push_back(entry.path().filename().string());
+    }
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -188,9 +188,9 @@ TEST_F(HostileFiles, EveryByteValueInTheCountAndEntryLines)
     }
 }
 
-TEST_F(HostileFiles, EveryPrefixOfRealPalettes)
+TEST_F(HostileFiles, EveryPrefixOfSamplePalettes)
 {
-    for (const char* name : {"divgs-habitante__DIV.PAL", "pokepinballrs__bg.pal"}) {
+    for (const char* name : {"div-degrade.PAL", "jasc256-crlf.pal"}) {
         const QByteArray whole = corpusFile(name);
         ASSERT_FALSE(whole.isEmpty()) << name;
         const QString path = writeFile(dir, QStringLiteral("prefix.pal"), whole);

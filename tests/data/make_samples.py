@@ -1,0 +1,158 @@
+#!/usr/bin/env python3
+"""Writes the sample palettes of this folder that Corvane's own developers made.
+
+Each file has the shape of a palette found in the wild (its size, its line
+ends, its entry count, what follows its last line), with colours of our own.
+The output is the same on every run, so the files are committed and
+`python3 tests/data/make_samples.py --check` tells whether they still match
+this script. The two porytiles__*.pal files are copies, not made here.
+
+Only the standard library is used.
+"""
+
+import colorsys
+import gzip
+import os
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+CRLF, CR, LF = b"\r\n", b"\r", b"\n"
+
+
+# --- Colours ---------------------------------------------------------------
+
+def gradient(stops, n):
+    """n colours (8-bit) running through the (position 0..1, (r, g, b)) stops."""
+    colours = []
+    for k in range(n):
+        t = k / (n - 1) if n > 1 else 0.0
+        for (t0, c0), (t1, c1) in zip(stops, stops[1:]):
+            if t0 <= t <= t1:
+                f = (t - t0) / (t1 - t0) if t1 > t0 else 0.0
+                colours.append(tuple(round(a + (b - a) * f) for a, b in zip(c0, c1)))
+                break
+    # A component of 1 has no DIV level; ordinary palettes avoid it, so do these.
+    return [tuple(0 if v == 1 else v for v in c) for c in colours]
+
+
+def hsv_levels(h, s, v):
+    """A colour as DIV levels (0..63)."""
+    return tuple(round(63 * x) for x in colorsys.hsv_to_rgb(h, s, v))
+
+
+def ramps():
+    """16 ramps of 16 shades, dark to light: greys first, then 15 hues."""
+    levels = []
+    for ramp in range(16):
+        for shade in range(16):
+            value = (shade + 1) / 16
+            if ramp == 0:
+                levels.append(hsv_levels(0.0, 0.0, value))
+            else:
+                levels.append(hsv_levels((ramp - 1) / 15, 0.85, value))
+    return levels
+
+
+def pastel():
+    """Once round the colour wheel, light and soft."""
+    return [hsv_levels(k / 256, 0.4, 1.0) for k in range(256)]
+
+
+def embers():
+    """Black through red and orange to pale yellow."""
+    stops = [(0.0, (0, 0, 0)), (0.4, (50, 6, 2)), (0.7, (63, 30, 0)), (1.0, (63, 60, 40))]
+    return [tuple(min(63, round(v)) for v in c) for c in gradient(stops, 256)]
+
+
+SEA = [(0.0, (4, 12, 40)), (0.35, (0, 96, 160)), (0.7, (64, 200, 208)), (1.0, (248, 244, 224))]
+MEADOW = [(0.0, (20, 36, 8)), (0.5, (96, 160, 40)), (1.0, (240, 232, 120))]
+DUSK = [(0.0, (24, 8, 48)), (0.3, (120, 32, 96)), (0.6, (232, 96, 64)), (1.0, (255, 216, 112))]
+SLATE = [(0.0, (0, 0, 0)), (0.5, (88, 100, 120)), (1.0, (255, 255, 255))]
+
+
+# --- DIV palette files -----------------------------------------------------
+
+def div_file(levels, ranges=True):
+    """A DIV palette file: header, 768 levels, then 16 colour ranges of 36 bytes
+    each (count 16, type 0, fixed 0, black 0, 32 colour indices from 16 × range)
+    as DIV Games Studio writes them; all zero as BennuGD writes them."""
+    data = bytearray(b"pal\x1a\r\n\x00\x00")
+    for colour in levels:
+        data += bytes(colour)
+    for r in range(16):
+        if ranges:
+            data += bytes([16, 0, 0, 0]) + bytes((16 * r + i) % 256 for i in range(32))
+        else:
+            data += bytes(36)
+    assert len(data) == 1352
+    return bytes(data)
+
+
+# --- JASC-PAL files --------------------------------------------------------
+
+def jasc_file(colours, ends, final_end=True, tail=b""):
+    """A JASC-PAL text; `ends` is one line end for every line, or a function
+    giving the end of line number i (0 for "JASC-PAL")."""
+    lines = [b"JASC-PAL", b"0100", str(len(colours)).encode()]
+    lines += [f"{r} {g} {b}".encode() for r, g, b in colours]
+    end = ends if callable(ends) else (lambda i: ends)
+    data = bytearray()
+    for i, line in enumerate(lines):
+        data += line
+        if i < len(lines) - 1 or final_end:
+            data += end(i)
+    return bytes(data) + tail
+
+
+def mixed(i):
+    # Written on Windows, then a few lines added by a tool that only knows LF
+    # and one that only knows CR.
+    if i < 3:
+        return CRLF
+    return [CRLF, CR, CRLF, LF][i % 4]
+
+
+def samples():
+    return {
+        "div-degrade.PAL": div_file(ramps()),
+        "div-pastel.PAL": div_file(pastel()),
+        "div-gzip.pal": gzip.compress(div_file(embers(), ranges=False), compresslevel=9, mtime=0),
+        "jasc256-crlf.pal": jasc_file(gradient(DUSK, 256), CRLF),
+        "jasc256-crlf-sans-fin.pal": jasc_file(gradient(SEA, 256), CRLF, final_end=False),
+        "jasc256-lf.pal": jasc_file(gradient(MEADOW, 256), LF),
+        "jasc240-crlf.pal": jasc_file(gradient(SEA, 240), CRLF),
+        "jasc224-lf.pal": jasc_file(gradient(DUSK, 224), LF),
+        "jasc64-crlf.pal": jasc_file(gradient(MEADOW, 64), CRLF),
+        "jasc16-crlf.pal": jasc_file(gradient(SEA, 16), CRLF),
+        "jasc16-cr.pal": jasc_file(gradient(DUSK, 16), CR),
+        "jasc16-crlf-1a.pal": jasc_file(gradient(MEADOW, 16), CRLF, tail=b"\x1a"),
+        "jasc16-mixte.pal": jasc_file(gradient(SLATE, 16), mixed),
+        "jasc16-lf.pal": jasc_file(gradient(SLATE, 16), LF),
+        "jasc16-lf-sans-fin.pal": jasc_file(gradient(DUSK, 16), LF, final_end=False),
+    }
+
+
+def main():
+    check = sys.argv[1:] == ["--check"]
+    stale = []
+    for name, data in samples().items():
+        path = os.path.join(HERE, name)
+        if check:
+            try:
+                with open(path, "rb") as f:
+                    if f.read() != data:
+                        stale.append(name)
+            except FileNotFoundError:
+                stale.append(name)
+        else:
+            with open(path, "wb") as f:
+                f.write(data)
+    if stale:
+        print("Ne correspondent plus au script : " + ", ".join(stale), file=sys.stderr)
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
