@@ -26,9 +26,10 @@ trap 'rm -rf "$work"' EXIT
 for target in fuzz_palette fuzz_kind_div fuzz_jasc; do
     corpus="$work/$target"
     mkdir -p "$corpus"
+    # The seeds are copied: the fuzzer adds its finds to the folder it starts from.
+    find "$seeds" -maxdepth 1 -type f -iname '*.pal' -exec cp {} "$corpus" \;
     echo "== $target for ${duration}s"
-    # New inputs go to the first folder; the seeds are only read.
-    "build/fuzz/fuzz/$target" "$corpus" "$seeds" \
+    "build/fuzz/fuzz/$target" "$corpus" \
         -dict=fuzz/palette.dict \
         -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
         -max_total_time="$duration" -print_final_stats=1 \
