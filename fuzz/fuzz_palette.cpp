@@ -3,6 +3,7 @@
 
 #include "conversion.h"
 #include "div_pal.h"
+#include "fuzz_support.h"
 #include "jasc_pal.h"
 #include "kind_caption.h"
 #include "load.h"
@@ -10,8 +11,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -19,33 +18,15 @@
 #include <vector>
 
 using namespace corvane;
+using corvane::fuzz::ChunkedSource;
+using corvane::fuzz::require;
 
 namespace {
 
-// "Palette PSP " + a count line cut at the line limit + " couleurs".
-constexpr std::size_t MaxCaptionLength = 12 + LineReader::MaxLineLength + 9;
+// "Palette PSP " + a count line cut where the caption stops keeping it + " couleurs".
+constexpr std::size_t MaxCaptionLength = 12 + MaxCountTextLength + 9;
 constexpr std::string_view JascOutputHead = "JASC-PAL\r\n0100\r\n256\r\n";
 constexpr std::string_view LineEnd = "\r\n";
-
-void require(bool ok, const char* what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "broken invariant: %s\n", what);
-        std::abort();
-    }
-}
-
-// At most `chunk` bytes per read, so that line ends and the kind head fall
-// across reads.
-class ChunkedSource final : public ByteSource {
-public:
-    ChunkedSource(std::string_view data, std::size_t chunk) : data_(data), chunk_(chunk) {}
-    std::size_t read(char* buf, std::size_t n) override { return data_.read(buf, std::min(n, chunk_)); }
-
-private:
-    MemorySource data_;
-    std::size_t chunk_;
-};
 
 // The line rule done the slow, obvious way, to hold LineReader against.
 std::vector<std::string> referenceLines(std::string_view text)
@@ -54,7 +35,7 @@ std::vector<std::string> referenceLines(std::string_view text)
     std::size_t i = 0;
     while (i < text.size() && text[i] != EndOfText) {
         const std::size_t stop = std::min(text.find_first_of(std::string_view("\r\x1A", 2), i), text.size());
-        lines.emplace_back(text.substr(i, std::min(stop - i, LineReader::MaxLineLength)));
+        lines.emplace_back(text.substr(i, stop - i));
         if (stop == text.size() || text[stop] == EndOfText)
             break;
         i = stop + 1;
@@ -67,15 +48,24 @@ std::vector<std::string> referenceLines(std::string_view text)
 void checkLineReader(ByteSource& source, const std::vector<std::string>& expected)
 {
     LineReader reader(source);
-    std::string line;
+    std::string_view piece;
+    bool lineEnds = true;
     std::size_t k = 0;
-    while (reader.next(line)) {
-        require(line.size() <= LineReader::MaxLineLength, "line longer than the limit");
-        require(k < expected.size() && line == expected[k], "line differs from the line rule");
-        ++k;
+    std::string line;
+    while (reader.next(piece, lineEnds)) {
+        require(piece.find_first_of(std::string_view("\r\x1A", 2)) == std::string_view::npos,
+                "a line end inside a piece");
+        require(lineEnds || !piece.empty(), "an empty piece that does not end its line");
+        line.append(piece);
+        if (lineEnds) {
+            require(k < expected.size() && line == expected[k], "line differs from the line rule");
+            ++k;
+            line.clear();
+        }
     }
+    require(lineEnds, "the text ended inside a line");
     require(k == expected.size(), "line reader stopped early");
-    require(!reader.next(line) && line.empty(), "line reader resumed after the end");
+    require(!reader.next(piece, lineEnds) && piece.empty(), "line reader resumed after the end");
 }
 
 std::string_view trimmed(std::string_view s)
@@ -242,7 +232,7 @@ void checkLoaded(std::string_view data, const Loaded& loaded, PaletteKind kind)
         require(loaded.caption.conversion() == Conversion::DivToJasc, "DIV caption conversion");
         break;
     case PaletteKind::JascPal: {
-        require(r.countText.size() <= LineReader::MaxLineLength, "count line too long");
+        require(r.countText.size() <= MaxCountTextLength, "count text longer than kept");
         require(loaded.caption.text() == KindCaption::forJascCount(r.countText), "JASC-PAL caption");
         const int count = parseInt16(r.countText).value_or(0);
         require(loaded.table.entryCount() == static_cast<std::size_t>(std::max(count, 0)), "JASC-PAL table size");
@@ -279,10 +269,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         checkLineReader(many, referenceLines(repeated));
     }
 
-    // Numbers and entry lines, on every line of the input.
+    // Numbers and entry lines, on every line of the input, whole and in pieces.
     for (const std::string& line : lines) {
-        require(parseInt16(line) == referenceNumber(line), "number differs from the number rule");
-        require(parseEntryLine(line) == referenceEntry(line), "entry differs from the entry rule");
+        const std::optional<std::int16_t> number = referenceNumber(line);
+        const PaletteTable::Entry entry = referenceEntry(line);
+        require(parseInt16(line) == number, "number differs from the number rule");
+        require(parseEntryLine(line) == entry, "entry differs from the entry rule");
+        Int16Parser numberParser;
+        EntryParser entryParser;
+        for (std::size_t at = 0; at < line.size(); at += chunk) {
+            const std::string_view piece = std::string_view(line).substr(at, chunk);
+            numberParser.feed(piece);
+            entryParser.feed(piece);
+        }
+        require(numberParser.value() == number, "number in pieces differs from the number rule");
+        require(entryParser.entry() == entry, "entry in pieces differs from the entry rule");
     }
 
     // Kind detection agrees with the first line, however the bytes arrive.
@@ -325,14 +326,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         MemorySource source(data);
         PaletteTable table;
         KindCaption caption;
-        const std::string countText = readJascPal(source, table, caption);
-        require(countText.size() <= LineReader::MaxLineLength, "count line too long");
+        const JascCount count = readJascPalCount(source, table, caption);
+        const std::string_view countLine = lines.size() > 2 ? std::string_view(lines[2]) : std::string_view{};
+        require(count.text == countLine.substr(0, MaxCountTextLength), "count text differs from the count line");
+        require(count.value == referenceNumber(countLine), "count differs from the number rule");
         require(caption.text().size() <= MaxCaptionLength, "caption too long");
         if (kind == PaletteKind::JascPal)
             require(table.entries() == loaded.table.entries() && caption.text() == loaded.caption.text(),
                     "readJascPal differs from the loader");
         else
             checkConversions(table, caption);
+
+        // Blanks before the count and the first entry change no number, however
+        // many: a count line and an entry line longer than the buffer and the
+        // caption's share.
+        if (lines.size() > 2) {
+            const std::string padding(20000, ' ');
+            std::string padded = "\r" + lines[1] + "\r" + padding + lines[2] + "\r";
+            if (lines.size() > 3)
+                padded.append(padding).append(lines[3]);
+            MemorySource paddedSource(padded);
+            PaletteTable paddedTable;
+            KindCaption paddedCaption;
+            const JascCount paddedCount = readJascPalCount(paddedSource, paddedTable, paddedCaption);
+            require(paddedCount.value == count.value, "blanks before the count changed it");
+            require(paddedCount.text == padding.substr(0, MaxCountTextLength), "long count line kept whole");
+            require(paddedTable.entryCount() == table.entryCount() &&
+                        (table.entryCount() == 0 || paddedTable.entries()[0] == table.entries()[0]),
+                    "blanks before the first entry changed it");
+        }
     }
     return 0;
 }

@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets and runs each for the given number of seconds
-# (default 60), seeded with a copy of the shared palette corpus. Exits non-zero
+# (default 60), seeded with the sample palettes in tests/data. Exits non-zero
 # on any crash, leak or timeout; the failing input is left in build/fuzz/artifacts.
 set -euo pipefail
 
 duration=${1:-60}
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+
+seeds=tests/data
+if [ ! -d "$seeds" ]; then
+    echo "fuzz/run.sh: $seeds: no sample palettes to start from" >&2
+    exit 1
+fi
 
 cmake --preset fuzz >/dev/null
 cmake --build build/fuzz
@@ -16,11 +22,12 @@ mkdir -p "$artifacts"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-for target in fuzz_palette; do
+# The deep target checks every rule; the lean ones run many more inputs.
+for target in fuzz_palette fuzz_kind_div fuzz_jasc; do
     corpus="$work/$target"
     mkdir -p "$corpus"
-    # The corpus folder is read-only and the fuzzer adds to its seeds.
-    find ../shared/corpus -maxdepth 1 -type f -iname '*.pal' -exec cp {} "$corpus" \;
+    # The seeds are copied: the fuzzer adds its finds to the folder it starts from.
+    find "$seeds" -maxdepth 1 -type f -iname '*.pal' -exec cp {} "$corpus" \;
     echo "== $target for ${duration}s"
     "build/fuzz/fuzz/$target" "$corpus" \
         -dict=fuzz/palette.dict \

@@ -2,9 +2,11 @@
 
 #include "text_lines.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstring>
+#include <limits>
 
 namespace corvane {
 namespace {
@@ -14,53 +16,86 @@ bool isBlank(char c)
     return c == ' ' || c == '\t';
 }
 
-std::string_view trimBlanks(std::string_view s)
+// Where the first blank of text lies, or its size. memchr, because a field
+// that is no number may run on for the whole of a huge line.
+std::size_t firstBlank(std::string_view text)
 {
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
-// Takes the field up to the next run of blanks and drops that run.
-std::string_view takeField(std::string_view& rest)
-{
-    std::size_t end = 0;
-    while (end < rest.size() && !isBlank(rest[end]))
-        ++end;
-    const std::string_view field = rest.substr(0, end);
-    while (end < rest.size() && isBlank(rest[end]))
-        ++end;
-    rest.remove_prefix(end);
-    return field;
+    const auto* space = static_cast<const char*>(std::memchr(text.data(), ' ', text.size()));
+    const std::size_t limit = space != nullptr ? static_cast<std::size_t>(space - text.data()) : text.size();
+    const auto* tab = static_cast<const char*>(std::memchr(text.data(), '\t', limit));
+    return tab != nullptr ? static_cast<std::size_t>(tab - text.data()) : limit;
 }
 
 } // namespace
 
-std::optional<std::int16_t> parseInt16(std::string_view text)
+void Int16Parser::feed(std::string_view piece)
 {
-    text = trimBlanks(text);
-    bool negative = false;
-    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
+    for (std::size_t i = 0; i < piece.size() && state_ != State::NotANumber; ++i) {
+        const char c = piece[i];
+        const unsigned digit = static_cast<unsigned char>(c) - unsigned('0');
+        if (digit <= 9 && state_ != State::After) {
+            magnitude_ = std::min(magnitude_ * 10 + digit, Beyond);
+            state_ = State::Digits;
+        } else if (isBlank(c) && state_ != State::Sign) {
+            if (state_ == State::Digits)
+                state_ = State::After;
+        } else if ((c == '-' || c == '+') && state_ == State::Before) {
+            negative_ = c == '-';
+            state_ = State::Sign;
+        } else {
+            state_ = State::NotANumber;
+        }
     }
-    if (text.empty())
+}
+
+std::optional<std::int16_t> Int16Parser::value() const
+{
+    if (state_ != State::Digits && state_ != State::After)
         return std::nullopt;
-    long value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + (c - '0');
-        if (value > 32768) // beyond any 16-bit value; stop before it can overflow
-            return std::nullopt;
-    }
-    if (negative)
-        value = -value;
-    if (value > 32767)
+    const auto magnitude = static_cast<std::int32_t>(magnitude_);
+    const std::int32_t value = negative_ ? -magnitude : magnitude;
+    if (value < std::numeric_limits<std::int16_t>::min() || value > std::numeric_limits<std::int16_t>::max())
         return std::nullopt;
     return static_cast<std::int16_t>(value);
+}
+
+std::optional<std::int16_t> parseInt16(std::string_view text)
+{
+    Int16Parser number;
+    number.feed(text);
+    return number.value();
+}
+
+void EntryParser::feed(std::string_view piece)
+{
+    while (!piece.empty()) {
+        if (component_ == static_cast<std::size_t>(Blue)) {
+            number_.feed(piece); // blue is all the rest of the line
+            return;
+        }
+        if (!inField_) {
+            const auto blanks = std::find_if_not(piece.begin(), piece.end(), isBlank) - piece.begin();
+            piece.remove_prefix(static_cast<std::size_t>(blanks));
+            if (piece.empty())
+                return;
+            inField_ = true;
+        }
+        const std::size_t end = firstBlank(piece);
+        number_.feed(piece.substr(0, end));
+        if (end == piece.size())
+            return;
+        entry_[component_++] = number_.value().value_or(0);
+        number_ = {};
+        inField_ = false;
+        piece.remove_prefix(end);
+    }
+}
+
+PaletteTable::Entry EntryParser::entry() const
+{
+    PaletteTable::Entry entry = entry_;
+    entry[component_] = number_.value().value_or(0);
+    return entry;
 }
 
 namespace {
@@ -97,36 +132,64 @@ bool parsePlainEntry(std::string_view line, PaletteTable::Entry& entry)
     return p == text.data() + line.size();
 }
 
+// The count line's number from the whole of it, and its first bytes for the caption.
+JascCount readCountLine(LineReader& lines)
+{
+    JascCount count;
+    Int16Parser number;
+    std::string_view piece;
+    bool lineEnds = false;
+    while (!lineEnds && lines.next(piece, lineEnds)) {
+        count.text.append(piece.substr(0, MaxCountTextLength - count.text.size()));
+        number.feed(piece);
+    }
+    count.value = number.value();
+    return count;
+}
+
 } // namespace
 
 PaletteTable::Entry parseEntryLine(std::string_view line)
 {
     if (PaletteTable::Entry entry; parsePlainEntry(line, entry))
         return entry;
-    std::string_view rest = trimBlanks(line);
-    const std::string_view red = takeField(rest);
-    const std::string_view green = takeField(rest);
-    return {parseInt16(red).value_or(0), parseInt16(green).value_or(0), parseInt16(rest).value_or(0)};
+    EntryParser entry;
+    entry.feed(line);
+    return entry.entry();
+}
+
+JascCount readJascPalCount(ByteSource& source, PaletteTable& table, KindCaption& caption)
+{
+    LineReader lines(source);
+    lines.skipLine(); // "JASC-PAL"
+    lines.skipLine(); // the version, never examined
+    JascCount count = readCountLine(lines);
+
+    caption.set(KindCaption::forJascCount(count.text));
+    const int entries = count.value.value_or(0);
+    if (entries <= 0)
+        return count;
+
+    table.resizeClear(static_cast<std::size_t>(entries));
+    std::string_view piece;
+    bool lineEnds = false;
+    for (std::size_t k = 0; k < static_cast<std::size_t>(entries) && lines.next(piece, lineEnds); ++k) {
+        if (lineEnds) {
+            table.storeEntry(k, parseEntryLine(piece)); // the usual case: the whole line in one piece
+            continue;
+        }
+        EntryParser entry;
+        entry.feed(piece);
+        while (!lineEnds && lines.next(piece, lineEnds))
+            entry.feed(piece);
+        table.storeEntry(k, entry.entry());
+    }
+    return count;
 }
 
 std::string readJascPal(ByteSource& source, PaletteTable& table, KindCaption& caption)
 {
-    LineReader lines(source);
-    std::string_view line;
-    lines.next(line); // "JASC-PAL"
-    lines.next(line); // the version, never examined
-    std::string countText;
-    lines.next(countText);
-
-    caption.set(KindCaption::forJascCount(countText));
-    const int count = parseInt16(countText).value_or(0);
-    if (count <= 0)
-        return countText;
-
-    table.resizeClear(static_cast<std::size_t>(count));
-    for (int k = 0; k < count && lines.next(line); ++k)
-        table.storeEntry(static_cast<std::size_t>(k), parseEntryLine(line));
-    return countText;
+    return readJascPalCount(source, table, caption).text;
 }
 
 std::optional<std::string> readJascPalFile(const std::filesystem::path& path, PaletteTable& table, KindCaption& caption)

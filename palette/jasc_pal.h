@@ -16,19 +16,59 @@ namespace corvane {
 inline constexpr std::string_view JascPalVersion = "0100";
 inline constexpr std::size_t JascPalWrittenEntries = 256;
 
+// The caption keeps no more than this much of the count line; its number is
+// read from the whole line.
+inline constexpr std::size_t MaxCountTextLength = 4096;
+
 // A signed decimal integer that fits 16 bits, with blanks (space or tab)
 // allowed around it. Anything else is not a number.
 [[nodiscard]] std::optional<std::int16_t> parseInt16(std::string_view text);
+
+// The same rule for a text that comes in pieces: any number of leading zeros
+// and blanks costs nothing, so a line of any length is read in constant memory.
+class Int16Parser {
+public:
+    void feed(std::string_view piece);
+    [[nodiscard]] std::optional<std::int16_t> value() const;
+
+private:
+    enum class State : std::uint8_t { Before, Sign, Digits, After, NotANumber };
+    static constexpr std::uint32_t Beyond = 32769; // held here once past any 16-bit value
+
+    State state_ = State::Before;
+    bool negative_ = false;
+    std::uint32_t magnitude_ = 0;
+};
 
 // Red, green and blue of one entry line. Fields are split at runs of blanks;
 // blue is all that follows green, so "1 2 3 4" has no number for blue.
 // Missing fields and fields that are not numbers are 0.
 [[nodiscard]] PaletteTable::Entry parseEntryLine(std::string_view line);
 
+// The same rule for a line that comes in pieces.
+class EntryParser {
+public:
+    void feed(std::string_view piece);
+    [[nodiscard]] PaletteTable::Entry entry() const;
+
+private:
+    PaletteTable::Entry entry_{};
+    std::size_t component_ = 0;
+    bool inField_ = false; // red or green has begun and no blank has ended it yet
+    Int16Parser number_;
+};
+
+struct JascCount {
+    std::string text;                  // as written, cut after MaxCountTextLength bytes
+    std::optional<std::int16_t> value; // from the whole line
+};
+
 // Sets the caption from the count line as written, then, for a count of 1 or
 // more, replaces the table with that many entries (missing lines are black).
 // A count of 0 or less, or one that is not a number, keeps the table as it
-// was. Returns the count line.
+// was. Returns the count.
+JascCount readJascPalCount(ByteSource& source, PaletteTable& table, KindCaption& caption);
+// The same, returning the count text only.
 std::string readJascPal(ByteSource& source, PaletteTable& table, KindCaption& caption);
 // Nothing changes, and nullopt comes back, if the file cannot be opened.
 std::optional<std::string> readJascPalFile(const std::filesystem::path& path, PaletteTable& table,

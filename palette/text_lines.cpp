@@ -30,7 +30,9 @@ const char* lineStop(const char* begin, const char* end)
             const std::uint64_t x = word ^ (ones * byte);
             return (x - ones) & ~x & highs; // lowest set bit marks the first match
         };
-        for (const char* quick = begin + std::min<std::ptrdiff_t>(end - begin, 64) - 8; p <= quick; p += 8) {
+        // Lengths, not pointers, are compared: no pointer is formed outside the bytes.
+        const auto quick = static_cast<std::size_t>(std::min<std::ptrdiff_t>(end - begin, 64));
+        for (; static_cast<std::size_t>(p - begin) + 8 <= quick; p += 8) {
             std::uint64_t word;
             std::memcpy(&word, p, sizeof word);
             if (const std::uint64_t found = has(word, CarriageReturn) | has(word, EndOfText))
@@ -45,9 +47,10 @@ const char* lineStop(const char* begin, const char* end)
 
 } // namespace
 
-bool LineReader::next(std::string_view& line)
+bool LineReader::next(std::string_view& piece, bool& lineEnds)
 {
-    line = {};
+    piece = {};
+    lineEnds = true;
     if (skipLineFeed_) {
         skipLineFeed_ = false;
         if (ensureByte() && buffer_[pos_] == LineFeed)
@@ -55,50 +58,43 @@ bool LineReader::next(std::string_view& line)
     }
     if (ended_)
         return false;
-    if (!ensureByte() || buffer_[pos_] == EndOfText) {
+    if (!ensureByte()) {
+        ended_ = true;
+        // The end of the text ends a line it interrupts: an empty last piece.
+        const bool wasInLine = inLine_;
+        inLine_ = false;
+        return wasInLine;
+    }
+    if (!inLine_ && buffer_[pos_] == EndOfText) {
         ended_ = true;
         return false;
     }
-    spill_.clear();
-    for (;;) {
-        const char* begin = buffer_.data() + pos_;
-        const char* end = buffer_.data() + len_;
-        const char* stop = lineStop(begin, end);
-        const std::size_t room = MaxLineLength - spill_.size();
-        const std::string_view piece(begin, std::min(room, static_cast<std::size_t>(stop - begin)));
-        pos_ = static_cast<std::size_t>(stop - buffer_.data());
-        if (stop == end) {
-            // The buffer is about to be refilled: keep the line so far.
-            spill_.append(piece);
-            if (!ensureByte()) {
-                ended_ = true;
-                line = spill_;
-                return true;
-            }
-            continue;
-        }
-        if (spill_.empty()) {
-            line = piece; // the usual case: the whole line lies in the buffer
-        } else {
-            spill_.append(piece);
-            line = spill_;
-        }
-        if (*stop == EndOfText) {
-            ended_ = true; // left unread: nothing after it is text
-        } else {
-            ++pos_;
-            skipLineFeed_ = true;
-        }
-        return true;
+    const char* begin = buffer_.data() + pos_;
+    const char* end = buffer_.data() + len_;
+    const char* stop = lineStop(begin, end);
+    piece = std::string_view(begin, static_cast<std::size_t>(stop - begin));
+    pos_ = static_cast<std::size_t>(stop - buffer_.data());
+    inLine_ = stop == end; // the buffer is about to be refilled: the line goes on
+    if (inLine_) {
+        lineEnds = false;
+    } else if (*stop == EndOfText) {
+        ended_ = true; // left unread: nothing after it is text
+    } else if (++pos_ < len_) {
+        pos_ += buffer_[pos_] == LineFeed ? 1 : 0; // an LF right after the CR belongs to the line end
+    } else {
+        skipLineFeed_ = true; // the LF, if any, comes with the next refill
     }
+    return true;
 }
 
-bool LineReader::next(std::string& line)
+bool LineReader::skipLine()
 {
-    std::string_view view;
-    const bool got = next(view);
-    line.assign(view);
-    return got;
+    std::string_view piece;
+    bool lineEnds = false;
+    while (next(piece, lineEnds))
+        if (lineEnds)
+            return true;
+    return false;
 }
 
 PaletteKind detectKind(std::string_view head)

@@ -102,16 +102,50 @@ INSTANTIATE_TEST_SUITE_P(Counts, JascCount,
                                          CountCase{"Huge", "99999999999", 0, 0, Conversion::None}),
                          ByName{});
 
-TEST(JascReader, LinesLongerThanTheCapAreCut)
+TEST(JascReader, NumbersComeFromTheWholeOfLongLines)
 {
-    const JascRead read = readJasc(jascText(std::string(10000, '7'), std::vector<std::string>(4, "1 2 3")));
-    EXPECT_EQ(read.count, std::string(4096, '7'));
-    EXPECT_EQ(read.caption.text(), "Palette PSP " + std::string(4096, '7') + " couleurs");
-    EXPECT_EQ(read.table.entries(), presetEntries()) << "not a number: the table is kept";
-
-    // The cut-off rest of a long entry line is skipped, not read as the next line.
-    const JascRead entries = readJasc(jascText("2", {std::string(20000, ' ') + "4 5 6", "1 2 3"}));
-    EXPECT_EQ(entries.table.entries(), (Entries{{0, 0, 0}, {1, 2, 3}}));
+    for (const std::size_t length : {std::size_t{5000}, std::size_t{100000}}) {
+        // A line of `length` bytes: head, the filler repeated, tail.
+        const auto line = [length](const std::string& head, char filler, const std::string& tail) {
+            return head + std::string(length - head.size() - tail.size(), filler) + tail;
+        };
+        const struct {
+            const char* name;
+            std::string count;
+            std::string entry;
+            std::optional<std::int16_t> value;
+            Entry expected;
+        } cases[] = {
+            {"count after zeros", line("", '0', "16"), "1 2 3", 16, {1, 2, 3}},
+            {"count after blanks", line("", ' ', "16\t"), "1 2 3", 16, {1, 2, 3}},
+            {"count beyond 16 bits", line("1", '0', ""), "1 2 3", std::nullopt, {}},
+            {"count then a word", line("16", ' ', "x"), "1 2 3", std::nullopt, {}},
+            {"blue after zeros", "16", line("0 0 ", '0', "255"), 16, {0, 0, 255}},
+            {"red after blanks", "16", line("", ' ', "4 5 6"), 16, {4, 5, 6}},
+            {"blue after blanks", "16", line("1 2", '\t', "3 "), 16, {1, 2, 3}},
+            {"green after zeros", "16", line("1 ", '0', "2 3"), 16, {1, 2, 3}},
+            {"fourth field far off", "16", line("1 2 3", ' ', "4"), 16, {1, 2, 0}},
+            {"red no number", "16", line("x", '0', " 5 6"), 16, {0, 5, 6}},
+        };
+        for (const auto& c : cases) {
+            SCOPED_TRACE(testing::Message() << c.name << ", " << length << " bytes");
+            const std::string text = jascText(c.count, {c.entry});
+            MemorySource memory(text);
+            TrickleSource trickle(text);
+            for (ByteSource* source : {static_cast<ByteSource*>(&memory), static_cast<ByteSource*>(&trickle)}) {
+                PaletteTable table;
+                KindCaption caption;
+                const auto count = readJascPalCount(*source, table, caption);
+                EXPECT_EQ(count.value, c.value);
+                EXPECT_EQ(count.text, c.count.substr(0, MaxCountTextLength)) << "only the caption is cut";
+                EXPECT_EQ(caption.text(), "Palette PSP " + count.text + " couleurs");
+                ASSERT_EQ(table.entryCount(), c.value ? 16u : 0u);
+                if (c.value) {
+                    EXPECT_EQ(table.entries()[0], c.expected);
+                }
+            }
+        }
+    }
 }
 
 TEST(JascReader, MissingEntryLinesAreBlack)
@@ -158,7 +192,8 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"WordInRed", "a 20 30", {0, 20, 30}}, FieldCase{"WordInGreen", "10 2x 30", {10, 0, 30}},
         FieldCase{"Extremes", "-5 -32768 32767", {-5, -32768, 32767}},
         FieldCase{"OutOfRange", "32768 -32769 7", {0, 0, 7}}, FieldCase{"LeadingZeros", "007 0255 0", {7, 255, 0}},
-        FieldCase{"LoneLfInLine", "1 2\n3", {1, 0, 0}}, FieldCase{"Decimal", "1.5 2 3", {0, 2, 3}}),
+        FieldCase{"LoneLfInLine", "1 2\n3", {1, 0, 0}}, FieldCase{"Decimal", "1.5 2 3", {0, 2, 3}},
+        FieldCase{"RedBeyond16Bits", "40000 1 2", {0, 1, 2}}),
     ByName{});
 
 TEST(JascReader, IntegerRule)

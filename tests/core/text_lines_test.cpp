@@ -1,21 +1,29 @@
 #include "support.h"
 #include "text_lines.h"
 
-#include <algorithm>
-
 namespace corvane::test {
 namespace {
 
 using namespace std::string_literals;
 
+// Whole lines, joined from their pieces.
 std::vector<std::string> readLines(ByteSource& source)
 {
     LineReader reader(source);
     std::vector<std::string> lines;
-    std::string line;
-    while (reader.next(line))
-        lines.push_back(line);
-    EXPECT_FALSE(reader.next(line)) << "the end of text must stay the end";
+    std::string_view piece;
+    bool lineEnds = true;
+    bool endedLine = true;
+    while (reader.next(piece, lineEnds)) {
+        EXPECT_TRUE(lineEnds || !piece.empty()) << "only the last piece of a line may be empty";
+        EXPECT_EQ(piece.find_first_of(std::string_view("\r\x1A", 2)), std::string_view::npos);
+        if (endedLine)
+            lines.emplace_back();
+        lines.back().append(piece);
+        endedLine = lineEnds;
+    }
+    EXPECT_TRUE(lineEnds) << "the end of the text ends the last line";
+    EXPECT_FALSE(reader.next(piece, lineEnds)) << "the end of text must stay the end";
     return lines;
 }
 
@@ -50,22 +58,19 @@ INSTANTIATE_TEST_SUITE_P(
                     LineCase{"NulIsOrdinary", "a\0b\r\n"s, {"a\0b"s}}),
     ByName{});
 
-TEST(LineRule, LongLinesAreCutAtTheCapAndTheRestSkipped)
+TEST(LineRule, LongLinesComeWholeAcrossRefills)
 {
-    constexpr std::size_t cap = LineReader::MaxLineLength;
-    ASSERT_EQ(cap, 4096u);
-    for (const std::size_t length : {cap - 1, cap, cap + 1, std::size_t{10000}, std::size_t{40000}}) {
+    for (const std::size_t length : {std::size_t{16383}, std::size_t{16384}, std::size_t{16385}, std::size_t{40000}}) {
         const std::string input = std::string(length, 'x') + "\r\nnext\x1A" + "after";
-        const std::vector<std::string> expected{std::string(std::min(length, cap), 'x'), "next"};
+        const std::vector<std::string> expected{std::string(length, 'x'), "next"};
         MemorySource memory(input);
         EXPECT_EQ(readLines(memory), expected) << "length " << length;
-        TrickleSource trickle(input);
-        EXPECT_EQ(readLines(trickle), expected) << "length " << length;
     }
-    // 0x1A still ends the text when it lies in the skipped part of a long line.
-    const std::string cutByEof = std::string(5000, 'y') + "\x1A\r\nmore\r\n";
-    MemorySource memory(cutByEof);
-    EXPECT_EQ(readLines(memory), std::vector<std::string>{std::string(cap, 'y')});
+    // A CR first in a refill ends the line as an empty last piece; the LF
+    // after it is still the line end's.
+    const std::string crAfterRefill = std::string(16384, 'y') + "\r\nz";
+    MemorySource memory(crAfterRefill);
+    EXPECT_EQ(readLines(memory), (std::vector<std::string>{std::string(16384, 'y'), "z"}));
 }
 
 struct KindCase {

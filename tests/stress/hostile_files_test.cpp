@@ -1,6 +1,7 @@
 // Files made to break the Open command: huge, endless, cut short, or full of
 // bytes no palette has. Each must open without a crash or a hang, leave the
 // window answering, and cost memory that does not grow with the file.
+#include "jasc_pal.h"
 #include "load.h"
 #include "look.h"
 #include "princ.h"
@@ -163,7 +164,7 @@ TEST_F(HostileFiles, OpenWithoutCrashHangOrMemoryFollowingTheirSize)
             }
         }
         EXPECT_EQ(princ.paletteTable().entryCount(), c.entries < 0 ? 16u : std::size_t(c.entries));
-        EXPECT_LE(princ.kindCaption().text().size(), 12 + LineReader::MaxLineLength + 9) << "the caption is bounded";
+        EXPECT_LE(princ.kindCaption().text().size(), 12 + MaxCountTextLength + 9) << "the caption is bounded";
         QFile::remove(dir.filePath(QStringLiteral("hostile.pal")));
     }
     // Still the same window, still doing its work.
