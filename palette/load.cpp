@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string_view>
+#include <utility>
 
 namespace corvane {
 
@@ -32,11 +33,12 @@ LoadResult loadPalette(ByteSource& source, PaletteTable& table, KindCaption& cap
         result.stripEntries = DivEntryCount;
         break;
     case PaletteKind::JascPal: {
-        result.countText = readJascPal(whole, table, caption);
-        // Numeric comparison: a count line of "0256" draws like 256.
-        const auto count = parseInt16(result.countText);
-        if (count == 256 || count == 16)
-            result.stripEntries = static_cast<std::size_t>(*count);
+        JascCount count = readJascPalCount(whole, table, caption);
+        result.countText = std::move(count.text);
+        // Numeric comparison, from the whole line: a count line of "0256"
+        // draws like 256, however many zeros lead.
+        if (count.value == 256 || count.value == 16)
+            result.stripEntries = static_cast<std::size_t>(*count.value);
         break;
     }
     case PaletteKind::Unknown:
