@@ -4,8 +4,8 @@
 //
 //   corvane_open_probe [FILE]
 
+#include "app_setup.h"
 #include "cdia.h"
-#include "look.h"
 #include "princ.h"
 #include "prompts.h"
 

@@ -2,8 +2,8 @@
 // the colour strip painted and handed to the X server. Run it on a display (Xvfb) rather
 // than offscreen, so that the painting reaches an X server.
 
+#include "app_setup.h"
 #include "cdia.h"
-#include "look.h"
 #include "princ.h"
 #include "prompts.h"
 

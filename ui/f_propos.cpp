@@ -1,6 +1,6 @@
 #include "f_propos.h"
 
-#include "look.h"
+#include "window_layout.h"
 
 #include <QLabel>
 #include <QPixmap>

@@ -1,5 +1,5 @@
+#include "app_setup.h"
 #include "command_line.h"
-#include "look.h"
 #include "princ.h"
 
 #include <QApplication>

@@ -1,8 +1,9 @@
 #include "princ.h"
 
+#include "encoding.h"
 #include "f_propos.h"
-#include "look.h"
 #include "prompts.h"
+#include "window_layout.h"
 
 #include "conversion.h"
 #include "load.h"

@@ -1,6 +1,6 @@
 #include "prompts.h"
 
-#include "look.h"
+#include "app_setup.h"
 
 #include <QApplication>
 #include <QCursor>

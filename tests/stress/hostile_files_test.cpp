@@ -1,9 +1,9 @@
 // Files made to break the Open command: huge, endless, cut short, or full of
 // bytes no palette has. Each must open without a crash or a hang, leave the
 // window answering, and cost memory that does not grow with the file.
+#include "encoding.h"
 #include "jasc_pal.h"
 #include "load.h"
-#include "look.h"
 #include "princ.h"
 #include "ui_support.h"
 

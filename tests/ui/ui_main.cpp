@@ -1,4 +1,4 @@
-#include "look.h"
+#include "app_setup.h"
 
 #include <QApplication>
 
