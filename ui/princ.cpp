@@ -3,6 +3,7 @@
 #include "encoding.h"
 #include "f_propos.h"
 #include "prompts.h"
+#include "wait_cursor.h"
 #include "window_layout.h"
 
 #include "conversion.h"

@@ -2,9 +2,6 @@
 
 #include "app_setup.h"
 
-#include <QApplication>
-#include <QCursor>
-
 namespace corvane::ui {
 namespace {
 
@@ -30,16 +27,6 @@ QMessageBox::StandardButton showMessage(QWidget* parent, const Message& message)
 void setMessageAnswerer(MessageAnswerer answerer)
 {
     answererSlot() = std::move(answerer);
-}
-
-WaitCursor::WaitCursor()
-{
-    QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-}
-
-WaitCursor::~WaitCursor()
-{
-    QApplication::restoreOverrideCursor();
 }
 
 } // namespace corvane::ui

@@ -24,13 +24,4 @@ QMessageBox::StandardButton showMessage(QWidget* parent, const Message& message)
 using MessageAnswerer = std::function<QMessageBox::StandardButton(const Message&)>;
 void setMessageAnswerer(MessageAnswerer answerer);
 
-// The hourglass, from construction to destruction, whatever happens between.
-class WaitCursor {
-public:
-    WaitCursor();
-    ~WaitCursor();
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 } // namespace corvane::ui
