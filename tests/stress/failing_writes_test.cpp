@@ -1,6 +1,7 @@
 // Writes that fail: a device that gives up after N bytes or takes a few bytes
 // at a time, and real targets that cannot be replaced. A failure is always
 // told, and a file already at the path keeps its bytes.
+#include "failing_target.h"
 #include "princ.h"
 #include "ui_support.h"
 
@@ -14,13 +15,10 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <limits>
-
 namespace corvane::ui::testing {
 namespace {
 
-constexpr qint64 Unlimited = std::numeric_limits<qint64>::max();
+constexpr qint64 Unlimited = FailingTarget::Unlimited;
 const QByteArray Precious = "JASC-PAL\r\nprécieux\r\n";
 
 QString cannotWrite(const QString& path)
@@ -32,32 +30,6 @@ QStringList entriesOf(const QString& folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
 }
-
-// Takes at most `chunk` bytes a call; once `budget` bytes are in, answers
-// every write with `refusal`: -1 for an error, 0 for a device that simply
-// stops taking bytes.
-class FailDevice final : public SaveTarget {
-public:
-    FailDevice(const QString& path, qint64 budget, qint64 chunk, qint64 refusal)
-        : real_(path), budget_(budget), chunk_(chunk), refusal_(refusal)
-    {
-    }
-    bool create() override { return real_.create(); }
-    qint64 write(const char* data, qint64 size) override
-    {
-        if (budget_ == 0)
-            return refusal_;
-        const qint64 n = real_.write(data, std::min({size, budget_, chunk_}));
-        budget_ -= std::max<qint64>(n, 0);
-        return n;
-    }
-    bool commit() override { return real_.commit(); }
-    void abandon() override { real_.abandon(); }
-
-private:
-    SaveFileTarget real_;
-    qint64 budget_, chunk_, refusal_;
-};
 
 class FailingWrites : public ::testing::Test {
 protected:
@@ -113,7 +85,8 @@ TEST_F(FailingWrites, ADeviceFailingAfterNBytesIsToldAndTheFileKept)
             SCOPED_TRACE(::testing::Message() << output.name << ", budget " << plan.budget << ", chunk " << plan.chunk
                                               << ", refusal " << plan.refusal);
             princ.setSaveTargetFactory([&](const QString& path) {
-                return std::make_unique<FailDevice>(path, plan.budget, plan.chunk, plan.refusal);
+                return std::make_unique<FailingTarget>(
+                    path, FailingTarget::Plan{.budget = plan.budget, .chunk = plan.chunk, .refusal = plan.refusal});
             });
             writeFile(dir, QStringLiteral("keep.pal"), Precious);
             convertTo(target);

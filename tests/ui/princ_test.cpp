@@ -1,5 +1,6 @@
 #include "command_line.h"
 #include "f_propos.h"
+#include "failing_target.h"
 #include "princ.h"
 #include "ui_support.h"
 
@@ -378,58 +379,18 @@ TEST_F(PrincTest, SeparatorsDoNothing)
     EXPECT_EQ(caption(), QStringLiteral("Palette DIV Games Studio"));
 }
 
-// Fails at one step of writing: creating, writing after some bytes, or
-// committing.
-class FailingTarget final : public SaveTarget {
-public:
-    enum class Step { Create, Write, Commit };
-    FailingTarget(const QString& path, Step step, qint64 bytesBeforeFailing)
-        : real_(path), step_(step), budget_(bytesBeforeFailing)
-    {
-    }
-    bool create() override { return step_ != Step::Create && real_.create(); }
-    qint64 write(const char* data, qint64 size) override
-    {
-        if (step_ != Step::Write)
-            return real_.write(data, size);
-        if (budget_ <= 0)
-            return -1;
-        const qint64 n = real_.write(data, std::min(size, budget_));
-        budget_ -= n;
-        return n;
-    }
-    bool commit() override
-    {
-        if (step_ == Step::Commit) {
-            real_.abandon();
-            return false;
-        }
-        return real_.commit();
-    }
-    void abandon() override { real_.abandon(); }
-
-private:
-    SaveFileTarget real_;
-    Step step_;
-    qint64 budget_;
-};
-
 TEST_F(PrincTest, AFailedWriteIsReportedAndTheExistingFileKept)
 {
     open(writeFile(dir, "sixteen.pal", sixteen()));
     const QByteArray precious = "JASC-PAL\r\nprécieux\r\n";
     const QString target = writeFile(dir, "keep.pal", precious);
-    const struct {
-        FailingTarget::Step step;
-        qint64 bytes;
-    } cases[] = {{FailingTarget::Step::Create, 0},
-                 {FailingTarget::Step::Write, 0},
-                 {FailingTarget::Step::Write, 1},
-                 {FailingTarget::Step::Write, 797},
-                 {FailingTarget::Step::Commit, 0}};
-    for (const auto& c : cases) {
-        princ.setSaveTargetFactory(
-            [&](const QString& path) { return std::make_unique<FailingTarget>(path, c.step, c.bytes); });
+    // Fails at one step of writing: creating, writing after some bytes, or
+    // committing.
+    const FailingTarget::Plan plans[] = {
+        {.failCreate = true}, {.budget = 0}, {.budget = 1}, {.budget = 797}, {.failCommit = true},
+    };
+    for (const auto& plan : plans) {
+        princ.setSaveTargetFactory([&](const QString& path) { return std::make_unique<FailingTarget>(path, plan); });
         user.messages.clear();
         convertTo(target);
         ASSERT_EQ(user.messages.size(), 2u);
