@@ -58,9 +58,11 @@ TEST_F(FailingWrites, ADeviceFailingAfterNBytesIsToldAndTheFileKept)
         const char* name;
         QByteArray input;
     } outputs[] = {
-        {"DIV to PSP", divFile([](int k, int c) { return (k * 3 + c) % 64; })},
-        {"PSP 256 to DIV", jascFile("256", 256, [](int k, int c) { return (k + c) % 256; })},
-        {"PSP 16 to DIV", jascFile("16", 16, [](int k, int c) { return 16 * k + c; })},
+        {"DIV to PSP", QByteArray::fromStdString(divFile(levelsOf([](int k, int c) { return (k * 3 + c) % 64; })))},
+        {"PSP 256 to DIV",
+         QByteArray::fromStdString(jascText("256", entryLines(256, [](int k, int c) { return (k + c) % 256; })))},
+        {"PSP 16 to DIV",
+         QByteArray::fromStdString(jascText("16", entryLines(16, [](int k, int c) { return 16 * k + c; })))},
     };
     for (const auto& output : outputs) {
         open(output.input);
@@ -107,7 +109,7 @@ TEST_F(FailingWrites, ReadOnlyTargetsAndFoldersAreToldAndLeftAlone)
 {
     constexpr uid_t Nobody = 65534;
     const bool root = geteuid() == 0;
-    open(jascFile("256", 256, [](int k, int) { return k; }));
+    open(QByteArray::fromStdString(jascText("256", entryLines(256, [](int k, int) { return k; }))));
     ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
     const struct {
         const char* name;

@@ -66,7 +66,7 @@ const QString Sixteen = QStringLiteral("Palette PSP 16 couleurs");
 
 QByteArray sixteen()
 {
-    return jascFile("16", 16, [](int k, int c) { return 16 * k + c; });
+    return QByteArray::fromStdString(jascText("16", entryLines(16, [](int k, int c) { return 16 * k + c; })));
 }
 
 QByteArray corpusFile(const char* name)
@@ -121,7 +121,7 @@ protected:
 
 TEST_F(HostileFiles, OpenWithoutCrashHangOrMemoryFollowingTheirSize)
 {
-    const QByteArray div = divFile([](int k, int c) { return (k + c) % 64; });
+    const QByteArray div = QByteArray::fromStdString(divFile(levelsOf([](int k, int c) { return (k + c) % 64; })));
     const QByteArray lines16 = sixteen().mid(JascHead.size() + 4);
     const struct {
         const char* name;

@@ -4,6 +4,7 @@
 #include "conversion.h"
 #include "div_pal.h"
 #include "kind_caption.h"
+#include "palette_files.h"
 #include "palette_table.h"
 #include "text_lines.h"
 
@@ -100,30 +101,6 @@ public:
 private:
     std::filesystem::path path_;
 };
-
-inline std::string divFile(std::string_view levels)
-{
-    return std::string(DivHeader).append(levels);
-}
-
-// 768 level bytes, byte i = i mod 256.
-inline std::string countingLevels()
-{
-    std::string levels;
-    for (int i = 0; i < static_cast<int>(DivLevelBytes); ++i)
-        levels.push_back(static_cast<char>(i % 256));
-    return levels;
-}
-
-// A JASC-PAL text with CR LF line ends and the given count line and entry lines.
-inline std::string jascText(std::string_view count, const std::vector<std::string>& lines)
-{
-    std::string text = "JASC-PAL\r\n0100\r\n";
-    text.append(count).append("\r\n");
-    for (const std::string& line : lines)
-        text.append(line).append("\r\n");
-    return text;
-}
 
 // Earlier state, to prove that a load keeps or replaces it.
 inline const Entries& presetEntries()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cdia.h"
+#include "palette_files.h"
 #include "prompts.h"
 
 #include <QAccessible>
@@ -118,25 +119,11 @@ inline QByteArray readFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// A DIV file whose entry k has the file levels level(k, c).
-template <typename Level> QByteArray divFile(Level level)
-{
-    QByteArray bytes("pal\x1A\r\n\0\0", 8);
-    for (int k = 0; k < 256; ++k)
-        for (int c = 0; c < 3; ++c)
-            bytes.append(static_cast<char>(level(k, c)));
-    return bytes;
-}
-
-// A JASC-PAL file declaring countText entries, of which `lines` are written
-// with the components value(k, c).
-template <typename Value> QByteArray jascFile(const QByteArray& countText, int lines, Value value)
-{
-    QByteArray text = "JASC-PAL\r\n0100\r\n" + countText + "\r\n";
-    for (int k = 0; k < lines; ++k)
-        text += QByteArray::number(value(k, 0)) + ' ' + QByteArray::number(value(k, 1)) + ' ' +
-                QByteArray::number(value(k, 2)) + "\r\n";
-    return text;
-}
+// The same palette file builders as the core tests; QByteArray::fromStdString
+// hands their files to Qt.
+using corvane::test::divFile;
+using corvane::test::entryLines;
+using corvane::test::jascText;
+using corvane::test::levelsOf;
 
 } // namespace corvane::ui::testing

@@ -68,7 +68,7 @@ protected:
 
 QByteArray rampDiv()
 {
-    return divFile([](int k, int c) { return (k + 21 * c) % 64; });
+    return QByteArray::fromStdString(divFile(levelsOf([](int k, int c) { return (k + 21 * c) % 64; })));
 }
 
 QColor rampColour(int k)
@@ -78,7 +78,8 @@ QColor rampColour(int k)
 
 QByteArray sixteen()
 {
-    return jascFile("16", 16, [](int k, int c) { return c == 0 ? 16 * k : c == 1 ? 255 - 16 * k : 7 * k; });
+    const auto value = [](int k, int c) { return c == 0 ? 16 * k : c == 1 ? 255 - 16 * k : 7 * k; };
+    return QByteArray::fromStdString(jascText("16", entryLines(16, value)));
 }
 
 QColor sixteenColour(int k)
@@ -200,12 +201,11 @@ TEST_F(PrincTest, DivThenSixteenRepaintsEveryColumnAndKeepsTheMargins)
 
 TEST_F(PrincTest, LevelsBeyondAByteShowAsFullAndNegativesAsNone)
 {
-    open(writeFile(dir, "wild.pal", jascFile("256", 256, [](int k, int c) {
-                       return c == 0 ? 1020 : c == 1 ? -5 : k;
-                   })));
+    const auto wild = [](int k, int c) { return c == 0 ? 1020 : c == 1 ? -5 : k; };
+    open(writeFile(dir, "wild.pal", QByteArray::fromStdString(jascText("256", entryLines(256, wild)))));
     expectStrip(2, [](int k) { return QColor(255, 0, k); });
     // A DIV byte of 255 is held as 1020 and drawn as 255.
-    open(writeFile(dir, "bright.pal", divFile([](int, int) { return 255; })));
+    open(writeFile(dir, "bright.pal", QByteArray::fromStdString(divFile(levelsOf([](int, int) { return 255; })))));
     expectStrip(2, [](int) { return QColor(255, 255, 255); });
 }
 
@@ -224,7 +224,8 @@ TEST_F(PrincTest, CountsThatDrawNothingKeepTheStrip)
         {"<b>8</b>", "Palette PSP <b>8</b> couleurs", 255},
     };
     for (const auto& c : cases) {
-        open(writeFile(dir, "odd.pal", jascFile(c.count, 255, [](int, int) { return 9; })));
+        open(writeFile(dir, "odd.pal",
+                       QByteArray::fromStdString(jascText(c.count, entryLines(255, [](int, int) { return 9; })))));
         EXPECT_EQ(caption(), QString::fromUtf8(c.caption)) << c.count;
         EXPECT_EQ(princ.paletteTable().entryCount(), c.entries) << c.count;
         expectStrip(2, rampColour);
@@ -236,7 +237,8 @@ TEST_F(PrincTest, CountsThatDrawNothingKeepTheStrip)
 
 TEST_F(PrincTest, ZeroPaddedCountDrawsButIsNotConvertible)
 {
-    open(writeFile(dir, "padded.pal", jascFile("0256", 256, [](int k, int) { return k; })));
+    open(writeFile(dir, "padded.pal",
+                   QByteArray::fromStdString(jascText("0256", entryLines(256, [](int k, int) { return k; })))));
     EXPECT_EQ(caption(), QStringLiteral("Palette PSP 0256 couleurs"));
     expectStrip(2, [](int k) { return QColor(k, k, k); });
     trigger("mn_convertir");
@@ -299,8 +301,8 @@ TEST_F(PrincTest, EachConvertibleKindWritesItsOutput)
         qsizetype size;
     } cases[] = {
         {"div.pal", rampDiv(), DivMessage, QStringLiteral("Palette PSP (*.PAL)|*.PAL"), -1},
-        {"psp256.pal", jascFile("256", 256, [](int k, int) { return k; }), PspMessage,
-         QStringLiteral("Palette DIV (*.PAL)|*.PAL"), 1038},
+        {"psp256.pal", QByteArray::fromStdString(jascText("256", entryLines(256, [](int k, int) { return k; }))),
+         PspMessage, QStringLiteral("Palette DIV (*.PAL)|*.PAL"), 1038},
         {"psp16.pal", sixteen(), PspMessage, QStringLiteral("Palette DIV (*.PAL)|*.PAL"), 798},
     };
     for (const auto& c : cases) {
