@@ -7,6 +7,7 @@
 #include "jasc_pal.h"
 #include "kind_caption.h"
 #include "load.h"
+#include "palette_kind.h"
 #include "text_lines.h"
 
 #include <algorithm>

@@ -1,5 +1,6 @@
 #include "jasc_pal.h"
 
+#include "palette_kind.h"
 #include "text_lines.h"
 
 #include <algorithm>
