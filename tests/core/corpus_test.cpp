@@ -102,7 +102,7 @@ TEST_P(CorpusFile, LoadsAsExpected)
         EXPECT_EQ(caption.text(), row.caption);
     }
 
-    const Conversion conversion = caption.conversion();
+    const Conversion conversion = conversionFor(caption);
     ASSERT_TRUE(row.convertible == "yes" || row.convertible == "no") << row.convertible;
     EXPECT_EQ(conversion != Conversion::None, row.convertible == "yes");
     if (conversion != Conversion::None) {
