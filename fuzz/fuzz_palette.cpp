@@ -334,7 +334,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         require(caption.text().size() <= MaxCaptionLength, "caption too long");
         if (kind == PaletteKind::JascPal)
             require(table.entries() == loaded.table.entries() && caption.text() == loaded.caption.text(),
-                    "readJascPal differs from the loader");
+                    "readJascPalCount differs from the loader");
         else
             checkConversions(table, caption);
 

@@ -25,12 +25,4 @@ PaletteKind detectKind(ByteSource& source)
     return detectKind(std::string_view(head.data(), got));
 }
 
-PaletteKind detectKindFile(const std::filesystem::path& path)
-{
-    FileSource file(path);
-    if (!file.isOpen())
-        return PaletteKind::Unknown;
-    return detectKind(file);
-}
-
 } // namespace corvane

@@ -3,7 +3,6 @@
 #include "byte_source.h"
 
 #include <cstddef>
-#include <filesystem>
 #include <string_view>
 
 namespace corvane {
@@ -20,7 +19,5 @@ inline constexpr std::size_t KindHeadBytes = JascPalMagic.size() + 1;
 // whole file if it is shorter.
 [[nodiscard]] PaletteKind detectKind(std::string_view head);
 [[nodiscard]] PaletteKind detectKind(ByteSource& source);
-// A file that cannot be opened is of unknown kind.
-[[nodiscard]] PaletteKind detectKindFile(const std::filesystem::path& path);
 
 } // namespace corvane

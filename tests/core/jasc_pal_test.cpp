@@ -18,7 +18,7 @@ JascRead readJasc(std::string_view text)
     JascRead read;
     preset(read.table, read.caption);
     MemorySource source(text);
-    read.count = readJascPal(source, read.table, read.caption);
+    read.count = readJascPalCount(source, read.table, read.caption).text;
     return read;
 }
 
@@ -155,7 +155,7 @@ TEST(JascReader, MissingEntryLinesAreBlack)
     KindCaption caption;
     const std::string text = jascText("5", {"10 20 30", "40 50 60"});
     MemorySource source(text);
-    readJascPal(source, table, caption);
+    readJascPalCount(source, table, caption);
     EXPECT_EQ(table.entries(), (Entries{{10, 20, 30}, {40, 50, 60}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}}));
 }
 

@@ -22,8 +22,6 @@ TEST_P(KindDetection, EveryEntryPointAgreesWithTheFirstLine)
     EXPECT_EQ(detectKind(memory), c.kind);
     TrickleSource trickle(c.bytes);
     EXPECT_EQ(detectKind(trickle), c.kind);
-    const ScratchDir dir;
-    EXPECT_EQ(detectKindFile(dir.write("palette.pal", c.bytes)), c.kind);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -49,12 +47,6 @@ INSTANTIATE_TEST_SUITE_P(
                     KindCase{"EofThenJasc", "\x1AJASC-PAL\r\n", PaletteKind::Unknown},
                     KindCase{"LongFirstLine", std::string(5000, 'p') + "\r\n", PaletteKind::Unknown}),
     ByName{});
-
-TEST(KindDetection, FileThatCannotBeOpenedIsUnknown)
-{
-    const ScratchDir dir;
-    EXPECT_EQ(detectKindFile(dir.path() / "absent.pal"), PaletteKind::Unknown);
-}
 
 } // namespace
 } // namespace corvane::test
