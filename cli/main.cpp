@@ -117,7 +117,7 @@ public:
             fail(inputName(name), "Type Inconnue");
             return std::nullopt;
         }
-        const Conversion conversion = input.caption.conversion();
+        const Conversion conversion = conversionFor(input.caption);
         if (conversion == Conversion::None) {
             // As written, but a line of garbage is not worth kilobytes of message.
             const std::string_view count = input.result.countText;

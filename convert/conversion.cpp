@@ -30,6 +30,18 @@ std::string toDiv(const PaletteTable& table, std::size_t period, ColourIndexList
 
 } // namespace
 
+Conversion conversionFor(const KindCaption& caption)
+{
+    const std::string& text = caption.text();
+    if (text == KindCaption::Div)
+        return Conversion::DivToJasc;
+    if (text == KindCaption::Psp256)
+        return Conversion::Jasc256ToDiv;
+    if (text == KindCaption::Psp16)
+        return Conversion::Jasc16ToDiv;
+    return Conversion::None;
+}
+
 std::uint8_t divLevel(std::int16_t component)
 {
     // v = c/4, minus 1 when positive, in quarters: m/4 with m = c or c - 4.

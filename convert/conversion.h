@@ -8,6 +8,12 @@
 
 namespace corvane {
 
+// What the Convert command can make of the loaded palette.
+enum class Conversion { None, DivToJasc, Jasc256ToDiv, Jasc16ToDiv };
+
+// Exact, case-sensitive comparison of the caption with its three convertible texts.
+[[nodiscard]] Conversion conversionFor(const KindCaption& caption);
+
 // A JASC-PAL component (8-bit scale) to a DIV level: c / 4, less 1 when
 // positive, rounded half to even; saturated to a byte.
 [[nodiscard]] std::uint8_t divLevel(std::int16_t component);

@@ -3,7 +3,7 @@
 
 #include "div_pal.h"
 #include "fuzz_support.h"
-#include "text_lines.h"
+#include "palette_kind.h"
 
 #include <cstdint>
 #include <string_view>

@@ -7,6 +7,7 @@
 #include "jasc_pal.h"
 #include "kind_caption.h"
 #include "load.h"
+#include "palette_kind.h"
 #include "text_lines.h"
 
 #include <algorithm>
@@ -210,10 +211,10 @@ void checkConversions(const PaletteTable& table, const KindCaption& caption)
     for (const Conversion conversion : {Conversion::DivToJasc, Conversion::Jasc256ToDiv, Conversion::Jasc16ToDiv}) {
         std::string out = convertPalette(table, conversion);
         checkOutput(table, conversion, out);
-        if (conversion == caption.conversion())
+        if (conversion == conversionFor(caption))
             chosenOut = std::move(out);
     }
-    require(convertPalette(table, caption.conversion()) == chosenOut, "caption's conversion differs");
+    require(convertPalette(table, conversionFor(caption)) == chosenOut, "caption's conversion differs");
 }
 
 void checkLoaded(std::string_view data, const Loaded& loaded, PaletteKind kind)
@@ -229,7 +230,7 @@ void checkLoaded(std::string_view data, const Loaded& loaded, PaletteKind kind)
     case PaletteKind::Div:
         require(loaded.caption.text() == KindCaption::Div && r.stripEntries == 256, "DIV caption or strip");
         require(loaded.table.entries() == expectedDivEntries(data), "DIV levels differ");
-        require(loaded.caption.conversion() == Conversion::DivToJasc, "DIV caption conversion");
+        require(conversionFor(loaded.caption) == Conversion::DivToJasc, "DIV caption conversion");
         break;
     case PaletteKind::JascPal: {
         require(r.countText.size() <= MaxCountTextLength, "count text longer than kept");
@@ -241,7 +242,7 @@ void checkLoaded(std::string_view data, const Loaded& loaded, PaletteKind kind)
         const Conversion expected = r.countText == "256"  ? Conversion::Jasc256ToDiv
                                     : r.countText == "16" ? Conversion::Jasc16ToDiv
                                                           : Conversion::None;
-        require(loaded.caption.conversion() == expected, "JASC-PAL caption conversion");
+        require(conversionFor(loaded.caption) == expected, "JASC-PAL caption conversion");
         break;
     }
     }
@@ -333,7 +334,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         require(caption.text().size() <= MaxCaptionLength, "caption too long");
         if (kind == PaletteKind::JascPal)
             require(table.entries() == loaded.table.entries() && caption.text() == loaded.caption.text(),
-                    "readJascPal differs from the loader");
+                    "readJascPalCount differs from the loader");
         else
             checkConversions(table, caption);
 

@@ -17,15 +17,6 @@ void readDiv(ByteSource& source, PaletteTable& table)
     }
 }
 
-bool readDivFile(const std::filesystem::path& path, PaletteTable& table)
-{
-    FileSource file(path);
-    if (!file.isOpen())
-        return false;
-    readDiv(file, table);
-    return true;
-}
-
 std::string buildDivContent(const DivLevels& levels, ColourIndexList form)
 {
     std::string out;

@@ -6,7 +6,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -29,8 +28,6 @@ enum class ColourIndexList { Colours16, Colours256 };
 // further than the last level byte. A level byte past the end of a short file
 // repeats the last one read (0 if none could be).
 void readDiv(ByteSource& source, PaletteTable& table);
-// False, with the table untouched, if the file cannot be opened.
-bool readDivFile(const std::filesystem::path& path, PaletteTable& table);
 
 // The file's bytes from its header to the end of the colour-index list
 // (796 or 1036 bytes); the writer adds the final CR LF.

@@ -1,5 +1,6 @@
 #include "jasc_pal.h"
 
+#include "palette_kind.h"
 #include "text_lines.h"
 
 #include <algorithm>
@@ -185,19 +186,6 @@ JascCount readJascPalCount(ByteSource& source, PaletteTable& table, KindCaption&
         table.storeEntry(k, entry.entry());
     }
     return count;
-}
-
-std::string readJascPal(ByteSource& source, PaletteTable& table, KindCaption& caption)
-{
-    return readJascPalCount(source, table, caption).text;
-}
-
-std::optional<std::string> readJascPalFile(const std::filesystem::path& path, PaletteTable& table, KindCaption& caption)
-{
-    FileSource file(path);
-    if (!file.isOpen())
-        return std::nullopt;
-    return readJascPal(file, table, caption);
 }
 
 std::string buildJascText(const std::array<PaletteTable::Entry, JascPalWrittenEntries>& entries)

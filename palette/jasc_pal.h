@@ -6,7 +6,6 @@
 
 #include <array>
 #include <cstdint>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -68,11 +67,6 @@ struct JascCount {
 // A count of 0 or less, or one that is not a number, keeps the table as it
 // was. Returns the count.
 JascCount readJascPalCount(ByteSource& source, PaletteTable& table, KindCaption& caption);
-// The same, returning the count text only.
-std::string readJascPal(ByteSource& source, PaletteTable& table, KindCaption& caption);
-// Nothing changes, and nullopt comes back, if the file cannot be opened.
-std::optional<std::string> readJascPalFile(const std::filesystem::path& path, PaletteTable& table,
-                                           KindCaption& caption);
 
 // The text of a 256-entry palette, each line ended by CR LF but the last; the
 // writer adds the final line end.

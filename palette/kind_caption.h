@@ -6,9 +6,6 @@
 
 namespace corvane {
 
-// What the Convert command can make of the loaded palette.
-enum class Conversion { None, DivToJasc, Jasc256ToDiv, Jasc16ToDiv };
-
 // The text of the kind label, and the only record of the loaded palette's
 // kind. Held as the bytes read from the file (a JASC-PAL count line is kept
 // exactly as written).
@@ -23,9 +20,6 @@ public:
 
     [[nodiscard]] const std::string& text() const { return text_; }
     void set(std::string text) { text_ = std::move(text); }
-
-    // Exact, case-sensitive comparison with the three convertible texts.
-    [[nodiscard]] Conversion conversion() const;
 
 private:
     std::string text_;

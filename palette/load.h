@@ -2,8 +2,8 @@
 
 #include "byte_source.h"
 #include "kind_caption.h"
+#include "palette_kind.h"
 #include "palette_table.h"
-#include "text_lines.h"
 
 #include <cstddef>
 #include <filesystem>

@@ -24,11 +24,6 @@ public:
 
     enum class Action { Open, Save };
 
-    struct FilterEntry {
-        QString description; // shown as written
-        QStringList patterns;
-    };
-
     explicit CDia(QWidget* owner = nullptr) : owner_(owner) {}
 
     bool CancelError = false;
@@ -43,14 +38,18 @@ public:
     int ShowOpen() { return show(Action::Open); }
     int ShowSave() { return show(Action::Save); }
 
-    [[nodiscard]] static QList<FilterEntry> parseFilter(const QString& filter);
-
     // Lets tests choose a path (or cancel, with nullopt) instead of a
     // person; an empty function restores the real dialogs.
     using Answerer = std::function<std::optional<QString>(const CDia&, Action)>;
     static void setAnswerer(Answerer answerer);
 
 private:
+    struct FilterEntry {
+        QString description; // shown as written
+        QStringList patterns;
+    };
+
+    [[nodiscard]] static QList<FilterEntry> parseFilter(const QString& filter);
     int show(Action action);
     std::optional<QString> runDialog(Action action);
 

@@ -238,7 +238,7 @@ void Princ::dropEvent(QDropEvent* event)
 
 void Princ::mn_convertir_Click()
 {
-    const Conversion conversion = caption_.conversion();
+    const Conversion conversion = conversionFor(caption_);
     if (conversion == Conversion::None) {
         showMessage(this, {QStringLiteral("Ouvrez un fichier avant")});
         return;

@@ -151,11 +151,11 @@ Expected expectedFor(const fs::path& path)
         return expected;
     }
     expected.kindLine = caption.text(); // the samples' captions are plain ASCII
-    if (caption.conversion() == Conversion::None)
+    if (conversionFor(caption) == Conversion::None)
         expected.why = "palette JASC-PAL de « " + result.countText +
                        " » couleurs : seules celles de 256 ou 16 couleurs se convertissent";
     else
-        expected.content = convertPalette(table, caption.conversion());
+        expected.content = convertPalette(table, conversionFor(caption));
     return expected;
 }
 

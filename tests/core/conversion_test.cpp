@@ -56,6 +56,24 @@ int levelAt(const std::string& divContent, std::size_t entry, int component)
     return static_cast<unsigned char>(divContent[DivLevelOffset + entry * 3 + static_cast<std::size_t>(component)]);
 }
 
+TEST(Conversion, ChosenByAnExactCaseSensitiveCaption)
+{
+    const auto conversionOf = [](std::string text) {
+        KindCaption caption;
+        caption.set(std::move(text));
+        return conversionFor(caption);
+    };
+    EXPECT_EQ(conversionOf("Palette DIV Games Studio"), Conversion::DivToJasc);
+    EXPECT_EQ(conversionOf("Palette PSP 256 couleurs"), Conversion::Jasc256ToDiv);
+    EXPECT_EQ(conversionOf("Palette PSP 16 couleurs"), Conversion::Jasc16ToDiv);
+    for (const std::string text :
+         {"", "Palette DIV Games Studio ", "palette DIV Games Studio", "Palette DIV Games", " Palette PSP 16 couleurs",
+          "Palette PSP 16 Couleurs", "Palette PSP 0256 couleurs", "Palette PSP 255 couleurs", "Palette PSP 64 couleurs",
+          "Palette PSP 256 couleurs\r\n", "Type Inconnue"})
+        EXPECT_EQ(conversionOf(text), Conversion::None) << '"' << text << '"';
+    EXPECT_EQ(conversionOf(std::string("Palette PSP 256 couleurs\0", 25)), Conversion::None);
+}
+
 TEST(Conversion, NoneGivesNothing)
 {
     EXPECT_EQ(convertPalette(tableOf(Entries(256, Entry{1, 2, 3})), Conversion::None), "");
@@ -126,7 +144,7 @@ TEST(Conversion, DivToJascWritesComponentsAsStored)
     const std::string file = divFile(levels);
     MemorySource source(file);
     ASSERT_EQ(loadPalette(source, table, caption).kind, PaletteKind::Div);
-    ASSERT_EQ(caption.conversion(), Conversion::DivToJasc);
+    ASSERT_EQ(conversionFor(caption), Conversion::DivToJasc);
 
     const std::string text = convertPalette(table, Conversion::DivToJasc);
     ASSERT_TRUE(text.ends_with("\r\n"));
@@ -173,14 +191,14 @@ TEST(RoundTrip, DivToJascToDivLosesOneLevel)
     const std::string file = divFile(levels);
     MemorySource div(file);
     loadPalette(div, table, caption);
-    const std::string jasc = convertPalette(table, caption.conversion());
+    const std::string jasc = convertPalette(table, conversionFor(caption));
 
     MemorySource text(jasc);
     const LoadResult result = loadPalette(text, table, caption);
     EXPECT_EQ(result.kind, PaletteKind::JascPal);
     EXPECT_EQ(result.stripEntries, 256u);
-    ASSERT_EQ(caption.conversion(), Conversion::Jasc256ToDiv);
-    const std::string back = convertPalette(table, caption.conversion());
+    ASSERT_EQ(conversionFor(caption), Conversion::Jasc256ToDiv);
+    const std::string back = convertPalette(table, conversionFor(caption));
     ASSERT_EQ(back.size(), 1038u);
     for (std::size_t i = 0; i < DivLevelBytes; ++i) {
         const int d = static_cast<unsigned char>(levels[i]);

@@ -1,3 +1,4 @@
+#include "conversion.h"
 #include "jasc_pal.h"
 #include "load.h"
 #include "support.h"
@@ -17,7 +18,7 @@ JascRead readJasc(std::string_view text)
     JascRead read;
     preset(read.table, read.caption);
     MemorySource source(text);
-    read.count = readJascPal(source, read.table, read.caption);
+    read.count = readJascPalCount(source, read.table, read.caption).text;
     return read;
 }
 
@@ -68,7 +69,7 @@ TEST_P(JascCount, SizesTheTableAndAlwaysSetsTheCaption)
     const JascRead read = readJasc(text);
     EXPECT_EQ(read.count, c.count);
     EXPECT_EQ(read.caption.text(), "Palette PSP " + c.count + " couleurs");
-    EXPECT_EQ(read.caption.conversion(), c.conversion);
+    EXPECT_EQ(conversionFor(read.caption), c.conversion);
     const Entries expected = c.entries == 0 ? presetEntries() : Entries(c.entries, Entry{1, 2, 3});
     EXPECT_EQ(read.table.entries(), expected);
 
@@ -154,7 +155,7 @@ TEST(JascReader, MissingEntryLinesAreBlack)
     KindCaption caption;
     const std::string text = jascText("5", {"10 20 30", "40 50 60"});
     MemorySource source(text);
-    readJascPal(source, table, caption);
+    readJascPalCount(source, table, caption);
     EXPECT_EQ(table.entries(), (Entries{{10, 20, 30}, {40, 50, 60}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}}));
 }
 
@@ -231,28 +232,9 @@ TEST(JascBuilder, PlainDecimalWithSignOnlyWhenNegative)
 TEST(KindCaption, StartsEmptyAndBuildsFromTheCountAsWritten)
 {
     EXPECT_EQ(KindCaption{}.text(), "");
-    EXPECT_EQ(KindCaption{}.conversion(), Conversion::None);
     EXPECT_EQ(KindCaption::forJascCount("256"), KindCaption::Psp256);
     EXPECT_EQ(KindCaption::forJascCount("16"), KindCaption::Psp16);
     EXPECT_EQ(KindCaption::forJascCount(" 0256 "), "Palette PSP  0256  couleurs");
-}
-
-TEST(KindCaption, ConversionIsAnExactCaseSensitiveComparison)
-{
-    const auto conversionOf = [](std::string text) {
-        KindCaption caption;
-        caption.set(std::move(text));
-        return caption.conversion();
-    };
-    EXPECT_EQ(conversionOf("Palette DIV Games Studio"), Conversion::DivToJasc);
-    EXPECT_EQ(conversionOf("Palette PSP 256 couleurs"), Conversion::Jasc256ToDiv);
-    EXPECT_EQ(conversionOf("Palette PSP 16 couleurs"), Conversion::Jasc16ToDiv);
-    for (const std::string text :
-         {"", "Palette DIV Games Studio ", "palette DIV Games Studio", "Palette DIV Games", " Palette PSP 16 couleurs",
-          "Palette PSP 16 Couleurs", "Palette PSP 0256 couleurs", "Palette PSP 255 couleurs", "Palette PSP 64 couleurs",
-          "Palette PSP 256 couleurs\r\n", "Type Inconnue"})
-        EXPECT_EQ(conversionOf(text), Conversion::None) << '"' << text << '"';
-    EXPECT_EQ(conversionOf(std::string("Palette PSP 256 couleurs\0", 25)), Conversion::None);
 }
 
 } // namespace

@@ -5,8 +5,8 @@
 #include "div_pal.h"
 #include "kind_caption.h"
 #include "palette_files.h"
+#include "palette_kind.h"
 #include "palette_table.h"
-#include "text_lines.h"
 
 #include <gtest/gtest.h>
 
