@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -301,9 +300,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const Loaded loaded = load(data);
     checkLoaded(data, loaded, kind);
     {
-        std::istringstream stream{std::string(data)};
-        StreamSource source(stream);
-        require(same(load(source), loaded), "stream load differs from memory load");
         ChunkedSource pieces(data, chunk);
         require(same(load(pieces), loaded), "load in small reads differs");
     }

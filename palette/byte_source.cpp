@@ -14,14 +14,6 @@ std::size_t MemorySource::read(char* buf, std::size_t n)
     return count;
 }
 
-std::size_t StreamSource::read(char* buf, std::size_t n)
-{
-    if (!in_)
-        return 0;
-    in_.read(buf, static_cast<std::streamsize>(n));
-    return static_cast<std::size_t>(in_.gcount());
-}
-
 FileSource::FileSource(const std::filesystem::path& path)
 {
 #ifdef _WIN32

@@ -3,12 +3,11 @@
 #include <cstddef>
 #include <cstdio>
 #include <filesystem>
-#include <istream>
 #include <string_view>
 
 namespace corvane {
 
-// Where the readers take their bytes from: memory, a stream or a file.
+// Where the readers take their bytes from: memory or a file.
 // read() returns how many bytes it placed in buf; 0 means the end or an
 // error. The readers treat both alike; failed() tells them apart afterwards.
 class ByteSource {
@@ -26,16 +25,6 @@ public:
 
 private:
     std::string_view data_;
-};
-
-class StreamSource final : public ByteSource {
-public:
-    explicit StreamSource(std::istream& in) : in_(in) {}
-    std::size_t read(char* buf, std::size_t n) override;
-    [[nodiscard]] bool failed() const override { return in_.bad(); }
-
-private:
-    std::istream& in_;
 };
 
 // A file opened for reading in binary mode, closed when the source goes.
