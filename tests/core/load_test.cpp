@@ -2,7 +2,6 @@
 #include "load.h"
 #include "support.h"
 
-
 namespace corvane::test {
 namespace {
 
