@@ -32,7 +32,9 @@ cmake --build "$build"
 
 rm -f "$build"/*.deb
 (cd "$build" && cpack -G DEB)
-deb=$build/corvane_1.00_amd64.deb
+# The packages carry the project's version, as CMake read it.
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+deb=$build/corvane_${version}_amd64.deb
 if [ ! -f "$deb" ]; then
     echo "Paquet Debian introuvable : $deb" >&2
     ls "$build"/*.deb >&2 || true
@@ -41,8 +43,8 @@ fi
 debs=("$deb")
 packages=(corvane)
 # The converter's package is made whenever the converter is built.
-if [ -f "$build/corvane-convert_1.00_amd64.deb" ]; then
-    debs+=("$build/corvane-convert_1.00_amd64.deb")
+if [ -f "$build/corvane-convert_${version}_amd64.deb" ]; then
+    debs+=("$build/corvane-convert_${version}_amd64.deb")
     packages+=(corvane-convert)
 fi
 for d in "${debs[@]}"; do

@@ -36,9 +36,10 @@ cmake -S . -B "$build" -G Ninja \
     -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST
 cmake --build "$build"
 
-# The window is not cross-built, so compile its Windows resources here: a
-# broken icon or version record shows up now rather than in a Windows build.
-x86_64-w64-mingw32-windres -O coff -i resources/corvane.rc -o "$build/corvane_rc.obj"
+# The window is not cross-built, so compile its Windows resources here, as
+# CMake filled them in: a broken icon or version record shows up now rather
+# than in a Windows build.
+x86_64-w64-mingw32-windres -O coff -i "$build/resources/corvane.rc" -o "$build/corvane_rc.obj"
 
 mapfile -t test_programs < <(find "$build/tests" -maxdepth 1 -name '*.exe' | sort)
 if [ ${#test_programs[@]} -eq 0 ]; then
