@@ -23,7 +23,7 @@ fi
 bash scripts/deps.sh cmake ninja-build g++ qt6-base-dev qt6-translations-l10n dpkg-dev file \
     lintian shared-mime-info desktop-file-utils libglib2.0-bin xdg-utils pkgconf
 
-cmake --preset default -B "$build" -DBUILD_TESTING=OFF -DCORVANE_BENCH=OFF
+cmake --preset default -B "$build" -DBUILD_TESTING=OFF
 if ! cmake --build "$build" --target help | grep -q '^corvane:'; then
     echo "Pas de cible corvane (fenêtre absente) : paquet Debian non construit"
     exit 0

@@ -31,7 +31,7 @@ echo "== Corvane pour Windows (cœur et tests)"
 cmake -S . -B "$build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=Release \
-    -DCORVANE_UI=OFF -DCORVANE_BENCH=OFF -DBUILD_TESTING=ON \
+    -DCORVANE_UI=OFF -DBUILD_TESTING=ON \
     -DGTest_DIR="$gtest_prefix/lib/cmake/GTest" \
     -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST
 cmake --build "$build"

@@ -20,7 +20,7 @@ fi
 
 bash scripts/deps.sh cmake ninja-build g++ time
 build=build/perf-convert
-cmake --preset default -B "$build" -DCORVANE_UI=OFF -DBUILD_TESTING=OFF -DCORVANE_BENCH=OFF >/dev/null
+cmake --preset default -B "$build" -DCORVANE_UI=OFF -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$build" --target corvane-convert >/dev/null
 convert=$PWD/$build/cli/corvane-convert
 

@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 bash scripts/deps.sh cmake ninja-build g++ qt6-base-dev qt6-translations-l10n xvfb xdotool imagemagick openbox
-cmake --preset default -DBUILD_TESTING=OFF -DCORVANE_BENCH=OFF >/dev/null
+cmake --preset default -DBUILD_TESTING=OFF >/dev/null
 cmake --build --preset default --target corvane >/dev/null
 
 palette=${1:-div-pastel.PAL}
