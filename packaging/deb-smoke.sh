@@ -23,12 +23,12 @@ fi
 bash scripts/deps.sh cmake ninja-build g++ qt6-base-dev qt6-translations-l10n dpkg-dev file \
     lintian shared-mime-info desktop-file-utils libglib2.0-bin xdg-utils pkgconf
 
-cmake --preset default -B "$build" -DBUILD_TESTING=OFF
+cmake --preset deb
 if ! cmake --build "$build" --target help | grep -q '^corvane:'; then
     echo "Pas de cible corvane (fenêtre absente) : paquet Debian non construit"
     exit 0
 fi
-cmake --build "$build"
+cmake --build --preset deb
 
 rm -f "$build"/*.deb
 (cd "$build" && cpack -G DEB)
