@@ -15,7 +15,7 @@ if [ ! -d "$seeds" ]; then
 fi
 
 cmake --preset fuzz >/dev/null
-cmake --build build/fuzz
+cmake --build --preset fuzz
 
 artifacts=build/fuzz/artifacts
 mkdir -p "$artifacts"

@@ -23,16 +23,18 @@ fi
 bash scripts/deps.sh cmake ninja-build g++ qt6-base-dev qt6-translations-l10n dpkg-dev file \
     lintian shared-mime-info desktop-file-utils libglib2.0-bin xdg-utils pkgconf
 
-cmake --preset default -B "$build" -DBUILD_TESTING=OFF -DCORVANE_BENCH=OFF
+cmake --preset deb
 if ! cmake --build "$build" --target help | grep -q '^corvane:'; then
     echo "Pas de cible corvane (fenêtre absente) : paquet Debian non construit"
     exit 0
 fi
-cmake --build "$build"
+cmake --build --preset deb
 
 rm -f "$build"/*.deb
 (cd "$build" && cpack -G DEB)
-deb=$build/corvane_1.00_amd64.deb
+# The packages carry the project's version, as CMake read it.
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+deb=$build/corvane_${version}_amd64.deb
 if [ ! -f "$deb" ]; then
     echo "Paquet Debian introuvable : $deb" >&2
     ls "$build"/*.deb >&2 || true
@@ -41,8 +43,8 @@ fi
 debs=("$deb")
 packages=(corvane)
 # The converter's package is made whenever the converter is built.
-if [ -f "$build/corvane-convert_1.00_amd64.deb" ]; then
-    debs+=("$build/corvane-convert_1.00_amd64.deb")
+if [ -f "$build/corvane-convert_${version}_amd64.deb" ]; then
+    debs+=("$build/corvane-convert_${version}_amd64.deb")
     packages+=(corvane-convert)
 fi
 for d in "${debs[@]}"; do

@@ -6,6 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=build/mingw
+# The mingw preset looks for GoogleTest in this folder's prefix.
 gtest_build=build/mingw-gtest
 gtest_prefix=$PWD/$gtest_build/prefix
 toolchain=$PWD/packaging/mingw-w64.cmake
@@ -26,19 +27,15 @@ if [ ! -f "$gtest_prefix/lib/cmake/GTest/GTestConfig.cmake" ]; then
 fi
 
 echo "== Corvane pour Windows (cœur et tests)"
-# Test discovery waits for ctest, so that the build never needs to run a
-# Windows program.
-cmake -S . -B "$build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_BUILD_TYPE=Release \
-    -DCORVANE_UI=OFF -DCORVANE_BENCH=OFF -DBUILD_TESTING=ON \
-    -DGTest_DIR="$gtest_prefix/lib/cmake/GTest" \
-    -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST
-cmake --build "$build"
+# Test discovery waits for ctest (the preset says so), so that the build
+# never needs to run a Windows program.
+cmake --preset mingw
+cmake --build --preset mingw
 
-# The window is not cross-built, so compile its Windows resources here: a
-# broken icon or version record shows up now rather than in a Windows build.
-x86_64-w64-mingw32-windres -O coff -i resources/corvane.rc -o "$build/corvane_rc.obj"
+# The window is not cross-built, so compile its Windows resources here, as
+# CMake filled them in: a broken icon or version record shows up now rather
+# than in a Windows build.
+x86_64-w64-mingw32-windres -O coff -i "$build/resources/corvane.rc" -o "$build/corvane_rc.obj"
 
 mapfile -t test_programs < <(find "$build/tests" -maxdepth 1 -name '*.exe' | sort)
 if [ ${#test_programs[@]} -eq 0 ]; then

@@ -20,8 +20,8 @@ fi
 
 bash scripts/deps.sh cmake ninja-build g++ time
 build=build/perf-convert
-cmake --preset default -B "$build" -DCORVANE_UI=OFF -DBUILD_TESTING=OFF -DCORVANE_BENCH=OFF >/dev/null
-cmake --build "$build" --target corvane-convert >/dev/null
+cmake --preset perf-convert >/dev/null
+cmake --build --preset perf-convert --target corvane-convert >/dev/null
 convert=$PWD/$build/cli/corvane-convert
 
 work=$(mktemp -d)

@@ -20,8 +20,8 @@ fi
 bash scripts/deps.sh cmake ninja-build g++ pkg-config libbenchmark-dev qt6-base-dev qt6-translations-l10n \
     xvfb libxcb1-dev libxcb-damage0-dev fonts-dejavu-core
 build=build/perf
-cmake --preset default -B "$build" -DBUILD_TESTING=OFF -DCORVANE_BENCH=ON >/dev/null
-cmake --build "$build" >/dev/null
+cmake --preset perf >/dev/null
+cmake --build --preset perf >/dev/null
 bench=$build/bench
 
 work=$(mktemp -d)

@@ -3,6 +3,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh cmake ninja-build g++ qt6-base-dev qt6-translations-l10n
-cmake --preset default -DBUILD_TESTING=OFF -DCORVANE_BENCH=OFF
-cmake --build --preset default --target corvane
-exec ./build/default/ui/corvane
+cmake --preset run
+cmake --build --preset run --target corvane
+exec ./build/run/ui/corvane

@@ -5,8 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 bash scripts/deps.sh cmake ninja-build g++ qt6-base-dev qt6-translations-l10n xvfb xdotool imagemagick openbox
-cmake --preset default -DBUILD_TESTING=OFF -DCORVANE_BENCH=OFF >/dev/null
-cmake --build --preset default --target corvane >/dev/null
+cmake --preset run >/dev/null
+cmake --build --preset run --target corvane >/dev/null
 
 palette=${1:-div-pastel.PAL}
 display=:$((90 + RANDOM % 9))
@@ -17,7 +17,7 @@ export DISPLAY=$display
 sleep 1
 openbox >/dev/null 2>&1 &
 sleep 1
-(cd "$root/tests/data" && exec "$root/build/default/ui/corvane") >/dev/null 2>&1 &
+(cd "$root/tests/data" && exec "$root/build/run/ui/corvane") >/dev/null 2>&1 &
 app=$!
 trap 'kill $app $xvfb 2>/dev/null' EXIT
 

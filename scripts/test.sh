@@ -4,6 +4,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev \
     qt6-base-dev qt6-translations-l10n desktop-file-utils appstream
-cmake --preset default -DBUILD_TESTING=ON -DCORVANE_BENCH=ON
-cmake --build --preset default
-ctest --preset default
+cmake --preset test
+cmake --build --preset test
+ctest --preset test

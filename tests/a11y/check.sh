@@ -6,8 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 bash scripts/deps.sh cmake ninja-build g++ qt6-base-dev qt6-translations-l10n \
     xvfb at-spi2-core python3-pyatspi dbus
-cmake --preset default >/dev/null
-cmake --build --preset default --target corvane >/dev/null
+cmake --preset run >/dev/null
+cmake --build --preset run --target corvane >/dev/null
 
 work=$(mktemp -d)
 # Xvfb picks a free display itself and writes its number once it is ready.
@@ -21,4 +21,4 @@ done
 display=:$(cat "$work/display")
 # The Debian Python, which has pyatspi, whatever else is first on the path.
 DISPLAY=$display QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 \
-    dbus-run-session -- /usr/bin/python3 tests/a11y/names.py "$PWD/build/default/ui/corvane" "$work"
+    dbus-run-session -- /usr/bin/python3 tests/a11y/names.py "$PWD/build/run/ui/corvane" "$work"
