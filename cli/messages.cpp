@@ -118,6 +118,8 @@ std::string reason(int error)
         return "ressource temporairement indisponible";
     case ESTALE:
         return "fichier réseau périmé";
+    case EINTR:
+        return "interrompu";
     case EBADF:
         return "descripteur de fichier invalide";
     case ENXIO:

@@ -51,6 +51,7 @@ struct RunOptions {
     std::string program = CORVANE_CONVERT;
     rlim_t fileSizeLimit = RLIM_INFINITY;
     mode_t umask = 022;
+    bool interruptIgnored = false; // SIGINT ignored, as in a background job
 
     RunOptions& feeding(std::string bytes) { return input = std::move(bytes), *this; }
     RunOptions& toFullDevice() { return stdoutToFull = true, *this; }
@@ -58,6 +59,7 @@ struct RunOptions {
     RunOptions& nobody(const fs::path& copy) { return asNobody = true, program = copy.string(), *this; }
     RunOptions& limitFileSize(rlim_t bytes) { return fileSizeLimit = bytes, *this; }
     RunOptions& withUmask(mode_t mask) { return umask = mask, *this; }
+    RunOptions& ignoringInterrupt() { return interruptIgnored = true, *this; }
 };
 
 struct Result {
@@ -88,6 +90,8 @@ public:
             if (options.fileSizeLimit != RLIM_INFINITY && ::setrlimit(RLIMIT_FSIZE, &limit) != 0)
                 _exit(125);
             ::signal(SIGXFSZ, SIG_IGN);
+            if (options.interruptIgnored)
+                ::signal(SIGINT, SIG_IGN);
             if (options.asNobody && ::geteuid() == 0 &&
                 (::setgroups(0, nullptr) != 0 || ::setgid(Nobody) != 0 || ::setuid(Nobody) != 0))
                 _exit(125);
@@ -365,6 +369,22 @@ TEST(ConvertCli, StopSignalsLeaveEveryTargetWholeOrAsItWas)
             EXPECT_TRUE(bytes == Precious || bytes == content) << i;
         }
     }
+
+    // Ignored from the start, SIGINT stops nothing and fails no file. It is
+    // sent once the first output is written, so after the child ignored it.
+    for (int i = 0; i < Files; ++i)
+        std::ofstream(out / (std::to_string(i) + ".pal"), std::ios::binary) << Precious;
+    Process ignoring(args, RunOptions().ignoringInterrupt());
+    for (int i = 0; i < 5000 && readFile(out / "0.pal") != content; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    for (int i = 0; i < 50; ++i) {
+        ignoring.signal(SIGINT);
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
+    const Result result = ignoring.wait();
+    EXPECT_EQ(result.status, 0) << result.err;
+    for (int i = 0; i < Files; ++i)
+        EXPECT_EQ(readFile(out / (std::to_string(i) + ".pal")), content) << i;
 }
 
 TEST(ConvertCli, KindLinesDecodeAsTheLabelAndEscapeControls)
