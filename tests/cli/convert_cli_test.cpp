@@ -402,8 +402,9 @@ TEST(ConvertCli, KindLinesDecodeAsTheLabelAndEscapeControls)
 TEST(ConvertCli, UsageErrorsHelpAndVersion)
 {
     const std::vector<std::vector<std::string>> misuses{
-        {},     {"seul.pal"},     {"a", "b", "c"}, {"-x", "a", "b"},      {"--bogus"},
-        {"-d"}, {"-d", ".", "-"}, {"--type"},      {"--type", "-f", "a"}, {"--type", "-d", ".", "a"},
+        {},           {"seul.pal"},     {"a", "b", "c"}, {"-x", "a", "b"},      {"--bogus"},
+        {"-d"},       {"-d", ".", "-"}, {"--type"},      {"--type", "-f", "a"}, {"--type", "-d", ".", "a"},
+        {"--help=x"}, {"--force=1"},
     };
     for (const std::vector<std::string>& args : misuses) {
         const Result result = run(args);
@@ -411,6 +412,11 @@ TEST(ConvertCli, UsageErrorsHelpAndVersion)
         EXPECT_TRUE(result.err.ends_with("Pour en savoir plus : corvane-convert --help\n")) << result.err;
         EXPECT_EQ(result.out, "");
     }
+    for (const auto& [option, problem] : {std::pair{"--help=x", "l'option « --help » ne prend pas d'argument"},
+                                          {"--force=1", "l'option « --force » ne prend pas d'argument"},
+                                          {"--bogus=1", "option inconnue : « --bogus »"},
+                                          {"-x", "option inconnue : « -x »"}})
+        EXPECT_TRUE(run({option}).err.starts_with("corvane-convert: "s + problem + "\n")) << option;
     const Result help = run({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.starts_with("Utilisation : corvane-convert")) << help.out;
