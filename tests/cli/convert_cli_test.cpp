@@ -89,7 +89,8 @@ public:
             const rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
             if (options.fileSizeLimit != RLIM_INFINITY && ::setrlimit(RLIMIT_FSIZE, &limit) != 0)
                 _exit(125);
-            ::signal(SIGXFSZ, SIG_IGN);
+            // As from a shell: an ignored signal would stay ignored across exec.
+            ::signal(SIGXFSZ, SIG_DFL);
             if (options.interruptIgnored)
                 ::signal(SIGINT, SIG_IGN);
             if (options.asNobody && ::geteuid() == 0 &&
