@@ -226,7 +226,10 @@ int run(int argc, char** argv)
             std::fwrite(Help.data(), 1, Help.size(), stdout);
             return finishStandardOutput(AllConverted);
         case VersionOption:
-            std::fputs("corvane-convert (Corvane) " CORVANE_VERSION "\n", stdout);
+            std::fputs("corvane-convert (Corvane) " CORVANE_VERSION "\n"
+                       "Copyright (C) 2026 Les développeurs de Corvane.\n"
+                       "Licence MIT : <https://opensource.org/licenses/MIT>.\n",
+                       stdout);
             return finishStandardOutput(AllConverted);
         case ':':
             return usageError("l'option « " + std::string(argv[optind - 1]) + " » demande un dossier");

@@ -47,7 +47,9 @@ std::string helpText()
 
 std::string versionText()
 {
-    return "Corvane " CORVANE_VERSION "\n" CORVANE_DESCRIPTION "\nPar Brennock.\n";
+    return "Corvane " CORVANE_VERSION "\n" CORVANE_DESCRIPTION "\nPar Brennock.\n"
+           "Copyright (C) 2026 Les développeurs de Corvane.\n"
+           "Licence MIT : <https://opensource.org/licenses/MIT>.\n";
 }
 
 } // namespace corvane::ui

@@ -423,7 +423,9 @@ TEST(ConvertCli, UsageErrorsHelpAndVersion)
     EXPECT_TRUE(help.out.starts_with("Utilisation : corvane-convert")) << help.out;
     const Result version = run({"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "corvane-convert (Corvane) "s + CORVANE_VERSION + "\n");
+    EXPECT_EQ(version.out, "corvane-convert (Corvane) "s + CORVANE_VERSION +
+                               "\nCopyright (C) 2026 Les développeurs de Corvane.\n"
+                               "Licence MIT : <https://opensource.org/licenses/MIT>.\n");
     EXPECT_EQ(run({"--version"}, RunOptions().toFullDevice()).status, 1);
 }
 
