@@ -136,8 +136,13 @@ Failure writeStandardOutput(std::string_view content, const FileId& input)
 OutputWriter::OutputWriter(bool force) : force_(force)
 {
     ::sigemptyset(&stopSignals_);
-    for (const int sig : {SIGHUP, SIGINT, SIGQUIT, SIGTERM})
-        ::sigaddset(&stopSignals_, sig);
+    // One ignored from the start (nohup, a background job) stops nothing: held,
+    // it would still be pending and be taken for a stop.
+    for (const int sig : {SIGHUP, SIGINT, SIGQUIT, SIGTERM}) {
+        struct sigaction current {};
+        if (::sigaction(sig, nullptr, &current) != 0 || current.sa_handler != SIG_IGN)
+            ::sigaddset(&stopSignals_, sig);
+    }
     std::random_device random;
     nameState_ = (std::uint64_t(random()) << 32) ^ random() ^ std::uint64_t(::getpid());
 }

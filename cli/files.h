@@ -61,9 +61,9 @@ Failure writeStandardOutput(std::string_view content, const FileId& input);
 
 // Writes output files through a temporary file in the target's folder,
 // renamed over the target once complete, and flushes them to disk once at
-// the end. SIGHUP, SIGINT, SIGQUIT and SIGTERM are held while a temporary
-// file exists: one that arrives before the rename removes it and leaves the
-// target as it was.
+// the end. SIGHUP, SIGINT, SIGQUIT and SIGTERM, those not ignored at start,
+// are held while a temporary file exists: one that arrives before the rename
+// removes it and leaves the target as it was.
 class OutputWriter {
 public:
     explicit OutputWriter(bool force);

@@ -226,12 +226,22 @@ int run(int argc, char** argv)
             std::fwrite(Help.data(), 1, Help.size(), stdout);
             return finishStandardOutput(AllConverted);
         case VersionOption:
-            std::fputs("corvane-convert (Corvane) " CORVANE_VERSION "\n", stdout);
+            std::fputs("corvane-convert (Corvane) " CORVANE_VERSION "\n"
+                       "Copyright (C) 2026 Les développeurs de Corvane.\n"
+                       "Licence MIT : <https://opensource.org/licenses/MIT>.\n",
+                       stdout);
             return finishStandardOutput(AllConverted);
         case ':':
             return usageError("l'option « " + std::string(argv[optind - 1]) + " » demande un dossier");
         default: {
-            const std::string unknown = optopt != 0 ? std::string("-") + char(optopt) : std::string(argv[optind - 1]);
+            // A known long option given an argument leaves its value in optopt,
+            // an unknown long option leaves 0, an unknown short one itself.
+            for (const option& known : longOptions)
+                if (known.name != nullptr && optopt != 0 && known.val == optopt)
+                    return usageError("l'option « --" + std::string(known.name) + " » ne prend pas d'argument");
+            const std::string_view given = argv[optind - 1];
+            const std::string unknown =
+                optopt != 0 ? std::string("-") + char(optopt) : printableName(given.substr(0, given.find('=')));
             return usageError("option inconnue : « " + unknown + " »");
         }
         }

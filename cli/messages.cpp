@@ -1,6 +1,7 @@
 #include "messages.h"
 
-#include <array>
+#include "code_page.h"
+
 #include <cerrno>
 
 namespace corvane::cli {
@@ -37,17 +38,11 @@ bool isControl(char32_t c)
 
 std::string fileTextToUtf8(std::string_view bytes)
 {
-    // 0x80..0x9F differ from Latin-1; the five unassigned codes map through
-    // (and, being control characters, are escaped).
-    static constexpr std::array<char16_t, 32> high = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                                      0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
     std::string out;
     out.reserve(bytes.size());
     for (const char byte : bytes) {
         const auto b = static_cast<unsigned char>(byte);
-        const char32_t c = b >= 0x80 && b < 0xA0 ? high[b - 0x80] : char32_t(b);
+        const char32_t c = windows1252(b); // the five unassigned bytes are controls: escaped
         if (isControl(c))
             appendEscape(out, b);
         else if (c == '\\')
@@ -118,6 +113,8 @@ std::string reason(int error)
         return "ressource temporairement indisponible";
     case ESTALE:
         return "fichier réseau périmé";
+    case EINTR:
+        return "interrompu";
     case EBADF:
         return "descripteur de fichier invalide";
     case ENXIO:

@@ -20,12 +20,12 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
             // A lone "-" is a file name like any other.
             return {CommandLine::Request::Error,
                     {},
-                    "corvane : option non reconnue « " + std::string(arg) +
+                    "corvane: option non reconnue « " + std::string(arg) +
                         " »\nSaisissez « corvane --help » pour plus d'informations.\n"};
         } else if (!line.file) {
             line.file = std::filesystem::path(std::string(arg));
         } else {
-            line.notes += "corvane : " + std::string(arg) + " : non ouvert, un seul fichier est ouvert à la fois\n";
+            line.notes += "corvane: " + std::string(arg) + ": non ouvert, un seul fichier est ouvert à la fois\n";
         }
     }
     return line;
@@ -47,7 +47,9 @@ std::string helpText()
 
 std::string versionText()
 {
-    return "Corvane " CORVANE_VERSION "\n" CORVANE_DESCRIPTION "\nPar Brennock.\n";
+    return "Corvane " CORVANE_VERSION "\n" CORVANE_DESCRIPTION "\nPar Brennock.\n"
+           "Copyright (C) 2026 Les développeurs de Corvane.\n"
+           "Licence MIT : <https://opensource.org/licenses/MIT>.\n";
 }
 
 } // namespace corvane::ui

@@ -51,6 +51,7 @@ struct RunOptions {
     std::string program = CORVANE_CONVERT;
     rlim_t fileSizeLimit = RLIM_INFINITY;
     mode_t umask = 022;
+    bool interruptIgnored = false; // SIGINT ignored, as in a background job
 
     RunOptions& feeding(std::string bytes) { return input = std::move(bytes), *this; }
     RunOptions& toFullDevice() { return stdoutToFull = true, *this; }
@@ -58,6 +59,7 @@ struct RunOptions {
     RunOptions& nobody(const fs::path& copy) { return asNobody = true, program = copy.string(), *this; }
     RunOptions& limitFileSize(rlim_t bytes) { return fileSizeLimit = bytes, *this; }
     RunOptions& withUmask(mode_t mask) { return umask = mask, *this; }
+    RunOptions& ignoringInterrupt() { return interruptIgnored = true, *this; }
 };
 
 struct Result {
@@ -87,7 +89,10 @@ public:
             const rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
             if (options.fileSizeLimit != RLIM_INFINITY && ::setrlimit(RLIMIT_FSIZE, &limit) != 0)
                 _exit(125);
-            ::signal(SIGXFSZ, SIG_IGN);
+            // As from a shell: an ignored signal would stay ignored across exec.
+            ::signal(SIGXFSZ, SIG_DFL);
+            if (options.interruptIgnored)
+                ::signal(SIGINT, SIG_IGN);
             if (options.asNobody && ::geteuid() == 0 &&
                 (::setgroups(0, nullptr) != 0 || ::setgid(Nobody) != 0 || ::setuid(Nobody) != 0))
                 _exit(125);
@@ -365,6 +370,22 @@ TEST(ConvertCli, StopSignalsLeaveEveryTargetWholeOrAsItWas)
             EXPECT_TRUE(bytes == Precious || bytes == content) << i;
         }
     }
+
+    // Ignored from the start, SIGINT stops nothing and fails no file. It is
+    // sent once the first output is written, so after the child ignored it.
+    for (int i = 0; i < Files; ++i)
+        std::ofstream(out / (std::to_string(i) + ".pal"), std::ios::binary) << Precious;
+    Process ignoring(args, RunOptions().ignoringInterrupt());
+    for (int i = 0; i < 5000 && readFile(out / "0.pal") != content; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    for (int i = 0; i < 50; ++i) {
+        ignoring.signal(SIGINT);
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
+    const Result result = ignoring.wait();
+    EXPECT_EQ(result.status, 0) << result.err;
+    for (int i = 0; i < Files; ++i)
+        EXPECT_EQ(readFile(out / (std::to_string(i) + ".pal")), content) << i;
 }
 
 TEST(ConvertCli, KindLinesDecodeAsTheLabelAndEscapeControls)
@@ -382,8 +403,9 @@ TEST(ConvertCli, KindLinesDecodeAsTheLabelAndEscapeControls)
 TEST(ConvertCli, UsageErrorsHelpAndVersion)
 {
     const std::vector<std::vector<std::string>> misuses{
-        {},     {"seul.pal"},     {"a", "b", "c"}, {"-x", "a", "b"},      {"--bogus"},
-        {"-d"}, {"-d", ".", "-"}, {"--type"},      {"--type", "-f", "a"}, {"--type", "-d", ".", "a"},
+        {},           {"seul.pal"},     {"a", "b", "c"}, {"-x", "a", "b"},      {"--bogus"},
+        {"-d"},       {"-d", ".", "-"}, {"--type"},      {"--type", "-f", "a"}, {"--type", "-d", ".", "a"},
+        {"--help=x"}, {"--force=1"},
     };
     for (const std::vector<std::string>& args : misuses) {
         const Result result = run(args);
@@ -391,12 +413,19 @@ TEST(ConvertCli, UsageErrorsHelpAndVersion)
         EXPECT_TRUE(result.err.ends_with("Pour en savoir plus : corvane-convert --help\n")) << result.err;
         EXPECT_EQ(result.out, "");
     }
+    for (const auto& [option, problem] : {std::pair{"--help=x", "l'option « --help » ne prend pas d'argument"},
+                                          {"--force=1", "l'option « --force » ne prend pas d'argument"},
+                                          {"--bogus=1", "option inconnue : « --bogus »"},
+                                          {"-x", "option inconnue : « -x »"}})
+        EXPECT_TRUE(run({option}).err.starts_with("corvane-convert: "s + problem + "\n")) << option;
     const Result help = run({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.starts_with("Utilisation : corvane-convert")) << help.out;
     const Result version = run({"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "corvane-convert (Corvane) "s + CORVANE_VERSION + "\n");
+    EXPECT_EQ(version.out, "corvane-convert (Corvane) "s + CORVANE_VERSION +
+                               "\nCopyright (C) 2026 Les développeurs de Corvane.\n"
+                               "Licence MIT : <https://opensource.org/licenses/MIT>.\n");
     EXPECT_EQ(run({"--version"}, RunOptions().toFullDevice()).status, 1);
 }
 

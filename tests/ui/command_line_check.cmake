@@ -13,4 +13,4 @@ endfunction()
 
 run(0 "Utilisation : corvane [OPTION]... [FICHIER]\n" "" --help)
 run(0 "Corvane ${VERSION}\n" "" --version)
-run(2 "" "corvane : option non reconnue « --aide »\n" --aide)
+run(2 "" "corvane: option non reconnue « --aide »\n" --aide)

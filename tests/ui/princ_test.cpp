@@ -526,7 +526,7 @@ TEST_F(PrincTest, CommandLineOpensTheFirstFileAsTheOpenDialogWould)
          {},
          rampColour,
          2,
-         psp16 + QStringLiteral(" : non ouvert")},
+         psp16 + QStringLiteral(": non ouvert")},
         {{QStringLiteral("--vite"), psp16},
          CommandLine::Request::Error,
          QStringLiteral("Palette DIV Games Studio"),
