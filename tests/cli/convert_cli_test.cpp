@@ -1,8 +1,7 @@
 // The real corvane-convert, run as a separate process: its outputs against the
-// core's conversion, its refusals and messages, and writes that fail.
+// expected outputs of the samples, its refusals and messages, and writes that fail.
+#include "samples.h"
 #include "support.h"
-
-#include "load.h"
 
 #include <fcntl.h>
 #include <grp.h>
@@ -17,8 +16,8 @@
 #include <set>
 #include <thread>
 
-#if !defined(CORVANE_CONVERT) || !defined(CORVANE_CORPUS_DIR) || !defined(CORVANE_VERSION)
-#error "CORVANE_CONVERT, CORVANE_CORPUS_DIR and CORVANE_VERSION must be defined"
+#if !defined(CORVANE_CONVERT) || !defined(CORVANE_VERSION)
+#error "CORVANE_CONVERT and CORVANE_VERSION must be defined"
 #endif
 
 namespace corvane::test {
@@ -29,12 +28,6 @@ using namespace std::string_literals;
 
 constexpr uid_t Nobody = 65534;
 const std::string Precious = "JASC-PAL\r\nprécieux\r\n";
-
-std::string readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::set<std::string> entriesOf(const fs::path& folder)
 {
@@ -113,8 +106,8 @@ public:
         EXPECT_EQ(::waitpid(pid_, &status, 0), pid_);
         Result result;
         result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-        result.out = readFile(files_.path() / "out");
-        result.err = readFile(files_.path() / "err");
+        result.out = fileBytes(files_.path() / "out");
+        result.err = fileBytes(files_.path() / "err");
         return result;
     }
 
@@ -138,49 +131,52 @@ std::string cannotWrite(const std::string& why)
     return "écriture impossible : " + why;
 }
 
-// What the window's Open and Convert make of a file: the converted bytes,
-// or nothing with the reason that the program gives.
+// What the window's Open and Convert make of a sample: the converted bytes,
+// or nothing with the reason that the program gives, all from EXPECTED.md and
+// the expected outputs beside the samples, never from the palette core.
 struct Expected {
     std::string content, why;
     std::string kindLine;
 };
 
-Expected expectedFor(const fs::path& path)
+Expected expectedFor(const fs::path& sample)
 {
-    PaletteTable table;
-    KindCaption caption;
-    const LoadResult result = loadPaletteFile(path, table, caption);
+    const std::map<std::string, SampleRow> rows = sampleRows();
+    const auto row = rows.find(sample.filename().string());
+    EXPECT_NE(row, rows.end()) << sample;
+    if (row == rows.end())
+        return {};
     Expected expected;
-    if (result.kind == PaletteKind::Unknown) {
+    if (row->second.kind == "unknown") {
         expected.why = expected.kindLine = "Type Inconnue";
         return expected;
     }
-    expected.kindLine = caption.text(); // the samples' captions are plain ASCII
-    if (conversionFor(caption) == Conversion::None)
-        expected.why = "palette JASC-PAL de « " + result.countText +
-                       " » couleurs : seules celles de 256 ou 16 couleurs se convertissent";
-    else
-        expected.content = convertPalette(table, conversionFor(caption));
+    expected.kindLine = row->second.caption; // the samples' captions are plain ASCII
+    if (const std::optional<std::string> content = expectedOutput(sample)) {
+        expected.content = *content;
+    } else {
+        // "Palette PSP " + the count line + " couleurs"
+        const std::string count = expected.kindLine.substr(12, expected.kindLine.size() - 12 - 9);
+        expected.why =
+            "palette JASC-PAL de « " + count + " » couleurs : seules celles de 256 ou 16 couleurs se convertissent";
+    }
     return expected;
 }
 
-std::vector<fs::path> samples()
+// A copy of a sample under another name, and what it converts to.
+std::string copySample(const ScratchDir& dir, const std::string& name, const std::string& sample)
 {
-    std::vector<fs::path> files;
-    for (const fs::directory_entry& entry : fs::directory_iterator(CORVANE_CORPUS_DIR)) {
-        std::string extension = entry.path().extension().string();
-        std::transform(extension.begin(), extension.end(), extension.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        if (entry.is_regular_file() && extension == ".pal")
-            files.push_back(entry.path());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
+    return dir.write(name, fileBytes(SampleDir / sample)).string();
+}
+
+std::string outputOf(const std::string& sample)
+{
+    return expectedOutput(SampleDir / sample).value_or("");
 }
 
 TEST(ConvertCli, EverySampleGivesTheWindowsBytesInEachMode)
 {
-    const std::vector<fs::path> files = samples();
+    const std::vector<fs::path> files = samplePalettes();
     ASSERT_FALSE(files.empty());
     const ScratchDir dir;
     const fs::path single = dir.path() / "un", batch = dir.path() / "lot";
@@ -202,8 +198,8 @@ TEST(ConvertCli, EverySampleGivesTheWindowsBytesInEachMode)
             batchErrors += message(file.string(), expected.why);
         } else {
             EXPECT_EQ(one.status, 0) << one.err;
-            EXPECT_EQ(readFile(output), expected.content);
-            const Result piped = run({"-", "-"}, RunOptions().feeding(readFile(file)));
+            EXPECT_EQ(fileBytes(output), expected.content);
+            const Result piped = run({"-", "-"}, RunOptions().feeding(fileBytes(file)));
             EXPECT_EQ(piped.status, 0) << piped.err;
             EXPECT_EQ(piped.out, expected.content);
             converted.insert(file.filename().string());
@@ -218,7 +214,7 @@ TEST(ConvertCli, EverySampleGivesTheWindowsBytesInEachMode)
     EXPECT_EQ(all.err, batchErrors);
     EXPECT_EQ(entriesOf(batch), converted) << "one output per convertible file, and no temporary file";
     for (const std::string& name : converted)
-        EXPECT_EQ(readFile(batch / name), readFile(single / name)) << name;
+        EXPECT_EQ(fileBytes(batch / name), fileBytes(single / name)) << name;
 
     const Result kinds = run(kindArgs);
     EXPECT_EQ(kinds.status, 0) << "unknown kinds are not failures";
@@ -232,10 +228,10 @@ TEST(ConvertCli, FilesThatCannotBeConvertedAreToldAndTheOthersStillAre)
     const fs::path out = dir.path() / "sorties";
     fs::create_directories(out);
     fs::create_directories(dir.path() / "dossier.pal");
-    const std::string good = dir.write("bon.pal", divFile(countingLevels())).string();
+    const std::string good = copySample(dir, "bon.pal", "div-degrade.PAL");
     const std::string unknown = dir.write("inconnu.pal", "GIMP Palette\r\n").string();
     const std::string count255 = dir.write("c255.pal", jascText("255", {"1 2 3"})).string();
-    const std::string existing = dir.write("existe.pal", jascText("16", {"1 2 3"})).string();
+    const std::string existing = copySample(dir, "existe.pal", "jasc16-crlf.pal");
     const std::string missing = (dir.path() / "absent.pal").string();
     const std::string folder = (dir.path() / "dossier.pal").string();
     std::ofstream(out / "existe.pal", std::ios::binary) << Precious;
@@ -254,19 +250,19 @@ TEST(ConvertCli, FilesThatCannotBeConvertedAreToldAndTheOthersStillAre)
                   message("/proc/self/mem", "lecture impossible : erreur d'entrée-sortie") +
                   message((out / "bon.pal").string(), "le fichier existe déjà (--force pour le remplacer)"));
     EXPECT_EQ(entriesOf(out), (std::set<std::string>{"bon.pal", "existe.pal"}));
-    EXPECT_EQ(readFile(out / "bon.pal"), expectedFor(good).content);
-    EXPECT_EQ(readFile(out / "existe.pal"), Precious);
+    EXPECT_EQ(fileBytes(out / "bon.pal"), outputOf("div-degrade.PAL"));
+    EXPECT_EQ(fileBytes(out / "existe.pal"), Precious);
 
     const Result forced = run({"--force", "-d", out.string(), existing});
     EXPECT_EQ(forced.status, 0) << forced.err;
-    EXPECT_EQ(readFile(out / "existe.pal"), expectedFor(existing).content);
+    EXPECT_EQ(fileBytes(out / "existe.pal"), outputOf("jasc16-crlf.pal"));
     EXPECT_EQ(run({"-d", (dir.path() / "nulle-part").string(), good}).err,
               message((dir.path() / "nulle-part").string(), "dossier introuvable"));
 
     // Its own input, by name or through a link: refused even with --force.
     fs::create_symlink(good, dir.path() / "lien.pal");
     fs::create_hard_link(good, dir.path() / "dur.pal");
-    const std::string before = readFile(good);
+    const std::string before = fileBytes(good);
     const std::set<std::string> entries = entriesOf(dir.path());
     const struct {
         std::vector<std::string> args;
@@ -284,7 +280,7 @@ TEST(ConvertCli, FilesThatCannotBeConvertedAreToldAndTheOthersStillAre)
         const Result result = run(c.args);
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.err, message(c.named, "la sortie est le fichier d'entrée lui-même"));
-        EXPECT_EQ(readFile(good), before);
+        EXPECT_EQ(fileBytes(good), before);
     }
     EXPECT_EQ(entriesOf(dir.path()), entries) << "no temporary file is left";
 
@@ -324,7 +320,7 @@ TEST(ConvertCli, FailedWritesLeaveTheTargetAndNoTemporaryFile)
         EXPECT_EQ(limited.err, message(output.string(), cannotWrite("fichier trop grand")));
         EXPECT_EQ(entriesOf(dir.path()), before);
     }
-    EXPECT_EQ(readFile(target), Precious);
+    EXPECT_EQ(fileBytes(target), Precious);
 }
 
 TEST(ConvertCli, NewOutputsFollowTheUmaskReplacedOnesKeepTheirMode)
@@ -338,7 +334,7 @@ TEST(ConvertCli, NewOutputsFollowTheUmaskReplacedOnesKeepTheirMode)
     ASSERT_EQ(run({"-f", input, kept.string()}, RunOptions().withUmask(077)).status, 0);
     EXPECT_EQ(fs::status(fresh).permissions(), fs::perms(0640));
     EXPECT_EQ(fs::status(kept).permissions(), fs::perms(0604));
-    EXPECT_EQ(readFile(kept), readFile(fresh));
+    EXPECT_EQ(fileBytes(kept), fileBytes(fresh));
 }
 
 TEST(ConvertCli, StopSignalsLeaveEveryTargetWholeOrAsItWas)
@@ -348,8 +344,8 @@ TEST(ConvertCli, StopSignalsLeaveEveryTargetWholeOrAsItWas)
     const fs::path in = dir.path() / "entrees", out = dir.path() / "sorties";
     fs::create_directories(in);
     fs::create_directories(out);
-    const std::string palette = jascText("16", {"255 128 7", "1 2 3"});
-    const std::string content = expectedFor(dir.write("p.pal", palette)).content;
+    const std::string palette = fileBytes(SampleDir / "jasc16-crlf.pal");
+    const std::string content = outputOf("jasc16-crlf.pal");
     std::vector<std::string> args{"-f", "-d", out.string()};
     for (int i = 0; i < Files; ++i) {
         std::ofstream(in / (std::to_string(i) + ".pal"), std::ios::binary) << palette;
@@ -366,7 +362,7 @@ TEST(ConvertCli, StopSignalsLeaveEveryTargetWholeOrAsItWas)
         EXPECT_TRUE(result.status == -sig || result.status == 0) << result.status;
         EXPECT_EQ(entriesOf(out).size(), std::size_t(Files)) << "no temporary file is left";
         for (int i = 0; i < Files; ++i) {
-            const std::string bytes = readFile(out / (std::to_string(i) + ".pal"));
+            const std::string bytes = fileBytes(out / (std::to_string(i) + ".pal"));
             EXPECT_TRUE(bytes == Precious || bytes == content) << i;
         }
     }
@@ -376,7 +372,7 @@ TEST(ConvertCli, StopSignalsLeaveEveryTargetWholeOrAsItWas)
     for (int i = 0; i < Files; ++i)
         std::ofstream(out / (std::to_string(i) + ".pal"), std::ios::binary) << Precious;
     Process ignoring(args, RunOptions().ignoringInterrupt());
-    for (int i = 0; i < 5000 && readFile(out / "0.pal") != content; ++i)
+    for (int i = 0; i < 5000 && fileBytes(out / "0.pal") != content; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     for (int i = 0; i < 50; ++i) {
         ignoring.signal(SIGINT);
@@ -385,7 +381,7 @@ TEST(ConvertCli, StopSignalsLeaveEveryTargetWholeOrAsItWas)
     const Result result = ignoring.wait();
     EXPECT_EQ(result.status, 0) << result.err;
     for (int i = 0; i < Files; ++i)
-        EXPECT_EQ(readFile(out / (std::to_string(i) + ".pal")), content) << i;
+        EXPECT_EQ(fileBytes(out / (std::to_string(i) + ".pal")), content) << i;
 }
 
 TEST(ConvertCli, KindLinesDecodeAsTheLabelAndEscapeControls)

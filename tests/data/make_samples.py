@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Writes the sample palettes of this folder that Corvane's own developers made.
+"""Writes the sample palettes of this folder that Corvane's own developers made,
+and what Corvane's Convert writes for every sample.
 
 Each file has the shape of a palette found in the wild (its size, its line
 ends, its entry count, what follows its last line), with colours of our own.
@@ -7,13 +8,20 @@ The output is the same on every run, so the files are committed and
 `python3 tests/data/make_samples.py --check` tells whether they still match
 this script. The two porytiles__*.pal files are copies, not made here.
 
+For every sample that Convert accepts, NAME.attendu holds the bytes it writes,
+worked out here from the two file layouts and the level rule, apart from the
+program's code, so that the tests compare the program with something it did
+not compute itself.
+
 Only the standard library is used.
 """
 
 import colorsys
 import gzip
 import os
+import re
 import sys
+from fractions import Fraction
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -133,10 +141,99 @@ def samples():
     }
 
 
+# --- What Convert writes ----------------------------------------------------
+
+DIV_HEADER = b"pal\x1a\r\n\x00\x00"
+RANGE_HEADER = bytes([0x10, 0x00, 0x00, 0x01])
+
+
+def text_lines(data):
+    """Lines as the program reads text: CR or CR LF ends a line, a lone LF is
+    an ordinary byte, 0x1A ends the text."""
+    return re.split(rb"\r\n|\r", data.split(b"\x1a")[0])
+
+
+def integer(text):
+    """A signed decimal that fits 16 bits, blanks allowed around it; else None."""
+    m = re.fullmatch(rb"[ \t]*([+-]?[0-9]+)[ \t]*", text)
+    if m is None or not -32768 <= int(m.group(1)) <= 32767:
+        return None
+    return int(m.group(1))
+
+
+def entry(line):
+    """Red and green end at the first blank after them; blue is the rest.
+    What is not a number is 0."""
+    fields = re.split(rb"[ \t]+", line.lstrip(b" \t"), maxsplit=2)
+    red, green, blue = (fields + [b"", b""])[:3]
+    return tuple(integer(f) or 0 for f in (red, green, blue))
+
+
+def div_level(component):
+    """An 8-bit component to a DIV level: c / 4, less 1 when positive, the
+    nearest integer, halves to the even one (Python's round does that)."""
+    v = Fraction(component, 4)
+    if v > 0:
+        v -= 1
+    level = round(v)
+    assert 0 <= level <= 255, f"no DIV level for {component}"
+    return level
+
+
+def converted(data):
+    """What Convert writes for a file's bytes, or None when it writes nothing."""
+    if text_lines(data)[0] == b"pal":
+        levels = data[8:776]
+        assert len(levels) == 768, "a short DIV file repeats bytes: not in the samples"
+        out = [b"JASC-PAL", b"0100", b"256"]
+        out += [b"%d %d %d" % tuple(4 * v for v in levels[3 * k:3 * k + 3]) for k in range(256)]
+        return b"\r\n".join(out) + b"\r\n"
+    lines = text_lines(data)
+    if lines[0] != b"JASC-PAL" or len(lines) < 3 or lines[2] not in (b"256", b"16"):
+        return None
+    count = int(lines[2])
+    colours = [entry(line) for line in lines[3:3 + count]]
+    colours += [(0, 0, 0)] * (count - len(colours))
+    out = bytearray(DIV_HEADER)
+    for n in range(256):
+        out += bytes(div_level(v) for v in colours[n % count])
+    out += RANGE_HEADER
+    if count == 16:
+        out += bytes(range(16))
+    else:
+        out += bytes(i * j - 1 for i in range(1, 17) for j in range(1, 17))
+    return bytes(out) + b"\r\n"
+
+
+def expected_outputs(made):
+    """NAME.attendu for every sample of the folder that Convert accepts."""
+    names = sorted(set(made) | {n for n in os.listdir(HERE) if n.lower().endswith(".pal")})
+    outputs = {}
+    for name in names:
+        data = made.get(name)
+        if data is None:
+            with open(os.path.join(HERE, name), "rb") as f:
+                data = f.read()
+        out = converted(data)
+        if out is not None:
+            outputs[name + ".attendu"] = out
+    return outputs
+
+
 def main():
     check = sys.argv[1:] == ["--check"]
     stale = []
-    for name, data in samples().items():
+    made = samples()
+    files = dict(made)
+    files.update(expected_outputs(made))
+    written = set(files)
+    for name in os.listdir(HERE):
+        if name.endswith(".attendu") and name not in written:
+            if check:
+                stale.append(name)
+            else:
+                os.remove(os.path.join(HERE, name))
+    for name, data in files.items():
         path = os.path.join(HERE, name)
         if check:
             try:
