@@ -10,6 +10,8 @@
 // take turns in every round, in an order that flips each round, after one
 // round that is not counted (cold caches).
 
+#include "process_memory.h"
+
 #include <xcb/damage.h>
 #include <xcb/xcb.h>
 
@@ -44,15 +46,6 @@ struct Sample {
     double mappedMs = -1, drawnMs = -1;
     long peakKiB = -1;
 };
-
-long peakKiB(pid_t pid)
-{
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.starts_with("VmHWM:"))
-            return std::stol(line.substr(6));
-    return -1;
-}
 
 class Server {
 public:
@@ -115,7 +108,7 @@ public:
             free(event);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        sample.peakKiB = peakKiB(pid);
+        sample.peakKiB = corvane::test::statusKiB("VmHWM", std::to_string(pid));
         kill(pid, SIGTERM);
         waitpid(pid, nullptr, 0);
         return sample;
