@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 
+#include <utility>
+
 namespace corvane::ui {
 namespace {
 
@@ -40,9 +42,9 @@ QList<CDia::FilterEntry> CDia::parseFilter(const QString& filter)
     return entries;
 }
 
-void CDia::setAnswerer(Answerer answerer)
+CDia::Answerer CDia::setAnswerer(Answerer answerer)
 {
-    answererSlot() = std::move(answerer);
+    return std::exchange(answererSlot(), std::move(answerer));
 }
 
 int CDia::show(Action action)

@@ -39,9 +39,10 @@ public:
     int ShowSave() { return show(Action::Save); }
 
     // Lets tests choose a path (or cancel, with nullopt) instead of a
-    // person; an empty function restores the real dialogs.
+    // person; an empty function restores the real dialogs. Returns the one
+    // it replaces, for the caller to put back.
     using Answerer = std::function<std::optional<QString>(const CDia&, Action)>;
-    static void setAnswerer(Answerer answerer);
+    static Answerer setAnswerer(Answerer answerer);
 
 private:
     struct FilterEntry {

@@ -2,6 +2,8 @@
 
 #include "app_setup.h"
 
+#include <utility>
+
 namespace corvane::ui {
 namespace {
 
@@ -24,9 +26,9 @@ QMessageBox::StandardButton showMessage(QWidget* parent, const Message& message)
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
-void setMessageAnswerer(MessageAnswerer answerer)
+MessageAnswerer setMessageAnswerer(MessageAnswerer answerer)
 {
-    answererSlot() = std::move(answerer);
+    return std::exchange(answererSlot(), std::move(answerer));
 }
 
 } // namespace corvane::ui

@@ -20,8 +20,8 @@ struct Message {
 QMessageBox::StandardButton showMessage(QWidget* parent, const Message& message);
 
 // Lets tests answer message boxes instead of a person; an empty function
-// restores the real boxes.
+// restores the real boxes. Returns the one it replaces, for the caller to put back.
 using MessageAnswerer = std::function<QMessageBox::StandardButton(const Message&)>;
-void setMessageAnswerer(MessageAnswerer answerer);
+MessageAnswerer setMessageAnswerer(MessageAnswerer answerer);
 
 } // namespace corvane::ui

@@ -31,7 +31,7 @@ public:
 
     ScriptedUser()
     {
-        CDia::setAnswerer([this](const CDia& dia, CDia::Action action) -> std::optional<QString> {
+        previousDialogs_ = CDia::setAnswerer([this](const CDia& dia, CDia::Action action) -> std::optional<QString> {
             dialogs.push_back({action, dia.CancelError, dia.DialogTitle, dia.FileName, dia.Filter, dia.Flags});
             if (answers.empty())
                 return std::nullopt;
@@ -41,15 +41,15 @@ public:
                 return std::nullopt;
             return answer.path;
         });
-        setMessageAnswerer([this](const Message& message) {
+        previousMessages_ = setMessageAnswerer([this](const Message& message) {
             messages.push_back(message);
             return reply;
         });
     }
     ~ScriptedUser()
     {
-        CDia::setAnswerer({});
-        setMessageAnswerer({});
+        CDia::setAnswerer(std::move(previousDialogs_));
+        setMessageAnswerer(std::move(previousMessages_));
     }
     ScriptedUser(const ScriptedUser&) = delete;
     ScriptedUser& operator=(const ScriptedUser&) = delete;
@@ -73,6 +73,10 @@ public:
     std::vector<DialogSeen> dialogs;
     std::vector<Message> messages;
     QMessageBox::StandardButton reply = QMessageBox::Ok;
+
+private:
+    CDia::Answerer previousDialogs_;
+    MessageAnswerer previousMessages_;
 };
 
 // Every name a screen reader can read out, in the order of the

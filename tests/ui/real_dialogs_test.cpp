@@ -68,7 +68,7 @@ TEST(RealFileDialog, ShowsFiltersAsWrittenMatchesAnyCaseAndReturnsTheChoice)
     QTemporaryDir dir;
     for (const char* name : {"FOO.PAL", "foo.pal", "notes.txt", "sansextension"})
         writeFile(dir, QLatin1String(name), "x");
-    QDir::setCurrent(dir.path());
+    const WorkingFolder here(dir.path());
 
     CDia dia;
     dia.CancelError = true;
@@ -152,7 +152,8 @@ TEST(RealMessageBox, UnknownKindIsAPlainOkBox)
 {
     QTemporaryDir dir;
     const QString path = writeFile(dir, "inconnu.txt", "ni l'un ni l'autre\r\n");
-    CDia::setAnswerer([&](const CDia&, CDia::Action) -> std::optional<QString> { return path; });
+    const CDia::Answerer previous =
+        CDia::setAnswerer([&](const CDia&, CDia::Action) -> std::optional<QString> { return path; });
     Princ princ;
     QString title, text, ok;
     QStringList heard;
@@ -168,7 +169,7 @@ TEST(RealMessageBox, UnknownKindIsAPlainOkBox)
         box->button(QMessageBox::Ok)->click();
     });
     princ.findChild<QAction*>(QStringLiteral("mn_ouvrir"))->trigger();
-    CDia::setAnswerer({});
+    CDia::setAnswerer(previous);
     EXPECT_EQ(title, QStringLiteral("Corvane"));
     EXPECT_EQ(text, QStringLiteral("Type Inconnue"));
     EXPECT_EQ(icon, QMessageBox::NoIcon);
