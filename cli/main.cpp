@@ -2,6 +2,7 @@
 #include "messages.h"
 
 #include "conversion.h"
+#include "corvane_version.h"
 #include "jasc_pal.h"
 
 #include <getopt.h>
@@ -15,10 +16,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#ifndef CORVANE_VERSION
-#error "CORVANE_VERSION must give the program's version"
-#endif
 
 namespace corvane::cli {
 namespace {
@@ -226,10 +223,7 @@ int runCommandLine(int argc, char** argv)
             std::fwrite(Help.data(), 1, Help.size(), stdout);
             return finishStandardOutput(AllConverted);
         case VersionOption:
-            std::fputs("corvane-convert (Corvane) " CORVANE_VERSION "\n"
-                       "Copyright (C) 2026 Les développeurs de Corvane.\n"
-                       "Licence MIT : <https://opensource.org/licenses/MIT>.\n",
-                       stdout);
+            std::fputs("corvane-convert (Corvane) " CORVANE_VERSION "\n" CORVANE_COPYRIGHT, stdout);
             return finishStandardOutput(AllConverted);
         case ':':
             return usageError("l'option « " + std::string(argv[optind - 1]) + " » demande un dossier");

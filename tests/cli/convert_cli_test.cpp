@@ -2,6 +2,7 @@
 // core's conversion, its refusals and messages, and writes that fail.
 #include "support.h"
 
+#include "corvane_version.h"
 #include "load.h"
 
 #include <fcntl.h>
@@ -16,9 +17,8 @@
 #include <cerrno>
 #include <set>
 
-#if !defined(CORVANE_CONVERT) || !defined(CORVANE_WRITER_HOOKS) || !defined(CORVANE_CORPUS_DIR) ||                     \
-    !defined(CORVANE_VERSION)
-#error "CORVANE_CONVERT, CORVANE_WRITER_HOOKS, CORVANE_CORPUS_DIR and CORVANE_VERSION must be defined"
+#if !defined(CORVANE_CONVERT) || !defined(CORVANE_WRITER_HOOKS) || !defined(CORVANE_CORPUS_DIR)
+#error "CORVANE_CONVERT, CORVANE_WRITER_HOOKS and CORVANE_CORPUS_DIR must be defined"
 #endif
 
 extern char** environ;
@@ -510,9 +510,7 @@ TEST(ConvertCli, UsageErrorsHelpAndVersion)
     EXPECT_TRUE(help.out.starts_with("Utilisation : corvane-convert")) << help.out;
     const Result version = run({"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "corvane-convert (Corvane) "s + CORVANE_VERSION +
-                               "\nCopyright (C) 2026 Les développeurs de Corvane.\n"
-                               "Licence MIT : <https://opensource.org/licenses/MIT>.\n");
+    EXPECT_EQ(version.out, "corvane-convert (Corvane) " CORVANE_VERSION "\n" CORVANE_COPYRIGHT);
     EXPECT_EQ(run({"--version"}, RunOptions().toFullDevice()).status, 1);
 }
 
