@@ -97,7 +97,7 @@ Failure readInput(const std::string& name, Input& input)
     // waiting for a writer.
     const int fd = standardInput ? STDIN_FILENO : ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
-        return cannotRead(reason(errno));
+        return cannotRead(frenchErrnoText(errno));
     const auto closeFd = [&] {
         if (!standardInput)
             ::close(fd);
@@ -106,11 +106,11 @@ Failure readInput(const std::string& name, Input& input)
     if (::fstat(fd, &st) != 0) {
         const int error = errno;
         closeFd();
-        return cannotRead(reason(error));
+        return cannotRead(frenchErrnoText(error));
     }
     if (!standardInput && !S_ISREG(st.st_mode)) {
         closeFd();
-        return cannotRead(S_ISDIR(st.st_mode) ? reason(EISDIR) : std::string(NotRegular));
+        return cannotRead(S_ISDIR(st.st_mode) ? frenchErrnoText(EISDIR) : std::string(NotRegular));
     }
     if (S_ISREG(st.st_mode))
         input.id = FileId{st.st_dev, st.st_ino, true};
@@ -119,7 +119,7 @@ Failure readInput(const std::string& name, Input& input)
     input.result = loadPalette(source, input.table, input.caption);
     closeFd();
     if (input.result.readFailed)
-        return cannotRead(reason(source.error()));
+        return cannotRead(frenchErrnoText(source.error()));
     return std::nullopt;
 }
 
@@ -129,7 +129,7 @@ Failure writeStandardOutput(std::string_view content, const FileId& input)
     if (::fstat(STDOUT_FILENO, &st) == 0 && input.sameAs(st))
         return std::string(SameAsInput);
     if (const int error = writeAll(STDOUT_FILENO, content))
-        return cannotWrite(reason(error));
+        return cannotWrite(frenchErrnoText(error));
     return std::nullopt;
 }
 
@@ -175,21 +175,21 @@ Failure OutputWriter::write(const std::string& path, std::string_view content, c
             // Written through, so that the link still leads to the palette.
             const std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr), &std::free);
             if (!resolved)
-                return cannotWrite(reason(errno));
+                return cannotWrite(frenchErrnoText(errno));
             target = resolved.get();
             st = linked;
         }
         if (input.sameAs(st))
             return std::string(SameAsInput);
         if (S_ISDIR(st.st_mode))
-            return cannotWrite(reason(EISDIR));
+            return cannotWrite(frenchErrnoText(EISDIR));
         if (!S_ISREG(st.st_mode))
             return cannotWrite(NotRegular); // a device or a dangling link: never replaced
         if (!force_)
             return std::string(Exists);
         keptMode = st.st_mode & 07777;
     } else if (errno != ENOENT) {
-        return cannotWrite(reason(errno));
+        return cannotWrite(frenchErrnoText(errno));
     }
 
     const std::size_t slash = target.rfind('/');
@@ -205,7 +205,7 @@ Failure OutputWriter::write(const std::string& path, std::string_view content, c
             break;
     }
     if (fd < 0)
-        return cannotWrite(errno == ENOENT ? std::string("dossier introuvable") : reason(errno));
+        return cannotWrite(errno == ENOENT ? std::string("dossier introuvable") : frenchErrnoText(errno));
 
     int error = writeAll(fd, content);
     if (error == 0 && keptMode)
@@ -220,7 +220,7 @@ Failure OutputWriter::write(const std::string& path, std::string_view content, c
         ::unlink(temp.c_str());
         if (error == EEXIST)
             return std::string(Exists);
-        return cannotWrite(reason(error));
+        return cannotWrite(frenchErrnoText(error));
     }
     noteFolder(folder);
     return std::nullopt;
@@ -269,7 +269,7 @@ std::vector<OutputWriter::FlushFailure> OutputWriter::flush()
     std::vector<FlushFailure> failures;
     for (const Folder& folder : folders_) {
         if (::syncfs(folder.fd) != 0)
-            failures.push_back({folder.name, "écriture sur le disque impossible : " + reason(errno)});
+            failures.push_back({folder.name, "écriture sur le disque impossible : " + frenchErrnoText(errno)});
         ::close(folder.fd);
     }
     folders_.clear();

@@ -2,6 +2,7 @@
 #include "messages.h"
 
 #include "conversion.h"
+#include "corvane_version.h"
 #include "jasc_pal.h"
 
 #include <getopt.h>
@@ -15,10 +16,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#ifndef CORVANE_VERSION
-#error "CORVANE_VERSION must give the program's version"
-#endif
 
 namespace corvane::cli {
 namespace {
@@ -80,7 +77,7 @@ int usageError(std::string_view problem)
 int finishStandardOutput(int status)
 {
     if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-        tell("sortie standard", "écriture impossible : " + reason(errno));
+        tell("sortie standard", "écriture impossible : " + frenchErrnoText(errno));
         return status == AllConverted ? NotAllConverted : status;
     }
     return status;
@@ -93,11 +90,11 @@ struct Options {
     std::vector<std::string> operands;
 };
 
-// One run over its files: what failed is told as it happens, and the status
-// remembers it.
-class Run {
+// Converts files one after another: what failed is told as it happens, and
+// the exit status remembers it.
+class Converter {
 public:
-    explicit Run(bool force) : writer_(force) {}
+    explicit Converter(bool force) : writer_(force) {}
 
     void fail(std::string_view file, std::string_view why)
     {
@@ -179,7 +176,7 @@ int convertIntoFolder(const std::string& folder, const std::vector<std::string>&
 {
     struct stat st {};
     if (::stat(folder.c_str(), &st) != 0) {
-        tell(printableName(folder), errno == ENOENT ? std::string("dossier introuvable") : reason(errno));
+        tell(printableName(folder), errno == ENOENT ? std::string("dossier introuvable") : frenchErrnoText(errno));
         return NotAllConverted;
     }
     if (!S_ISDIR(st.st_mode)) {
@@ -187,22 +184,22 @@ int convertIntoFolder(const std::string& folder, const std::vector<std::string>&
         return NotAllConverted;
     }
     const std::string prefix = folder.ends_with('/') ? folder : folder + '/';
-    Run run(force);
+    Converter converter(force);
     for (const std::string& in : inputs) {
         // Named after the input, as it was given: its last component.
         const std::string name = std::filesystem::path(in).filename().string();
         if (name.empty() || name == "." || name == "..") {
-            run.fail(inputName(in), "lecture impossible : " + reason(EISDIR));
+            converter.fail(inputName(in), "lecture impossible : " + frenchErrnoText(EISDIR));
             continue;
         }
-        run.convert(in, prefix + name);
+        converter.convert(in, prefix + name);
     }
-    return run.finish();
+    return converter.finish();
 }
 
 enum LongOnly { TypeOption = 256, HelpOption, VersionOption };
 
-int run(int argc, char** argv)
+int runCommandLine(int argc, char** argv)
 {
     const option longOptions[] = {
         {"directory", required_argument, nullptr, 'd'},   {"force", no_argument, nullptr, 'f'},
@@ -226,10 +223,7 @@ int run(int argc, char** argv)
             std::fwrite(Help.data(), 1, Help.size(), stdout);
             return finishStandardOutput(AllConverted);
         case VersionOption:
-            std::fputs("corvane-convert (Corvane) " CORVANE_VERSION "\n"
-                       "Copyright (C) 2026 Les développeurs de Corvane.\n"
-                       "Licence MIT : <https://opensource.org/licenses/MIT>.\n",
-                       stdout);
+            std::fputs("corvane-convert (Corvane) " CORVANE_VERSION "\n" CORVANE_COPYRIGHT, stdout);
             return finishStandardOutput(AllConverted);
         case ':':
             return usageError("l'option « " + std::string(argv[optind - 1]) + " » demande un dossier");
@@ -266,9 +260,9 @@ int run(int argc, char** argv)
         return usageError("fichier en trop : « " + printableName(options.operands[2]) +
                           " » (-d pour convertir "
                           "plusieurs fichiers)");
-    Run single(options.force);
-    single.convert(options.operands[0], options.operands[1]);
-    return single.finish();
+    Converter converter(options.force);
+    converter.convert(options.operands[0], options.operands[1]);
+    return converter.finish();
 }
 
 } // namespace
@@ -279,5 +273,5 @@ int main(int argc, char** argv)
     // Over a file-size limit, a write fails and is told, instead of the
     // signal ending the program with a temporary file left behind.
     std::signal(SIGXFSZ, SIG_IGN);
-    return corvane::cli::run(argc, argv);
+    return corvane::cli::runCommandLine(argc, argv);
 }

@@ -69,7 +69,7 @@ std::string printableName(std::string_view name)
     return out;
 }
 
-std::string reason(int error)
+std::string frenchErrnoText(int error)
 {
     switch (error) {
     case ENOENT:

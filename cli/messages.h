@@ -17,6 +17,6 @@ namespace corvane::cli {
 
 // What an errno value means, in French: the C library's own texts follow
 // the locale and are English under LANG=C.
-[[nodiscard]] std::string reason(int error);
+[[nodiscard]] std::string frenchErrnoText(int error);
 
 } // namespace corvane::cli

@@ -1,5 +1,7 @@
 #include "app_setup.h"
 
+#include "corvane_version.h"
+
 #include <QApplication>
 #include <QIcon>
 #include <QLibraryInfo>

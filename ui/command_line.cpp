@@ -1,5 +1,7 @@
 #include "command_line.h"
 
+#include "corvane_version.h"
+
 #include <string_view>
 
 namespace corvane::ui {
@@ -47,9 +49,7 @@ std::string helpText()
 
 std::string versionText()
 {
-    return "Corvane " CORVANE_VERSION "\n" CORVANE_DESCRIPTION "\nPar Brennock.\n"
-           "Copyright (C) 2026 Les développeurs de Corvane.\n"
-           "Licence MIT : <https://opensource.org/licenses/MIT>.\n";
+    return "Corvane " CORVANE_VERSION "\n" CORVANE_DESCRIPTION "\nPar Brennock.\n" CORVANE_COPYRIGHT;
 }
 
 } // namespace corvane::ui

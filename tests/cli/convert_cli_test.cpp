@@ -3,6 +3,8 @@
 #include "samples.h"
 #include "support.h"
 
+#include "corvane_version.h"
+
 #include <fcntl.h>
 #include <grp.h>
 #include <signal.h>
@@ -12,13 +14,14 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
+#include <cerrno>
 #include <set>
-#include <thread>
 
-#if !defined(CORVANE_CONVERT) || !defined(CORVANE_VERSION)
-#error "CORVANE_CONVERT and CORVANE_VERSION must be defined"
+#if !defined(CORVANE_CONVERT) || !defined(CORVANE_WRITER_HOOKS)
+#error "CORVANE_CONVERT and CORVANE_WRITER_HOOKS must be defined"
 #endif
+
+extern char** environ;
 
 namespace corvane::test {
 namespace {
@@ -44,7 +47,8 @@ struct RunOptions {
     std::string program = CORVANE_CONVERT;
     rlim_t fileSizeLimit = RLIM_INFINITY;
     mode_t umask = 022;
-    bool interruptIgnored = false; // SIGINT ignored, as in a background job
+    bool interruptIgnored = false;  // SIGINT ignored, as in a background job
+    std::vector<std::string> hooks; // CORVANE_HOOK_* settings of writer_hooks.c, preloaded
 
     RunOptions& feeding(std::string bytes) { return input = std::move(bytes), *this; }
     RunOptions& toFullDevice() { return stdoutToFull = true, *this; }
@@ -53,6 +57,7 @@ struct RunOptions {
     RunOptions& limitFileSize(rlim_t bytes) { return fileSizeLimit = bytes, *this; }
     RunOptions& withUmask(mode_t mask) { return umask = mask, *this; }
     RunOptions& ignoringInterrupt() { return interruptIgnored = true, *this; }
+    RunOptions& hooked(std::vector<std::string> settings) { return hooks = std::move(settings), *this; }
 };
 
 struct Result {
@@ -73,6 +78,11 @@ public:
         for (const std::string& arg : args)
             argv.push_back(const_cast<char*>(arg.c_str()));
         argv.push_back(nullptr);
+        const std::vector<std::string> environment = environmentFor(options);
+        std::vector<char*> envp;
+        for (const std::string& entry : environment)
+            envp.push_back(const_cast<char*>(entry.c_str()));
+        envp.push_back(nullptr);
         pid_ = ::fork();
         if (pid_ == 0) {
             ::dup2(in, STDIN_FILENO);
@@ -83,13 +93,17 @@ public:
             if (options.fileSizeLimit != RLIM_INFINITY && ::setrlimit(RLIMIT_FSIZE, &limit) != 0)
                 _exit(125);
             // As from a shell: an ignored signal would stay ignored across exec.
-            ::signal(SIGXFSZ, SIG_DFL);
+            for (const int sig : {SIGXFSZ, SIGHUP, SIGINT, SIGQUIT, SIGTERM})
+                ::signal(sig, SIG_DFL);
+            // SIGQUIT would leave a core file behind.
+            const rlimit noCore{0, 0};
+            ::setrlimit(RLIMIT_CORE, &noCore);
             if (options.interruptIgnored)
                 ::signal(SIGINT, SIG_IGN);
             if (options.asNobody && ::geteuid() == 0 &&
                 (::setgroups(0, nullptr) != 0 || ::setgid(Nobody) != 0 || ::setuid(Nobody) != 0))
                 _exit(125);
-            ::execv(argv[0], argv.data());
+            ::execve(argv[0], argv.data(), envp.data());
             _exit(127);
         }
         for (const int fd : {in, out, err})
@@ -97,8 +111,6 @@ public:
     }
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
-
-    void signal(int sig) const { ::kill(pid_, sig); }
 
     Result wait()
     {
@@ -112,6 +124,30 @@ public:
     }
 
 private:
+    // This one's, or with the writer's hooks preloaded in place of anything else.
+    static std::vector<std::string> environmentFor(const RunOptions& options)
+    {
+        constexpr std::string_view AsanOptions = "ASAN_OPTIONS=";
+        const bool hooked = !options.hooks.empty();
+        // Under AddressSanitizer, a library preloaded before its runtime stops
+        // the program at start unless told that this is meant.
+        std::string asan = "verify_asan_link_order=0";
+        std::vector<std::string> environment;
+        for (char** entry = environ; *entry != nullptr; ++entry) {
+            const std::string_view setting = *entry;
+            if (hooked && setting.starts_with(AsanOptions))
+                asan = std::string(setting.substr(AsanOptions.size())) + ":" + asan;
+            else if (!hooked || !setting.starts_with("LD_PRELOAD="))
+                environment.emplace_back(setting);
+        }
+        if (hooked) {
+            environment.push_back(std::string(AsanOptions) + asan);
+            environment.push_back("LD_PRELOAD=" CORVANE_WRITER_HOOKS);
+            environment.insert(environment.end(), options.hooks.begin(), options.hooks.end());
+        }
+        return environment;
+    }
+
     ScratchDir files_;
     pid_t pid_ = -1;
 };
@@ -337,51 +373,103 @@ TEST(ConvertCli, NewOutputsFollowTheUmaskReplacedOnesKeepTheirMode)
     EXPECT_EQ(fileBytes(kept), fileBytes(fresh));
 }
 
-TEST(ConvertCli, StopSignalsLeaveEveryTargetWholeOrAsItWas)
+TEST(ConvertCli, OutputsAreFlushedOnceRenamedAndAFailedFlushIsTold)
 {
-    constexpr int Files = 300;
     const ScratchDir dir;
-    const fs::path in = dir.path() / "entrees", out = dir.path() / "sorties";
-    fs::create_directories(in);
-    fs::create_directories(out);
-    const std::string palette = fileBytes(SampleDir / "jasc16-crlf.pal");
-    const std::string content = outputOf("jasc16-crlf.pal");
-    std::vector<std::string> args{"-f", "-d", out.string()};
-    for (int i = 0; i < Files; ++i) {
-        std::ofstream(in / (std::to_string(i) + ".pal"), std::ios::binary) << palette;
-        args.push_back((in / (std::to_string(i) + ".pal")).string());
+    const fs::path out = dir.path() / "sorties", log = dir.path() / "journal";
+    const std::string jasc = copySample(dir, "a.pal", "jasc16-crlf.pal");
+    const std::string div = copySample(dir, "b.pal", "div-degrade.PAL");
+    const struct {
+        const char* name;
+        std::string syncfsError;
+        int status;
+        std::string err;
+    } cases[] = {
+        {"flushed", "", 0, ""},
+        {"the flush fails", std::to_string(EIO), 1,
+         message(out.string() + "/", "écriture sur le disque impossible : erreur d'entrée-sortie")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(out);
+        fs::create_directories(out);
+        fs::remove(log);
+        std::vector<std::string> hooks{"CORVANE_HOOK_LOG=" + log.string()};
+        if (!c.syncfsError.empty())
+            hooks.push_back("CORVANE_HOOK_SYNCFS_ERROR=" + c.syncfsError);
+        const Result result = run({"-d", out.string(), jasc, div}, RunOptions().hooked(hooks));
+        EXPECT_EQ(result.status, c.status);
+        EXPECT_EQ(result.err, c.err);
+        EXPECT_EQ(fileBytes(log), "close\nrename\nclose\nrename\nsyncfs\n")
+            << "one syncfs for the one file system, once every output is in place";
+        EXPECT_EQ(fileBytes(out / "a.pal"), outputOf("jasc16-crlf.pal"));
+        EXPECT_EQ(fileBytes(out / "b.pal"), outputOf("div-degrade.PAL"));
     }
-    for (const auto& [sig, delay] : {std::pair{SIGTERM, 5}, {SIGINT, 15}, {SIGTERM, 30}, {SIGINT, 60}}) {
-        SCOPED_TRACE(delay);
-        for (int i = 0; i < Files; ++i)
-            std::ofstream(out / (std::to_string(i) + ".pal"), std::ios::binary) << Precious;
-        Process process(args, {});
-        std::this_thread::sleep_for(std::chrono::milliseconds(delay));
-        process.signal(sig);
-        const Result result = process.wait();
-        EXPECT_TRUE(result.status == -sig || result.status == 0) << result.status;
-        EXPECT_EQ(entriesOf(out).size(), std::size_t(Files)) << "no temporary file is left";
-        for (int i = 0; i < Files; ++i) {
-            const std::string bytes = fileBytes(out / (std::to_string(i) + ".pal"));
-            EXPECT_TRUE(bytes == Precious || bytes == content) << i;
+}
+
+TEST(ConvertCli, ForcedOutputsGoThroughASymbolicLinkToItsTarget)
+{
+    const ScratchDir dir;
+    const std::string input = copySample(dir, "entree.pal", "div-degrade.PAL");
+    const fs::path links = dir.path() / "liens", targets = dir.path() / "cibles";
+    fs::create_directories(links);
+    fs::create_directories(targets);
+    const fs::path link = links / "entree.pal", real = targets / "vraie.pal";
+    fs::create_symlink("../cibles/vraie.pal", link);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"-f", input, link.string()}, {"-f", "-d", links.string(), input}}) {
+        SCOPED_TRACE(testing::PrintToString(args));
+        std::ofstream(real, std::ios::binary) << Precious;
+        const Result result = run(args);
+        EXPECT_EQ(result.status, 0) << result.err;
+        ASSERT_TRUE(fs::is_symlink(link));
+        EXPECT_EQ(fs::read_symlink(link), "../cibles/vraie.pal");
+        EXPECT_EQ(fileBytes(real), outputOf("div-degrade.PAL"));
+        EXPECT_EQ(entriesOf(targets), std::set<std::string>{"vraie.pal"}) << "no temporary file is left";
+    }
+}
+
+// The preloaded hooks raise the signal once the temporary file is written and
+// closed, or just before it is renamed: held until then, it ends the program
+// with no temporary file left, and the target as it was or complete.
+TEST(ConvertCli, StopSignalsLeaveTheTargetWholeOrAsItWas)
+{
+    const ScratchDir dir;
+    const fs::path out = dir.path() / "sorties", target = out / "cible.pal";
+    fs::create_directories(out);
+    const std::string input = copySample(dir, "entree.pal", "jasc16-crlf.pal");
+    const std::string content = outputOf("jasc16-crlf.pal");
+    const struct {
+        std::string at;
+        bool existing; // replaced with -f (rename), else new (renameat2)
+    } moments[] = {{"close", true}, {"close", false}, {"rename", true}, {"rename", false}};
+    for (const int sig : {SIGHUP, SIGINT, SIGQUIT, SIGTERM}) {
+        for (const auto& m : moments) {
+            SCOPED_TRACE(std::to_string(sig) + " at " + m.at + (m.existing ? ", over a file" : ", a new file"));
+            fs::remove(target);
+            if (m.existing)
+                std::ofstream(target, std::ios::binary) << Precious;
+            const RunOptions options =
+                RunOptions().hooked({"CORVANE_HOOK_SIGNAL=" + std::to_string(sig), "CORVANE_HOOK_SIGNAL_AT=" + m.at});
+            const Result result = run(m.existing ? std::vector<std::string>{"-f", input, target.string()}
+                                                 : std::vector{input, target.string()},
+                                      options);
+            EXPECT_EQ(result.status, -sig) << result.err;
+            const std::string expected = m.at == "rename" ? content : m.existing ? Precious : "";
+            EXPECT_EQ(fileBytes(target), expected);
+            EXPECT_EQ(entriesOf(out).size(), expected.empty() ? 0U : 1U) << "no temporary file is left";
         }
     }
 
-    // Ignored from the start, SIGINT stops nothing and fails no file. It is
-    // sent once the first output is written, so after the child ignored it.
-    for (int i = 0; i < Files; ++i)
-        std::ofstream(out / (std::to_string(i) + ".pal"), std::ios::binary) << Precious;
-    Process ignoring(args, RunOptions().ignoringInterrupt());
-    for (int i = 0; i < 5000 && fileBytes(out / "0.pal") != content; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    for (int i = 0; i < 50; ++i) {
-        ignoring.signal(SIGINT);
-        std::this_thread::sleep_for(std::chrono::microseconds(500));
-    }
-    const Result result = ignoring.wait();
-    EXPECT_EQ(result.status, 0) << result.err;
-    for (int i = 0; i < Files; ++i)
-        EXPECT_EQ(fileBytes(out / (std::to_string(i) + ".pal")), content) << i;
+    // Ignored from the start (nohup, a background job), SIGINT stops nothing.
+    const fs::path log = dir.path() / "journal";
+    const Result ignored = run(
+        {"-f", input, target.string()},
+        RunOptions().ignoringInterrupt().hooked({"CORVANE_HOOK_SIGNAL=" + std::to_string(SIGINT),
+                                                 "CORVANE_HOOK_SIGNAL_AT=close", "CORVANE_HOOK_LOG=" + log.string()}));
+    EXPECT_EQ(ignored.status, 0) << ignored.err;
+    EXPECT_EQ(fileBytes(log), "close\nrename\nsyncfs\n");
+    EXPECT_EQ(fileBytes(target), content);
 }
 
 TEST(ConvertCli, KindLinesDecodeAsTheLabelAndEscapeControls)
@@ -419,9 +507,7 @@ TEST(ConvertCli, UsageErrorsHelpAndVersion)
     EXPECT_TRUE(help.out.starts_with("Utilisation : corvane-convert")) << help.out;
     const Result version = run({"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "corvane-convert (Corvane) "s + CORVANE_VERSION +
-                               "\nCopyright (C) 2026 Les développeurs de Corvane.\n"
-                               "Licence MIT : <https://opensource.org/licenses/MIT>.\n");
+    EXPECT_EQ(version.out, "corvane-convert (Corvane) " CORVANE_VERSION "\n" CORVANE_COPYRIGHT);
     EXPECT_EQ(run({"--version"}, RunOptions().toFullDevice()).status, 1);
 }
 
