@@ -8,7 +8,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build=build/deb
+# The packages hold what scripts/run.sh builds.
+build=build/run
 
 if [ "$(id -u)" -ne 0 ]; then
     echo "deb-smoke.sh installe un paquet : à lancer en root" >&2
@@ -23,12 +24,12 @@ fi
 bash scripts/deps.sh cmake ninja-build g++ qt6-base-dev qt6-translations-l10n dpkg-dev file \
     lintian shared-mime-info desktop-file-utils libglib2.0-bin xdg-utils pkgconf
 
-cmake --preset deb
+cmake --preset run
 if ! cmake --build "$build" --target help | grep -q '^corvane:'; then
     echo "Pas de cible corvane (fenêtre absente) : paquet Debian non construit"
     exit 0
 fi
-cmake --build --preset deb
+cmake --build --preset run
 
 rm -f "$build"/*.deb
 (cd "$build" && cpack -G DEB)
