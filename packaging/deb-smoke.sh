@@ -33,9 +33,11 @@ cmake --build --preset run
 
 rm -f "$build"/*.deb
 (cd "$build" && cpack -G DEB)
-# The packages carry the project's version, as CMake read it.
+# The packages' names carry the project's version, as CMake read it,
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
-deb=$build/corvane_${version}_amd64.deb
+# and the machine's architecture, which CPack asks dpkg for too.
+arch=$(dpkg --print-architecture)
+deb=$build/corvane_${version}_${arch}.deb
 if [ ! -f "$deb" ]; then
     echo "Paquet Debian introuvable : $deb" >&2
     ls "$build"/*.deb >&2 || true
@@ -44,8 +46,8 @@ fi
 debs=("$deb")
 packages=(corvane)
 # The converter's package is made whenever the converter is built.
-if [ -f "$build/corvane-convert_${version}_amd64.deb" ]; then
-    debs+=("$build/corvane-convert_${version}_amd64.deb")
+if [ -f "$build/corvane-convert_${version}_${arch}.deb" ]; then
+    debs+=("$build/corvane-convert_${version}_${arch}.deb")
     packages+=(corvane-convert)
 fi
 for d in "${debs[@]}"; do
