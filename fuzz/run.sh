@@ -17,13 +17,20 @@ fi
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 
+# The build lists the fuzz programs it made.
+mapfile -t programs <build/fuzz/fuzz/targets.txt
+if [ ${#programs[@]} -eq 0 ]; then
+    echo "fuzz/run.sh : build/fuzz/fuzz/targets.txt : aucune cible" >&2
+    exit 1
+fi
+
 artifacts=build/fuzz/artifacts
 mkdir -p "$artifacts"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# The deep target checks every rule; the lean ones run many more inputs.
-for target in fuzz_palette fuzz_kind_div fuzz_jasc; do
+for program in "${programs[@]}"; do
+    target=$(basename "$program")
     # The JASC-PAL reader gets inputs long enough, from the start, to cut a
     # caption (4 KiB) and to run a line across a refill of the line reader's
     # 16 KiB buffer; left to itself libFuzzer grows its inputs far too slowly.
@@ -34,7 +41,7 @@ for target in fuzz_palette fuzz_kind_div fuzz_jasc; do
     # The seeds are copied: the fuzzer adds its finds to the folder it starts from.
     find "$seeds" -maxdepth 1 -type f -iname '*.pal' -exec cp {} "$corpus" \;
     echo "== $target for ${duration}s"
-    "build/fuzz/fuzz/$target" "$corpus" \
+    "$program" "$corpus" \
         -dict=fuzz/palette.dict \
         "${limits[@]}" -timeout=10 -rss_limit_mb=2048 \
         -max_total_time="$duration" -print_final_stats=1 \

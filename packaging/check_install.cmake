@@ -30,6 +30,14 @@ function(expect_files root)
     endif()
 endfunction()
 
+# Runs a checking tool; its refusal stops the test with the given message.
+function(expect_accepted refusal)
+    execute_process(COMMAND ${ARGN} RESULT_VARIABLE result)
+    if(NOT result EQUAL 0)
+        message(FATAL_ERROR "${refusal}")
+    endif()
+endfunction()
+
 file(REMOVE_RECURSE "${STAGE_DIR}")
 install_component(corvane)
 set(usr "${STAGE_DIR}/corvane/usr")
@@ -85,35 +93,22 @@ foreach(line "Exec=corvane %f" "Icon=${APP_ID}"
 endforeach()
 
 if(DESKTOP_FILE_VALIDATE)
-    execute_process(
-        COMMAND "${DESKTOP_FILE_VALIDATE}" "${usr}/${DATADIR}/applications/${APP_ID}.desktop"
-        RESULT_VARIABLE result)
-    if(NOT result EQUAL 0)
-        message(FATAL_ERROR "desktop-file-validate refuse l'entrée installée")
-    endif()
+    expect_accepted("desktop-file-validate refuse l'entrée installée"
+        "${DESKTOP_FILE_VALIDATE}" "${usr}/${DATADIR}/applications/${APP_ID}.desktop")
 endif()
 
 # validate-tree checks that the metainfo, the desktop entry it launches and
 # the icon it names are all found in the installed tree.
 if(APPSTREAMCLI)
-    execute_process(
-        COMMAND "${APPSTREAMCLI}" validate-tree --no-net "${STAGE_DIR}/corvane"
-        RESULT_VARIABLE result)
-    if(NOT result EQUAL 0)
-        message(FATAL_ERROR "appstreamcli validate-tree refuse l'arborescence installée")
-    endif()
+    expect_accepted("appstreamcli validate-tree refuse l'arborescence installée"
+        "${APPSTREAMCLI}" validate-tree --no-net "${STAGE_DIR}/corvane")
 endif()
 
 # The MIME database built from the installed file alone must hold both types,
 # under the icon the rest of the tree uses.
 if(UPDATE_MIME_DATABASE)
     set(mime "${usr}/${DATADIR}/mime")
-    execute_process(
-        COMMAND "${UPDATE_MIME_DATABASE}" "${mime}"
-        RESULT_VARIABLE result)
-    if(NOT result EQUAL 0)
-        message(FATAL_ERROR "update-mime-database refuse ${APP_ID}.xml")
-    endif()
+    expect_accepted("update-mime-database refuse ${APP_ID}.xml" "${UPDATE_MIME_DATABASE}" "${mime}")
     foreach(type x-div-palette x-jasc-palette)
         if(NOT EXISTS "${mime}/application/${type}.xml")
             message(FATAL_ERROR "update-mime-database n'a pas créé application/${type}")

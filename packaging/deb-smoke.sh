@@ -8,7 +8,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build=build/deb
+# The packages hold what scripts/run.sh builds.
+build=build/run
 
 if [ "$(id -u)" -ne 0 ]; then
     echo "deb-smoke.sh installe un paquet : à lancer en root" >&2
@@ -23,18 +24,20 @@ fi
 bash scripts/deps.sh cmake ninja-build g++ qt6-base-dev qt6-translations-l10n dpkg-dev file \
     lintian shared-mime-info desktop-file-utils libglib2.0-bin xdg-utils pkgconf
 
-cmake --preset deb
+cmake --preset run
 if ! cmake --build "$build" --target help | grep -q '^corvane:'; then
     echo "Pas de cible corvane (fenêtre absente) : paquet Debian non construit"
     exit 0
 fi
-cmake --build --preset deb
+cmake --build --preset run
 
 rm -f "$build"/*.deb
 (cd "$build" && cpack -G DEB)
-# The packages carry the project's version, as CMake read it.
+# The packages' names carry the project's version, as CMake read it,
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
-deb=$build/corvane_${version}_amd64.deb
+# and the machine's architecture, which CPack asks dpkg for too.
+arch=$(dpkg --print-architecture)
+deb=$build/corvane_${version}_${arch}.deb
 if [ ! -f "$deb" ]; then
     echo "Paquet Debian introuvable : $deb" >&2
     ls "$build"/*.deb >&2 || true
@@ -43,8 +46,8 @@ fi
 debs=("$deb")
 packages=(corvane)
 # The converter's package is made whenever the converter is built.
-if [ -f "$build/corvane-convert_${version}_amd64.deb" ]; then
-    debs+=("$build/corvane-convert_${version}_amd64.deb")
+if [ -f "$build/corvane-convert_${version}_${arch}.deb" ]; then
+    debs+=("$build/corvane-convert_${version}_${arch}.deb")
     packages+=(corvane-convert)
 fi
 for d in "${debs[@]}"; do

@@ -24,19 +24,13 @@ cmake --preset perf >/dev/null
 cmake --build --preset perf >/dev/null
 bench=$build/bench
 
+source scripts/xvfb.sh
 work=$(mktemp -d)
-xvfb=""
-trap '[ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
+trap 'stop_xvfb; rm -rf "$work"' EXIT
 export XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
-# A display of our own, on the first free number from 150.
-n=150
-while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
-export DISPLAY=":$n"
+start_xvfb "$work" 1280x800x24
 unset QT_QPA_PLATFORM
 
 echo "== Machine"

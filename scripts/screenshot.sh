@@ -9,17 +9,15 @@ cmake --preset run >/dev/null
 cmake --build --preset run --target corvane >/dev/null
 
 palette=${1:-div-pastel.PAL}
-display=:$((90 + RANDOM % 9))
-Xvfb "$display" -screen 0 1024x700x24 >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null' EXIT
-export DISPLAY=$display
-sleep 1
+source scripts/xvfb.sh
+work=$(mktemp -d)
+app=""
+trap '[ -z "$app" ] || kill "$app" 2>/dev/null; stop_xvfb; rm -rf "$work"' EXIT
+start_xvfb "$work" 1024x700x24
 openbox >/dev/null 2>&1 &
 sleep 1
 (cd "$root/tests/data" && exec "$root/build/run/ui/corvane") >/dev/null 2>&1 &
 app=$!
-trap 'kill $app $xvfb 2>/dev/null' EXIT
 
 window=$(xdotool search --sync --name 'Corvane     V.1.0' | head -n 1)
 sleep 1 # let the window manager frame and centre it
@@ -35,8 +33,7 @@ sleep 1
 xdotool mousemove 0 0
 # The window with its frame (found as the bounding box of what is not the
 # black root), a little margin round it.
-shot=$(mktemp --suffix=.png)
+shot=$work/shot.png
 import -window root "$shot"
 convert "$shot" -trim +repage -bordercolor black -border 12 docs/screenshot.png
-rm -f "$shot"
 echo "docs/screenshot.png"
