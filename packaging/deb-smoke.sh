@@ -21,7 +21,7 @@ fi
 # rebuild the MIME and desktop databases; gio (libglib2.0-bin) and xdg-mime
 # (xdg-utils) ask those databases what a desktop would, and pkgconf builds
 # the little program that asks Qt.
-bash scripts/deps.sh cmake ninja-build g++ qt6-base-dev qt6-translations-l10n dpkg-dev file \
+bash scripts/deps.sh cmake ninja-build g++ libpng-dev qt6-base-dev qt6-translations-l10n dpkg-dev file \
     lintian shared-mime-info desktop-file-utils libglib2.0-bin xdg-utils pkgconf
 
 cmake --preset run

@@ -18,7 +18,7 @@ else
     counts="1000 10000" runs=7 pause=2
 fi
 
-bash scripts/deps.sh cmake ninja-build g++ time
+bash scripts/deps.sh cmake ninja-build g++ libpng-dev time
 build=build/perf-convert
 cmake --preset perf-convert >/dev/null
 cmake --build --preset perf-convert --target corvane-convert >/dev/null

@@ -19,9 +19,7 @@ Only the standard library is used.
 import colorsys
 import gzip
 import os
-import re
 import sys
-from fractions import Fraction
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -143,57 +141,46 @@ def samples():
 
 # --- What Convert writes ----------------------------------------------------
 
-DIV_HEADER = b"pal\x1a\r\n\x00\x00"
-RANGE_HEADER = bytes([0x10, 0x00, 0x00, 0x01])
+sys.dont_write_bytecode = True  # nothing but samples in this folder
+sys.path.insert(0, HERE)
+from palettes import (  # noqa: E402
+    DIV_HEADER, RANGE_HEADER, Pal, Refused, div_level, entry, integer, text_lines)
+
+def window_kind(data):
+    """"DIV", "JASC-PAL" or None: the window's rule, on the first text line."""
+    return {b"pal": "DIV", b"JASC-PAL": "JASC-PAL"}.get(text_lines(data)[0])
 
 
-def text_lines(data):
-    """Lines as the program reads text: CR or CR LF ends a line, a lone LF is
-    an ordinary byte, 0x1A ends the text."""
-    return re.split(rb"\r\n|\r", data.split(b"\x1a")[0])
-
-
-def integer(text):
-    """A signed decimal that fits 16 bits, blanks allowed around it; else None."""
-    m = re.fullmatch(rb"[ \t]*([+-]?[0-9]+)[ \t]*", text)
-    if m is None or not -32768 <= int(m.group(1)) <= 32767:
-        return None
-    return int(m.group(1))
-
-
-def entry(line):
-    """Red and green end at the first blank after them; blue is the rest.
-    What is not a number is 0."""
-    fields = re.split(rb"[ \t]+", line.lstrip(b" \t"), maxsplit=2)
-    red, green, blue = (fields + [b"", b""])[:3]
-    return tuple(integer(f) or 0 for f in (red, green, blue))
-
-
-def div_level(component):
-    """An 8-bit component to a DIV level: c / 4, less 1 when positive, the
-    nearest integer, halves to the even one (Python's round does that)."""
-    v = Fraction(component, 4)
-    if v > 0:
-        v -= 1
-    level = round(v)
-    assert 0 <= level <= 255, f"no DIV level for {component}"
-    return level
+def window_read(data):
+    """The palette as the window's readers load it into an empty table."""
+    if window_kind(data) == "DIV":
+        levels, last = [], 0
+        for i in range(768):
+            if 8 + i < len(data):
+                last = data[8 + i]  # a short file repeats its last level
+            levels.append(last)
+        ranges = data[776:1352] if len(data) >= 1352 else None
+        return Pal([tuple(4 * v for v in levels[3 * k:3 * k + 3]) for k in range(256)], True, ranges)
+    lines = text_lines(data)
+    count = integer(lines[2]) if len(lines) > 2 else None
+    if count is None or count <= 0:
+        return Pal([])
+    colours = [entry(line) for line in lines[3:3 + count]]
+    return Pal(colours + [(0, 0, 0)] * (count - len(colours)))
 
 
 def converted(data):
     """What Convert writes for a file's bytes, or None when it writes nothing."""
-    if text_lines(data)[0] == b"pal":
-        levels = data[8:776]
-        assert len(levels) == 768, "a short DIV file repeats bytes: not in the samples"
+    kind = window_kind(data)
+    if kind == "DIV":
         out = [b"JASC-PAL", b"0100", b"256"]
-        out += [b"%d %d %d" % tuple(4 * v for v in levels[3 * k:3 * k + 3]) for k in range(256)]
+        out += [b"%d %d %d" % c for c in window_read(data).colours]
         return b"\r\n".join(out) + b"\r\n"
     lines = text_lines(data)
-    if lines[0] != b"JASC-PAL" or len(lines) < 3 or lines[2] not in (b"256", b"16"):
+    if kind != "JASC-PAL" or len(lines) < 3 or lines[2] not in (b"256", b"16"):
         return None
-    count = int(lines[2])
-    colours = [entry(line) for line in lines[3:3 + count]]
-    colours += [(0, 0, 0)] * (count - len(colours))
+    colours = window_read(data).colours
+    count = len(colours)
     out = bytearray(DIV_HEADER)
     for n in range(256):
         out += bytes(div_level(v) for v in colours[n % count])
@@ -205,11 +192,72 @@ def converted(data):
     return bytes(out) + b"\r\n"
 
 
-def expected_outputs(made):
-    """NAME.attendu for every sample of the folder that Convert accepts."""
-    names = sorted(set(made) | {n for n in os.listdir(HERE) if n.lower().endswith(".pal")})
+# --- corvane-convert's other formats ----------------------------------------
+#
+# Each module of this folder holds some formats: samples() gives the sample
+# files it makes, FORMATS maps a format's name to its detect(head, whole),
+# read(data) and write(palette, name) (read and write raise Refused).
+
+import fmt_binary  # noqa: E402  div, vga, act, riff
+import fmt_png  # noqa: E402
+import fmt_text  # noqa: E402  jasc, gpl, hex
+
+MODULES = [fmt_binary, fmt_png, fmt_text]
+FORMATS = {}
+for _module in MODULES:
+    FORMATS.update(_module.FORMATS)
+# The order in which corvane-convert tries them once the window's rule has
+# said "Type Inconnue".
+DETECTION = ["div", "png", "riff", "gpl", "jasc", "hex", "vga", "act"]
+HEAD_BYTES = 65536
+
+
+def read_other(data):
+    """(format name, palette) by the other readers; None when none takes it."""
+    head, whole = data[:HEAD_BYTES], len(data) <= HEAD_BYTES
+    for name in DETECTION:
+        if name in FORMATS and FORMATS[name].detect(head, whole):
+            return name, FORMATS[name].read(data)
+    return None
+
+
+def program_outputs(name, data):
+    """NAME.FORMAT.attendu: what `corvane-convert --to=FORMAT NAME` writes,
+    for every format whose writer takes the palette."""
+    try:
+        if window_kind(data):
+            palette = window_read(data)
+        else:
+            found = read_other(data)
+            if found is None:
+                return {}
+            palette = found[1]
+    except Refused:
+        return {}
+    stem = name.rsplit(".", 1)[0] if "." in name[1:] else name
     outputs = {}
-    for name in names:
+    for format_name in sorted(FORMATS):
+        try:
+            outputs[f"{name}.{format_name}.attendu"] = FORMATS[format_name].write(palette, stem)
+        except Refused:
+            pass
+    return outputs
+
+
+def all_samples():
+    made = samples()
+    for module in MODULES:
+        made.update(module.samples())
+    return made
+
+
+def expected_outputs(made):
+    """NAME.attendu for every sample that the window's Convert accepts, and
+    NAME.FORMAT.attendu for every sample that corvane-convert reads."""
+    names = set(made) | {n for n in os.listdir(HERE) if not n.endswith((".attendu", ".md", ".py")) and
+                         os.path.isfile(os.path.join(HERE, n)) and not n.startswith(".")}
+    outputs = {}
+    for name in sorted(names):
         data = made.get(name)
         if data is None:
             with open(os.path.join(HERE, name), "rb") as f:
@@ -217,18 +265,18 @@ def expected_outputs(made):
         out = converted(data)
         if out is not None:
             outputs[name + ".attendu"] = out
+        outputs.update(program_outputs(name, data))
     return outputs
 
 
 def main():
     check = sys.argv[1:] == ["--check"]
     stale = []
-    made = samples()
+    made = all_samples()
     files = dict(made)
     files.update(expected_outputs(made))
-    written = set(files)
     for name in os.listdir(HERE):
-        if name.endswith(".attendu") and name not in written:
+        if name.endswith(".attendu") and name not in files:
             if check:
                 stale.append(name)
             else:
@@ -246,7 +294,7 @@ def main():
             with open(path, "wb") as f:
                 f.write(data)
     if stale:
-        print("Ne correspondent plus au script : " + ", ".join(stale), file=sys.stderr)
+        print("Ne correspondent plus au script : " + ", ".join(sorted(stale)), file=sys.stderr)
         return 1
     return 0
 

@@ -1,0 +1,54 @@
+#pragma once
+
+// Text as the tools of today write it: lines ended by LF, CR LF or CR.
+
+#include "byte_source.h"
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace corvane::formats {
+
+// Splits a byte source into lines in constant memory: the first KeptBytes of
+// each line are kept, the rest of a longer line is only passed over. A UTF-8
+// byte-order mark before the first line is dropped.
+class TextReader {
+public:
+    static constexpr std::size_t KeptBytes = 1024;
+
+    explicit TextReader(ByteSource& source) : source_(source) {}
+    TextReader(const TextReader&) = delete;
+    TextReader& operator=(const TextReader&) = delete;
+
+    // Moves to the next line; false at the end of the text.
+    bool next();
+    // The line's first KeptBytes, without its end.
+    [[nodiscard]] std::string_view line() const { return line_; }
+    // The line was longer than what line() keeps.
+    [[nodiscard]] bool cut() const { return cut_; }
+    // Counted from 1.
+    [[nodiscard]] std::size_t number() const { return number_; }
+    // "ligne N « TEXT »", for a message: control bytes escaped, a long line cut.
+    [[nodiscard]] std::string where() const;
+
+private:
+    bool fill();
+
+    ByteSource& source_;
+    std::array<char, 65536> buffer_;
+    std::size_t pos_ = 0;
+    std::size_t len_ = 0;
+    bool ended_ = false;
+    bool skipLineFeed_ = false; // a CR ended the last line: an LF right after it belongs to it
+    std::string line_;
+    bool cut_ = false;
+    std::size_t number_ = 0;
+};
+
+// The bytes of a text as they can be shown in a message: control bytes and
+// backslashes escaped, at most `most` bytes, then "…".
+[[nodiscard]] std::string shownText(std::string_view bytes, std::size_t most = 40);
+
+} // namespace corvane::formats
