@@ -39,7 +39,9 @@ for program in "${programs[@]}"; do
     corpus="$work/$target"
     mkdir -p "$corpus"
     # The seeds are copied: the fuzzer adds its finds to the folder it starts from.
-    find "$seeds" -maxdepth 1 -type f -iname '*.pal' -exec cp {} "$corpus" \;
+    # Every sample palette, whatever its format; not the expected outputs and notes.
+    find "$seeds" -maxdepth 1 -type f ! -name '*.attendu' ! -name '*.md' ! -name '*.py' ! -name '.*' \
+        -exec cp {} "$corpus" \;
     echo "== $target for ${duration}s"
     "$program" "$corpus" \
         -dict=fuzz/palette.dict \

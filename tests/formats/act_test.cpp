@@ -1,0 +1,3 @@
+#include "act.h"
+#include "samples.h"
+#include "support.h"

@@ -1,0 +1,3 @@
+#include "div_family.h"
+#include "samples.h"
+#include "support.h"

@@ -1,0 +1,3 @@
+#include "gpl.h"
+#include "samples.h"
+#include "support.h"

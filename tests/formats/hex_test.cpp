@@ -1,0 +1,3 @@
+#include "hex.h"
+#include "samples.h"
+#include "support.h"

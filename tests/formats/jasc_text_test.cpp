@@ -1,0 +1,3 @@
+#include "jasc_text.h"
+#include "samples.h"
+#include "support.h"

@@ -1,0 +1,3 @@
+#include "png.h"
+#include "samples.h"
+#include "support.h"

@@ -1,0 +1,3 @@
+#include "riff.h"
+#include "samples.h"
+#include "support.h"

@@ -1,0 +1,3 @@
+#include "samples.h"
+#include "support.h"
+#include "text_reader.h"
