@@ -32,7 +32,7 @@ public:
 
 private:
     enum class State : std::uint8_t { Before, Sign, Digits, After, NotANumber };
-    static constexpr std::uint32_t Beyond = 32769; // held here once past any 16-bit value
+    static constexpr std::uint32_t Largest = 32768; // the magnitude of -32768
 
     State state_ = State::Before;
     bool negative_ = false;

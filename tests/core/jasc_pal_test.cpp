@@ -127,10 +127,13 @@ TEST(JascReader, NumbersComeFromTheWholeOfLongLines)
             {"green after zeros", "16", line("1 ", '0', "2 3"), 16, {1, 2, 3}},
             {"fourth field far off", "16", line("1 2 3", ' ', "4"), 16, {1, 2, 0}},
             {"red no number", "16", line("x", '0', " 5 6"), 16, {0, 5, 6}},
+            {"count of NUL bytes", line("", '\0', ""), "1 2 3", std::nullopt, {}},
+            {"line of letters", "16", line("", 'x', ""), 16, {0, 0, 0}},
+            {"blue beyond 16 bits", "16", line("1 2 ", '9', ""), 16, {1, 2, 0}},
         };
         for (const auto& c : cases) {
             SCOPED_TRACE(testing::Message() << c.name << ", " << length << " bytes");
-            const std::string text = jascText(c.count, {c.entry});
+            const std::string text = jascText(c.count, {c.entry, "7 8 9"});
             MemorySource memory(text);
             TrickleSource trickle(text);
             for (ByteSource* source : {static_cast<ByteSource*>(&memory), static_cast<ByteSource*>(&trickle)}) {
@@ -143,6 +146,7 @@ TEST(JascReader, NumbersComeFromTheWholeOfLongLines)
                 ASSERT_EQ(table.entryCount(), c.value ? 16u : 0u);
                 if (c.value) {
                     EXPECT_EQ(table.entries()[0], c.expected);
+                    EXPECT_EQ(table.entries()[1], (Entry{7, 8, 9})) << "the next line starts where the long one ends";
                 }
             }
         }
