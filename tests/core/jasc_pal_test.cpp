@@ -56,7 +56,7 @@ struct CountCase {
     const char* name;
     std::string count;
     std::size_t entries; // 0: the earlier table is kept
-    std::size_t strip;
+    std::optional<std::int16_t> value;
     Conversion conversion;
 };
 
@@ -80,7 +80,7 @@ TEST_P(JascCount, SizesTheTableAndAlwaysSetsTheCaption)
     const LoadResult result = loadPalette(source, table, caption);
     EXPECT_EQ(result.kind, PaletteKind::JascPal);
     EXPECT_EQ(result.countText, c.count);
-    EXPECT_EQ(result.stripEntries, c.strip);
+    EXPECT_EQ(result.count, c.value);
     EXPECT_EQ(table.entries(), read.table.entries());
     EXPECT_EQ(caption.text(), read.caption.text());
 }
@@ -89,18 +89,18 @@ INSTANTIATE_TEST_SUITE_P(Counts, JascCount,
                          testing::Values(CountCase{"Count256", "256", 256, 256, Conversion::Jasc256ToDiv},
                                          CountCase{"Count16", "16", 16, 16, Conversion::Jasc16ToDiv},
                                          CountCase{"LeadingZero", "0256", 256, 256, Conversion::None},
-                                         CountCase{"Count255", "255", 255, 0, Conversion::None},
-                                         CountCase{"Count1", "1", 1, 0, Conversion::None},
+                                         CountCase{"Count255", "255", 255, 255, Conversion::None},
+                                         CountCase{"Count1", "1", 1, 1, Conversion::None},
                                          CountCase{"BlanksAround", " 16\t", 16, 16, Conversion::None},
                                          CountCase{"Zero", "0", 0, 0, Conversion::None},
-                                         CountCase{"Negative", "-5", 0, 0, Conversion::None},
-                                         CountCase{"Minimum", "-32768", 0, 0, Conversion::None},
-                                         CountCase{"Letters", "abc", 0, 0, Conversion::None},
-                                         CountCase{"Empty", "", 0, 0, Conversion::None},
-                                         CountCase{"NumberThenWord", "16 couleurs", 0, 0, Conversion::None},
-                                         CountCase{"Hex", "0x10", 0, 0, Conversion::None},
-                                         CountCase{"Beyond16Bits", "40000", 0, 0, Conversion::None},
-                                         CountCase{"Huge", "99999999999", 0, 0, Conversion::None}),
+                                         CountCase{"Negative", "-5", 0, -5, Conversion::None},
+                                         CountCase{"Minimum", "-32768", 0, -32768, Conversion::None},
+                                         CountCase{"Letters", "abc", 0, std::nullopt, Conversion::None},
+                                         CountCase{"Empty", "", 0, std::nullopt, Conversion::None},
+                                         CountCase{"NumberThenWord", "16 couleurs", 0, std::nullopt, Conversion::None},
+                                         CountCase{"Hex", "0x10", 0, std::nullopt, Conversion::None},
+                                         CountCase{"Beyond16Bits", "40000", 0, std::nullopt, Conversion::None},
+                                         CountCase{"Huge", "99999999999", 0, std::nullopt, Conversion::None}),
                          ByName{});
 
 TEST(JascReader, NumbersComeFromTheWholeOfLongLines)
