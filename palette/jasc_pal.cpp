@@ -1,6 +1,5 @@
 #include "jasc_pal.h"
 
-#include "palette_kind.h"
 #include "text_lines.h"
 
 #include <array>

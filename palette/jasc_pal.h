@@ -12,6 +12,8 @@
 
 namespace corvane {
 
+// The file's first line.
+inline constexpr std::string_view JascPalMagic = "JASC-PAL";
 inline constexpr std::string_view JascPalVersion = "0100";
 inline constexpr std::size_t JascPalWrittenEntries = 256;
 

@@ -218,7 +218,7 @@ void Princ::load(const std::filesystem::path& path)
         }
     }
     if (result.kind == PaletteKind::Unknown)
-        showMessage(this, {QStringLiteral("Type Inconnue")});
+        showMessage(this, {QString::fromUtf8(UnknownKindMessage)});
 }
 
 void Princ::dragEnterEvent(QDragEnterEvent* event)
