@@ -322,14 +322,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         MemorySource source(data);
         PaletteTable table;
         KindCaption caption;
-        const JascCount count = readJascPalCount(source, table, caption);
+        const JascCount count = readJascPal(source, table, caption);
         const std::string_view countLine = lines.size() > 2 ? std::string_view(lines[2]) : std::string_view{};
         require(count.text == countLine.substr(0, MaxCountTextLength), "count text differs from the count line");
         require(count.value == referenceNumber(countLine), "count differs from the number rule");
         require(caption.text().size() <= MaxCaptionLength, "caption too long");
         if (kind == PaletteKind::JascPal)
             require(table.entries() == loaded.table.entries() && caption.text() == loaded.caption.text(),
-                    "readJascPalCount differs from the loader");
+                    "readJascPal differs from the loader");
         else
             checkConversions(table, caption);
 
@@ -344,7 +344,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
             MemorySource paddedSource(padded);
             PaletteTable paddedTable;
             KindCaption paddedCaption;
-            const JascCount paddedCount = readJascPalCount(paddedSource, paddedTable, paddedCaption);
+            const JascCount paddedCount = readJascPal(paddedSource, paddedTable, paddedCaption);
             require(paddedCount.value == count.value, "blanks before the count changed it");
             require(paddedCount.text == padding.substr(0, MaxCountTextLength), "long count line kept whole");
             require(paddedTable.entryCount() == table.entryCount() &&

@@ -194,7 +194,7 @@ PaletteTable::Entry parseEntryLine(std::string_view line)
     return entry.entry();
 }
 
-JascCount readJascPalCount(ByteSource& source, PaletteTable& table, KindCaption& caption)
+JascCount readJascPal(ByteSource& source, PaletteTable& table, KindCaption& caption)
 {
     LineReader lines(source);
     lines.skipLine(); // "JASC-PAL"

@@ -33,7 +33,7 @@ LoadResult loadPalette(ByteSource& source, PaletteTable& table, KindCaption& cap
         result.count = static_cast<std::int16_t>(DivEntryCount);
         break;
     case PaletteKind::JascPal: {
-        JascCount count = readJascPalCount(whole, table, caption);
+        JascCount count = readJascPal(whole, table, caption);
         result.countText = std::move(count.text);
         result.count = count.value;
         break;

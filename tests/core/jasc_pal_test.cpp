@@ -18,7 +18,7 @@ JascRead readJasc(std::string_view text)
     JascRead read;
     preset(read.table, read.caption);
     MemorySource source(text);
-    read.count = readJascPalCount(source, read.table, read.caption).text;
+    read.count = readJascPal(source, read.table, read.caption).text;
     return read;
 }
 
@@ -139,7 +139,7 @@ TEST(JascReader, NumbersComeFromTheWholeOfLongLines)
             for (ByteSource* source : {static_cast<ByteSource*>(&memory), static_cast<ByteSource*>(&trickle)}) {
                 PaletteTable table;
                 KindCaption caption;
-                const auto count = readJascPalCount(*source, table, caption);
+                const auto count = readJascPal(*source, table, caption);
                 EXPECT_EQ(count.value, c.value);
                 EXPECT_EQ(count.text, c.count.substr(0, MaxCountTextLength)) << "only the caption is cut";
                 EXPECT_EQ(caption.text(), "Palette PSP " + count.text + " couleurs");
@@ -159,7 +159,7 @@ TEST(JascReader, MissingEntryLinesAreBlack)
     KindCaption caption;
     const std::string text = jascText("5", {"10 20 30", "40 50 60"});
     MemorySource source(text);
-    readJascPalCount(source, table, caption);
+    readJascPal(source, table, caption);
     EXPECT_EQ(table.entries(), (Entries{{10, 20, 30}, {40, 50, 60}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}}));
 }
 
