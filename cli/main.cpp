@@ -111,7 +111,7 @@ public:
             return std::nullopt;
         }
         if (input.result.kind == PaletteKind::Unknown) {
-            fail(inputName(name), "Type Inconnue");
+            fail(inputName(name), UnknownKindMessage);
             return std::nullopt;
         }
         const Conversion conversion = conversionFor(input.caption);
@@ -164,7 +164,7 @@ int showKinds(const std::vector<std::string>& files)
         }
         std::string line = printableName(name);
         line.append(": ");
-        line.append(input.result.kind == PaletteKind::Unknown ? std::string("Type Inconnue")
+        line.append(input.result.kind == PaletteKind::Unknown ? std::string(UnknownKindMessage)
                                                               : fileTextToUtf8(input.caption.text()));
         line.push_back('\n');
         std::fwrite(line.data(), 1, line.size(), stdout);

@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     ChunkedSource source(data, chunk);
     PaletteTable table;
     KindCaption caption;
-    const JascCount count = readJascPalCount(source, table, caption);
+    const JascCount count = readJascPal(source, table, caption);
     require(count.text.size() <= MaxCountTextLength, "count text longer than kept");
     require(caption.text() == KindCaption::forJascCount(count.text), "caption differs from the count text");
     require(table.entryCount() == static_cast<std::size_t>(std::max<int>(count.value.value_or(0), 0)),

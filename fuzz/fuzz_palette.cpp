@@ -159,7 +159,7 @@ Loaded load(std::string_view bytes)
 bool same(const Loaded& a, const Loaded& b)
 {
     return a.result.kind == b.result.kind && a.result.countText == b.result.countText &&
-           a.result.stripEntries == b.result.stripEntries && a.table.entries() == b.table.entries() &&
+           a.result.count == b.result.count && a.table.entries() == b.table.entries() &&
            a.caption.text() == b.caption.text();
 }
 
@@ -184,7 +184,7 @@ void checkOutput(const PaletteTable& table, Conversion conversion, const std::st
         require(out.starts_with(JascOutputHead), "JASC-PAL output head");
         require(countOf(out, LineEnd) == 3 + JascPalWrittenEntries, "JASC-PAL output line count");
         require(back.result.kind == PaletteKind::JascPal && back.caption.text() == KindCaption::Psp256 &&
-                    back.result.stripEntries == 256,
+                    back.result.count == 256,
                 "JASC-PAL output not read back as 256 entries");
         for (std::size_t k = 0; k < JascPalWrittenEntries; ++k)
             require(back.table.entries()[k] == entryOrBlack(table, k), "JASC-PAL output entry differs");
@@ -223,11 +223,11 @@ void checkLoaded(std::string_view data, const Loaded& loaded, PaletteKind kind)
     require(loaded.caption.text().size() <= MaxCaptionLength, "caption too long");
     switch (kind) {
     case PaletteKind::Unknown:
-        require(loaded.table.entryCount() == 0 && loaded.caption.text().empty() && r.stripEntries == 0,
+        require(loaded.table.entryCount() == 0 && loaded.caption.text().empty() && !r.count,
                 "unknown kind changed something");
         break;
     case PaletteKind::Div:
-        require(loaded.caption.text() == KindCaption::Div && r.stripEntries == 256, "DIV caption or strip");
+        require(loaded.caption.text() == KindCaption::Div && r.count == 256, "DIV caption or count");
         require(loaded.table.entries() == expectedDivEntries(data), "DIV levels differ");
         require(conversionFor(loaded.caption) == Conversion::DivToJasc, "DIV caption conversion");
         break;
@@ -236,8 +236,7 @@ void checkLoaded(std::string_view data, const Loaded& loaded, PaletteKind kind)
         require(loaded.caption.text() == KindCaption::forJascCount(r.countText), "JASC-PAL caption");
         const int count = parseInt16(r.countText).value_or(0);
         require(loaded.table.entryCount() == static_cast<std::size_t>(std::max(count, 0)), "JASC-PAL table size");
-        require(r.stripEntries == (count == 256 || count == 16 ? static_cast<std::size_t>(count) : 0u),
-                "JASC-PAL strip");
+        require(r.count == parseInt16(r.countText), "JASC-PAL count");
         const Conversion expected = r.countText == "256"  ? Conversion::Jasc256ToDiv
                                     : r.countText == "16" ? Conversion::Jasc16ToDiv
                                                           : Conversion::None;
@@ -323,14 +322,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         MemorySource source(data);
         PaletteTable table;
         KindCaption caption;
-        const JascCount count = readJascPalCount(source, table, caption);
+        const JascCount count = readJascPal(source, table, caption);
         const std::string_view countLine = lines.size() > 2 ? std::string_view(lines[2]) : std::string_view{};
         require(count.text == countLine.substr(0, MaxCountTextLength), "count text differs from the count line");
         require(count.value == referenceNumber(countLine), "count differs from the number rule");
         require(caption.text().size() <= MaxCaptionLength, "caption too long");
         if (kind == PaletteKind::JascPal)
             require(table.entries() == loaded.table.entries() && caption.text() == loaded.caption.text(),
-                    "readJascPalCount differs from the loader");
+                    "readJascPal differs from the loader");
         else
             checkConversions(table, caption);
 
@@ -345,7 +344,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
             MemorySource paddedSource(padded);
             PaletteTable paddedTable;
             KindCaption paddedCaption;
-            const JascCount paddedCount = readJascPalCount(paddedSource, paddedTable, paddedCaption);
+            const JascCount paddedCount = readJascPal(paddedSource, paddedTable, paddedCaption);
             require(paddedCount.value == count.value, "blanks before the count changed it");
             require(paddedCount.text == padding.substr(0, MaxCountTextLength), "long count line kept whole");
             require(paddedTable.entryCount() == table.entryCount() &&

@@ -3,6 +3,7 @@
 #include "byte_source.h"
 #include "palette_table.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -14,8 +15,17 @@ namespace corvane {
 inline constexpr std::size_t DivEntryCount = 256;
 inline constexpr std::size_t DivLevelOffset = 8;
 inline constexpr std::size_t DivLevelBytes = DivEntryCount * 3;
-// "pal", 0x1A, CR LF, 0, then the version byte (written as 0).
-inline constexpr std::string_view DivHeader{"pal\x1A\r\n\0\0", 8};
+
+// The file's first line, ended by 0x1A.
+inline constexpr std::string_view DivMagic = "pal";
+// The signature, 0x1A, CR LF, 0, then the version byte (written as 0).
+inline constexpr std::array<char, DivLevelOffset> DivHeaderBytes = [] {
+    std::array<char, DivLevelOffset> bytes{};
+    constexpr std::string_view lineEnd{"\x1A\r\n"};
+    std::copy(lineEnd.begin(), lineEnd.end(), std::copy(DivMagic.begin(), DivMagic.end(), bytes.begin()));
+    return bytes;
+}();
+inline constexpr std::string_view DivHeader{DivHeaderBytes.data(), DivHeaderBytes.size()};
 inline constexpr std::array<std::uint8_t, 4> DivRangeHeader{0x10, 0x00, 0x00, 0x01};
 
 // Levels in entry order: red, green, blue of entry 0, then entry 1, ...

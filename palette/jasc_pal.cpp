@@ -1,13 +1,17 @@
 #include "jasc_pal.h"
 
-#include "palette_kind.h"
 #include "text_lines.h"
 
-#include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <limits>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace corvane {
 namespace {
@@ -15,6 +19,28 @@ namespace {
 bool isBlank(char c)
 {
     return c == ' ' || c == '\t';
+}
+
+// How many of text's first bytes are a or b. Sixteen bytes a step where the
+// processor has SSE2: a hostile line may hold a gigabyte of blanks or zeros,
+// and they change no number.
+std::size_t spanOf(std::string_view text, char a, char b)
+{
+    std::size_t i = 0;
+#ifdef __SSE2__
+    const __m128i manyA = _mm_set1_epi8(a);
+    const __m128i manyB = _mm_set1_epi8(b);
+    for (; i + 16 <= text.size(); i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+        const auto matched = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, manyA), _mm_cmpeq_epi8(bytes, manyB))));
+        if (matched != 0xFFFF)
+            return i + static_cast<std::size_t>(std::countr_one(matched));
+    }
+#endif
+    while (i < text.size() && (text[i] == a || text[i] == b))
+        ++i;
+    return i;
 }
 
 // Where the first blank of text lies, or its size. memchr, because a field
@@ -31,15 +57,25 @@ std::size_t firstBlank(std::string_view text)
 
 void Int16Parser::feed(std::string_view piece)
 {
-    for (std::size_t i = 0; i < piece.size() && state_ != State::NotANumber; ++i) {
-        const char c = piece[i];
+    std::size_t i = 0;
+    while (i < piece.size() && state_ != State::NotANumber) {
+        // Blanks around the number and zeros before its first other digit
+        // change nothing: passed in runs.
+        if (state_ == State::Before || state_ == State::After)
+            i += spanOf(piece.substr(i), ' ', '\t');
+        else if (state_ == State::Digits && magnitude_ == 0)
+            i += spanOf(piece.substr(i), '0', '0');
+        if (i == piece.size())
+            return;
+        const char c = piece[i++];
         const unsigned digit = static_cast<unsigned char>(c) - unsigned('0');
         if (digit <= 9 && state_ != State::After) {
-            magnitude_ = std::min(magnitude_ * 10 + digit, Beyond);
-            state_ = State::Digits;
-        } else if (isBlank(c) && state_ != State::Sign) {
-            if (state_ == State::Digits)
-                state_ = State::After;
+            magnitude_ = magnitude_ * 10 + digit;
+            // Past any 16-bit value no digit can bring it back: the rest of
+            // the line is not looked at.
+            state_ = magnitude_ > Largest ? State::NotANumber : State::Digits;
+        } else if (isBlank(c) && state_ == State::Digits) {
+            state_ = State::After;
         } else if ((c == '-' || c == '+') && state_ == State::Before) {
             negative_ = c == '-';
             state_ = State::Sign;
@@ -75,8 +111,7 @@ void EntryParser::feed(std::string_view piece)
             return;
         }
         if (!inField_) {
-            const auto blanks = std::find_if_not(piece.begin(), piece.end(), isBlank) - piece.begin();
-            piece.remove_prefix(static_cast<std::size_t>(blanks));
+            piece.remove_prefix(spanOf(piece, ' ', '\t'));
             if (piece.empty())
                 return;
             inField_ = true;
@@ -159,7 +194,7 @@ PaletteTable::Entry parseEntryLine(std::string_view line)
     return entry.entry();
 }
 
-JascCount readJascPalCount(ByteSource& source, PaletteTable& table, KindCaption& caption)
+JascCount readJascPal(ByteSource& source, PaletteTable& table, KindCaption& caption)
 {
     LineReader lines(source);
     lines.skipLine(); // "JASC-PAL"

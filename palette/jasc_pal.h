@@ -12,6 +12,8 @@
 
 namespace corvane {
 
+// The file's first line.
+inline constexpr std::string_view JascPalMagic = "JASC-PAL";
 inline constexpr std::string_view JascPalVersion = "0100";
 inline constexpr std::size_t JascPalWrittenEntries = 256;
 
@@ -32,7 +34,7 @@ public:
 
 private:
     enum class State : std::uint8_t { Before, Sign, Digits, After, NotANumber };
-    static constexpr std::uint32_t Beyond = 32769; // held here once past any 16-bit value
+    static constexpr std::uint32_t Largest = 32768; // the magnitude of -32768
 
     State state_ = State::Before;
     bool negative_ = false;
@@ -62,11 +64,12 @@ struct JascCount {
     std::optional<std::int16_t> value; // from the whole line
 };
 
-// Sets the caption from the count line as written, then, for a count of 1 or
-// more, replaces the table with that many entries (missing lines are black).
+// Reads the palette: sets the caption from the count line as written, then,
+// for a count of 1 or more, replaces the table with that many entries (missing
+// lines are black).
 // A count of 0 or less, or one that is not a number, keeps the table as it
 // was. Returns the count.
-JascCount readJascPalCount(ByteSource& source, PaletteTable& table, KindCaption& caption);
+JascCount readJascPal(ByteSource& source, PaletteTable& table, KindCaption& caption);
 
 // The text of a 256-entry palette, each line ended by CR LF but the last; the
 // writer adds the final line end.

@@ -30,15 +30,12 @@ LoadResult loadPalette(ByteSource& source, PaletteTable& table, KindCaption& cap
     case PaletteKind::Div:
         readDiv(whole, table);
         caption.set(std::string(KindCaption::Div));
-        result.stripEntries = DivEntryCount;
+        result.count = static_cast<std::int16_t>(DivEntryCount);
         break;
     case PaletteKind::JascPal: {
-        JascCount count = readJascPalCount(whole, table, caption);
+        JascCount count = readJascPal(whole, table, caption);
         result.countText = std::move(count.text);
-        // Numeric comparison, from the whole line: a count line of "0256"
-        // draws like 256, however many zeros lead.
-        if (count.value == 256 || count.value == 16)
-            result.stripEntries = static_cast<std::size_t>(*count.value);
+        result.count = count.value;
         break;
     }
     case PaletteKind::Unknown:

@@ -5,8 +5,9 @@
 #include "palette_kind.h"
 #include "palette_table.h"
 
-#include <cstddef>
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace corvane {
@@ -14,9 +15,9 @@ namespace corvane {
 struct LoadResult {
     PaletteKind kind = PaletteKind::Unknown;
     std::string countText; // JASC-PAL: the count line as written
-    // Entries the colour strip shows: 256 (2-pixel bands), 16 (32-pixel
-    // bands), or 0 when the strip keeps its earlier picture.
-    std::size_t stripEntries = 0;
+    // How many entries the file says it has: 256 for DIV; for JASC-PAL the
+    // count line's number, from the whole line, when it is one.
+    std::optional<std::int16_t> count;
     // A read failed before the readers had what they needed, or the file
     // could not be opened. What was read up to there is loaded as if the
     // file ended there.

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "byte_source.h"
+#include "div_pal.h"
+#include "jasc_pal.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <string_view>
 
@@ -9,11 +12,12 @@ namespace corvane {
 
 enum class PaletteKind { Unknown, JascPal, Div };
 
-inline constexpr std::string_view JascPalMagic = "JASC-PAL";
-inline constexpr std::string_view DivMagic = "pal";
+// What both programs say of a file whose kind is unknown.
+inline constexpr std::string_view UnknownKindMessage = "Type Inconnue";
+
 // The first line decides the kind, and it can only match if it ends within
 // this many bytes.
-inline constexpr std::size_t KindHeadBytes = JascPalMagic.size() + 1;
+inline constexpr std::size_t KindHeadBytes = std::max(JascPalMagic.size(), DivMagic.size()) + 1;
 
 // Kind from the first bytes of a file: at least KindHeadBytes of them, or the
 // whole file if it is shorter.

@@ -168,10 +168,13 @@ void Princ::showKindCaption()
     Label2[0]->setText(fromFileText(caption_.text()));
 }
 
-void Princ::drawStrip(std::size_t entries)
+void Princ::drawStrip(std::optional<std::int16_t> count)
 {
-    if (entries == 0)
+    // 256 entries as 2-pixel bands, 16 as 32-pixel bands; any other count
+    // keeps the earlier picture. The count is a number: "0256" draws as 256.
+    if (count != 256 && count != 16)
         return;
+    const auto entries = static_cast<std::size_t>(*count);
     // Bands fill columns 1 to 512 and rows 1 to 20; column 0, row 0 and the
     // right and bottom margins keep the background.
     const int bandWidth = static_cast<int>(512 / entries);
@@ -210,12 +213,12 @@ void Princ::load(const std::filesystem::path& path)
         WaitCursor hourglass;
         result = loader_(path, table_, caption_);
         if (result.kind != PaletteKind::Unknown) {
-            drawStrip(result.stripEntries);
+            drawStrip(result.count);
             showKindCaption();
         }
     }
     if (result.kind == PaletteKind::Unknown)
-        showMessage(this, {QStringLiteral("Type Inconnue")});
+        showMessage(this, {QString::fromUtf8(UnknownKindMessage)});
 }
 
 void Princ::dragEnterEvent(QDragEnterEvent* event)

@@ -11,8 +11,10 @@
 #include <QMainWindow>
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -61,7 +63,7 @@ private:
     void buildMenus();
     void showKindCaption();
     void load(const std::filesystem::path& path);
-    void drawStrip(std::size_t entries);
+    void drawStrip(std::optional<std::int16_t> count);
 
     PaletteTable table_;
     KindCaption caption_;

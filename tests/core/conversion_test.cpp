@@ -173,7 +173,7 @@ TEST(RoundTrip, WrittenDivFileReadsBackAsDiv)
         KindCaption caption;
         const LoadResult result = loadPaletteFile(dir.write("written.pal", out), table, caption);
         EXPECT_EQ(result.kind, PaletteKind::Div);
-        EXPECT_EQ(result.stripEntries, 256u);
+        EXPECT_EQ(result.count, 256);
         EXPECT_EQ(caption.text(), KindCaption::Div);
         ASSERT_EQ(table.entryCount(), 256u);
         for (std::size_t n = 0; n < 256; ++n)
@@ -196,7 +196,7 @@ TEST(RoundTrip, DivToJascToDivLosesOneLevel)
     MemorySource text(jasc);
     const LoadResult result = loadPalette(text, table, caption);
     EXPECT_EQ(result.kind, PaletteKind::JascPal);
-    EXPECT_EQ(result.stripEntries, 256u);
+    EXPECT_EQ(result.count, 256);
     ASSERT_EQ(conversionFor(caption), Conversion::Jasc256ToDiv);
     const std::string back = convertPalette(table, conversionFor(caption));
     ASSERT_EQ(back.size(), 1038u);

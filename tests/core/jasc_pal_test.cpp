@@ -18,7 +18,7 @@ JascRead readJasc(std::string_view text)
     JascRead read;
     preset(read.table, read.caption);
     MemorySource source(text);
-    read.count = readJascPalCount(source, read.table, read.caption).text;
+    read.count = readJascPal(source, read.table, read.caption).text;
     return read;
 }
 
@@ -56,7 +56,7 @@ struct CountCase {
     const char* name;
     std::string count;
     std::size_t entries; // 0: the earlier table is kept
-    std::size_t strip;
+    std::optional<std::int16_t> value;
     Conversion conversion;
 };
 
@@ -80,7 +80,7 @@ TEST_P(JascCount, SizesTheTableAndAlwaysSetsTheCaption)
     const LoadResult result = loadPalette(source, table, caption);
     EXPECT_EQ(result.kind, PaletteKind::JascPal);
     EXPECT_EQ(result.countText, c.count);
-    EXPECT_EQ(result.stripEntries, c.strip);
+    EXPECT_EQ(result.count, c.value);
     EXPECT_EQ(table.entries(), read.table.entries());
     EXPECT_EQ(caption.text(), read.caption.text());
 }
@@ -89,18 +89,18 @@ INSTANTIATE_TEST_SUITE_P(Counts, JascCount,
                          testing::Values(CountCase{"Count256", "256", 256, 256, Conversion::Jasc256ToDiv},
                                          CountCase{"Count16", "16", 16, 16, Conversion::Jasc16ToDiv},
                                          CountCase{"LeadingZero", "0256", 256, 256, Conversion::None},
-                                         CountCase{"Count255", "255", 255, 0, Conversion::None},
-                                         CountCase{"Count1", "1", 1, 0, Conversion::None},
+                                         CountCase{"Count255", "255", 255, 255, Conversion::None},
+                                         CountCase{"Count1", "1", 1, 1, Conversion::None},
                                          CountCase{"BlanksAround", " 16\t", 16, 16, Conversion::None},
                                          CountCase{"Zero", "0", 0, 0, Conversion::None},
-                                         CountCase{"Negative", "-5", 0, 0, Conversion::None},
-                                         CountCase{"Minimum", "-32768", 0, 0, Conversion::None},
-                                         CountCase{"Letters", "abc", 0, 0, Conversion::None},
-                                         CountCase{"Empty", "", 0, 0, Conversion::None},
-                                         CountCase{"NumberThenWord", "16 couleurs", 0, 0, Conversion::None},
-                                         CountCase{"Hex", "0x10", 0, 0, Conversion::None},
-                                         CountCase{"Beyond16Bits", "40000", 0, 0, Conversion::None},
-                                         CountCase{"Huge", "99999999999", 0, 0, Conversion::None}),
+                                         CountCase{"Negative", "-5", 0, -5, Conversion::None},
+                                         CountCase{"Minimum", "-32768", 0, -32768, Conversion::None},
+                                         CountCase{"Letters", "abc", 0, std::nullopt, Conversion::None},
+                                         CountCase{"Empty", "", 0, std::nullopt, Conversion::None},
+                                         CountCase{"NumberThenWord", "16 couleurs", 0, std::nullopt, Conversion::None},
+                                         CountCase{"Hex", "0x10", 0, std::nullopt, Conversion::None},
+                                         CountCase{"Beyond16Bits", "40000", 0, std::nullopt, Conversion::None},
+                                         CountCase{"Huge", "99999999999", 0, std::nullopt, Conversion::None}),
                          ByName{});
 
 TEST(JascReader, NumbersComeFromTheWholeOfLongLines)
@@ -127,22 +127,26 @@ TEST(JascReader, NumbersComeFromTheWholeOfLongLines)
             {"green after zeros", "16", line("1 ", '0', "2 3"), 16, {1, 2, 3}},
             {"fourth field far off", "16", line("1 2 3", ' ', "4"), 16, {1, 2, 0}},
             {"red no number", "16", line("x", '0', " 5 6"), 16, {0, 5, 6}},
+            {"count of NUL bytes", line("", '\0', ""), "1 2 3", std::nullopt, {}},
+            {"line of letters", "16", line("", 'x', ""), 16, {0, 0, 0}},
+            {"blue beyond 16 bits", "16", line("1 2 ", '9', ""), 16, {1, 2, 0}},
         };
         for (const auto& c : cases) {
             SCOPED_TRACE(testing::Message() << c.name << ", " << length << " bytes");
-            const std::string text = jascText(c.count, {c.entry});
+            const std::string text = jascText(c.count, {c.entry, "7 8 9"});
             MemorySource memory(text);
             TrickleSource trickle(text);
             for (ByteSource* source : {static_cast<ByteSource*>(&memory), static_cast<ByteSource*>(&trickle)}) {
                 PaletteTable table;
                 KindCaption caption;
-                const auto count = readJascPalCount(*source, table, caption);
+                const auto count = readJascPal(*source, table, caption);
                 EXPECT_EQ(count.value, c.value);
                 EXPECT_EQ(count.text, c.count.substr(0, MaxCountTextLength)) << "only the caption is cut";
                 EXPECT_EQ(caption.text(), "Palette PSP " + count.text + " couleurs");
                 ASSERT_EQ(table.entryCount(), c.value ? 16u : 0u);
                 if (c.value) {
                     EXPECT_EQ(table.entries()[0], c.expected);
+                    EXPECT_EQ(table.entries()[1], (Entry{7, 8, 9})) << "the next line starts where the long one ends";
                 }
             }
         }
@@ -155,7 +159,7 @@ TEST(JascReader, MissingEntryLinesAreBlack)
     KindCaption caption;
     const std::string text = jascText("5", {"10 20 30", "40 50 60"});
     MemorySource source(text);
-    readJascPalCount(source, table, caption);
+    readJascPal(source, table, caption);
     EXPECT_EQ(table.entries(), (Entries{{10, 20, 30}, {40, 50, 60}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}}));
 }
 

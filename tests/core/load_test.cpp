@@ -26,7 +26,7 @@ struct SourceCase {
     const char* name;
     std::string bytes;
     PaletteKind kind;
-    std::size_t strip;
+    std::optional<std::int16_t> count;
     std::string caption;
 };
 
@@ -38,7 +38,7 @@ TEST_P(LoadSources, MemoryTrickleAndFileGiveTheSameLoad)
     MemorySource memory(c.bytes);
     const Loaded expected = loadFrom(memory);
     EXPECT_EQ(expected.result.kind, c.kind);
-    EXPECT_EQ(expected.result.stripEntries, c.strip);
+    EXPECT_EQ(expected.result.count, c.count);
     EXPECT_EQ(expected.caption, c.caption);
     if (c.kind == PaletteKind::Unknown) {
         EXPECT_EQ(expected.entries, presetEntries()) << "an unknown kind changes nothing";
@@ -59,7 +59,7 @@ TEST_P(LoadSources, MemoryTrickleAndFileGiveTheSameLoad)
     for (const Loaded* other : {&viaTrickle, &viaFile}) {
         EXPECT_EQ(other->result.kind, expected.result.kind);
         EXPECT_EQ(other->result.countText, expected.result.countText);
-        EXPECT_EQ(other->result.stripEntries, expected.result.stripEntries);
+        EXPECT_EQ(other->result.count, expected.result.count);
         EXPECT_EQ(other->caption, expected.caption);
         EXPECT_EQ(other->entries, expected.entries);
     }
@@ -82,15 +82,16 @@ INSTANTIATE_TEST_SUITE_P(
         SourceCase{"JascZerosPastTheCaption",
                    jascText(std::string(5000, '0') + "16", std::vector<std::string>(16, "1 2 3")), PaletteKind::JascPal,
                    16, "Palette PSP " + std::string(MaxCountTextLength, '0') + " couleurs"},
-        SourceCase{"JascCount255", jascText("255", {}), PaletteKind::JascPal, 0, "Palette PSP 255 couleurs"},
-        SourceCase{"JascNotANumber", jascText("seize", std::vector<std::string>(16, "9 9 9")), PaletteKind::JascPal, 0,
-                   "Palette PSP seize couleurs"},
+        SourceCase{"JascCount255", jascText("255", {}), PaletteKind::JascPal, 255, "Palette PSP 255 couleurs"},
+        SourceCase{"JascNotANumber", jascText("seize", std::vector<std::string>(16, "9 9 9")), PaletteKind::JascPal,
+                   std::nullopt, "Palette PSP seize couleurs"},
         SourceCase{"JascLongLines",
                    "JASC-PAL\r\n" + std::string(20000, 'v') + "\r\n1\r\n" + std::string(20000, ' ') + "4 5 6",
-                   PaletteKind::JascPal, 0, "Palette PSP 1 couleurs"},
-        SourceCase{"JascLfOnly", "JASC-PAL\n0100\n16\n1 2 3\n", PaletteKind::Unknown, 0, std::string(PresetCaption)},
-        SourceCase{"Unknown", "GIMP Palette\r\n", PaletteKind::Unknown, 0, std::string(PresetCaption)},
-        SourceCase{"Empty", "", PaletteKind::Unknown, 0, std::string(PresetCaption)}),
+                   PaletteKind::JascPal, 1, "Palette PSP 1 couleurs"},
+        SourceCase{"JascLfOnly", "JASC-PAL\n0100\n16\n1 2 3\n", PaletteKind::Unknown, std::nullopt,
+                   std::string(PresetCaption)},
+        SourceCase{"Unknown", "GIMP Palette\r\n", PaletteKind::Unknown, std::nullopt, std::string(PresetCaption)},
+        SourceCase{"Empty", "", PaletteKind::Unknown, std::nullopt, std::string(PresetCaption)}),
     ByName{});
 
 TEST(LoadSources, FileThatCannotBeOpenedChangesNothing)
@@ -103,7 +104,7 @@ TEST(LoadSources, FileThatCannotBeOpenedChangesNothing)
         const LoadResult result = loadPaletteFile(path, table, caption);
         EXPECT_EQ(result.kind, PaletteKind::Unknown) << path;
         EXPECT_TRUE(result.readFailed);
-        EXPECT_EQ(result.stripEntries, 0u);
+        EXPECT_EQ(result.count, std::nullopt);
         EXPECT_EQ(caption.text(), PresetCaption);
         EXPECT_EQ(table.entries(), presetEntries());
     }
