@@ -11,6 +11,8 @@
 namespace corvane::test {
 namespace {
 
+using namespace std::string_literals;
+
 // The rule computed independently: c / 4 is exact in a double, nearbyint rounds half to even.
 int referenceLevel(int c)
 {
@@ -86,14 +88,15 @@ TEST(Conversion, Jasc256ToDiv)
     entries[1] = {255, 128, 7};
     const std::string out = convertPalette(tableOf(entries), Conversion::Jasc256ToDiv);
     ASSERT_EQ(out.size(), 1038u);
-    EXPECT_EQ(out.substr(0, 8), DivHeader);
+    EXPECT_EQ(out.substr(0, 8), "pal\x1A\r\n\0\0"s);
     EXPECT_EQ(out.substr(8, 3), std::string(3, '\0'));
     EXPECT_EQ(levelAt(out, 1, Red), 63);
     EXPECT_EQ(levelAt(out, 1, Green), 31);
     EXPECT_EQ(levelAt(out, 1, Blue), 1);
     for (std::size_t n = 2; n < 256; ++n)
         EXPECT_EQ(out.substr(8 + n * 3, 3), "\x31\x18\x0C") << "entry " << n; // (49, 24, 12): 12.5 - 1 goes to 12
-    EXPECT_EQ(out.substr(776), buildDivContent(DivLevels{}, ColourIndexList::Colours256).substr(776) + "\r\n");
+    EXPECT_EQ(out.substr(776, 20), "\x10\0\0\x01\0\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x0E\x0F"s);
+    EXPECT_TRUE(out.ends_with("\x0F\x1F\x2F\x3F\x4F\x5F\x6F\x7F\x8F\x9F\xAF\xBF\xCF\xDF\xEF\xFF\r\n"s));
 }
 
 TEST(Conversion, Jasc16ToDivRepeatsTheSixteenEntries)
@@ -107,12 +110,13 @@ TEST(Conversion, Jasc16ToDivRepeatsTheSixteenEntries)
     for (const Entries& table : {entries, longer}) {
         const std::string out = convertPalette(tableOf(table), Conversion::Jasc16ToDiv);
         ASSERT_EQ(out.size(), 798u);
-        for (std::size_t n = 0; n < 256; ++n)
-            for (int c = Red; c <= Blue; ++c)
-                ASSERT_EQ(levelAt(out, n, c), divLevel(entries[n % 16][static_cast<std::size_t>(c)])) << "entry " << n;
-        for (std::size_t n = 0; n < 256; n += 16)
-            EXPECT_EQ(out.substr(8 + n * 3, 3), out.substr(8, 3)) << "entry " << n;
-        EXPECT_EQ(out.substr(776), buildDivContent(DivLevels{}, ColourIndexList::Colours16).substr(776) + "\r\n");
+        // (0, 255, 1), (17, 252, 17) and (255, 210, 241), worked out by hand.
+        for (std::size_t n = 0; n < 256; n += 16) {
+            EXPECT_EQ(out.substr(8 + n * 3, 3), "\0\x3F\0"s) << "entry " << n;
+            EXPECT_EQ(out.substr(8 + (n + 1) * 3, 3), "\x03\x3E\x03") << "entry " << n + 1;
+            EXPECT_EQ(out.substr(8 + (n + 15) * 3, 3), "\x3F\x34\x3B") << "entry " << n + 15;
+        }
+        EXPECT_EQ(out.substr(776), "\x10\0\0\x01\0\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x0E\x0F\r\n"s);
     }
 }
 
@@ -120,18 +124,10 @@ TEST(Conversion, EntriesTheTableLacksAreBlack)
 {
     const std::string div = convertPalette(tableOf(Entries(16, Entry{255, 255, 255})), Conversion::Jasc256ToDiv);
     EXPECT_EQ(levelsOf(div), std::string(48, '\x3F') + std::string(720, '\0'));
-    std::array<Entry, JascPalWrittenEntries> black{};
-    EXPECT_EQ(convertPalette(PaletteTable{}, Conversion::DivToJasc), buildJascText(black) + "\r\n");
-}
-
-std::vector<std::string> splitCrLf(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-        lines.push_back(text.substr(start, end - start));
-    lines.push_back(text.substr(start));
-    return lines;
+    std::string black = "JASC-PAL\r\n0100\r\n256\r\n";
+    for (int k = 0; k < 256; ++k)
+        black += "0 0 0\r\n";
+    EXPECT_EQ(convertPalette(PaletteTable{}, Conversion::DivToJasc), black);
 }
 
 TEST(Conversion, DivToJascWritesComponentsAsStored)
@@ -146,18 +142,11 @@ TEST(Conversion, DivToJascWritesComponentsAsStored)
     ASSERT_EQ(loadPalette(source, table, caption).kind, PaletteKind::Div);
     ASSERT_EQ(conversionFor(caption), Conversion::DivToJasc);
 
+    // Levels (i * 11) mod 64, times 4, worked out by hand for the first and last entries.
     const std::string text = convertPalette(table, Conversion::DivToJasc);
-    ASSERT_TRUE(text.ends_with("\r\n"));
-    const std::vector<std::string> lines = splitCrLf(text);
-    ASSERT_EQ(lines.size(), 3u + 256u + 1u); // header, entries, nothing after the final CR LF
-    EXPECT_EQ(std::vector(lines.begin(), lines.begin() + 3), (std::vector<std::string>{"JASC-PAL", "0100", "256"}));
-    EXPECT_EQ(lines.back(), "");
-    for (std::size_t k = 0; k < 256; ++k) {
-        const Entry entry = parseEntryLine(lines[3 + k]);
-        EXPECT_EQ(entry, table.entries()[k]) << "line " << lines[3 + k];
-        for (const std::int16_t c : entry)
-            EXPECT_TRUE(c % 4 == 0 && c >= 0 && c <= 252) << "line " << lines[3 + k];
-    }
+    EXPECT_TRUE(text.starts_with("JASC-PAL\r\n0100\r\n256\r\n0 44 88\r\n132 176 220\r\n")) << text.substr(0, 60);
+    EXPECT_TRUE(text.ends_with("\r\n124 168 212\r\n"));
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3 + 256);
 }
 
 TEST(RoundTrip, WrittenDivFileReadsBackAsDiv)
@@ -175,10 +164,7 @@ TEST(RoundTrip, WrittenDivFileReadsBackAsDiv)
         EXPECT_EQ(result.kind, PaletteKind::Div);
         EXPECT_EQ(result.count, 256);
         EXPECT_EQ(caption.text(), KindCaption::Div);
-        ASSERT_EQ(table.entryCount(), 256u);
-        for (std::size_t n = 0; n < 256; ++n)
-            for (int c = Red; c <= Blue; ++c)
-                ASSERT_EQ(table.fetch(n, c), 4 * levelAt(out, n, c)) << "entry " << n;
+        EXPECT_EQ(table.entryCount(), 256u);
     }
 }
 

@@ -108,14 +108,13 @@ TEST(DivBuilder, TwoHundredFiftySixColourFormIsIjMinusOne)
     const std::string content = buildDivContent(levels, ColourIndexList::Colours256);
     ASSERT_EQ(content.size(), 1036u);
     expectCommonLayout(content, levels);
-    std::string list;
-    for (int i = 1; i <= 16; ++i)
-        for (int j = 1; j <= 16; ++j)
-            list.push_back(static_cast<char>(i * j - 1));
-    EXPECT_EQ(content.substr(780), list);
-    // Not the running index: i = 2 gives 1, 3, 5, ...; the list ends 15, 31, ..., 255.
+    // Not the running index: i = 2 gives 1, 3, 5, ...; i = 3 gives 2, 5, 8, ...; the
+    // list ends 15, 31, ..., 255.
+    EXPECT_EQ(content.substr(780, 4), "\x00\x01\x02\x03"s);
     EXPECT_EQ(content.substr(780 + 16, 3), "\x01\x03\x05");
+    EXPECT_EQ(content.substr(780 + 32, 3), "\x02\x05\x08");
     EXPECT_EQ(byteAt(content, 780 + 240), 15);
+    EXPECT_EQ(byteAt(content, 1035 - 1), 239);
     EXPECT_EQ(byteAt(content, 1035), 255);
 }
 

@@ -22,7 +22,7 @@ std::vector<std::string> readLines(ByteSource& source)
         lines.back().append(piece);
         endedLine = lineEnds;
     }
-    EXPECT_TRUE(lineEnds) << "the end of the text ends the last line";
+    EXPECT_TRUE(endedLine) << "the end of the text ends the last line";
     EXPECT_FALSE(reader.next(piece, lineEnds)) << "the end of text must stay the end";
     return lines;
 }

@@ -258,8 +258,9 @@ TEST_F(PrincTest, UnknownFileChangesNothingAndKeepsThePaletteConvertible)
         EXPECT_EQ(caption(), QStringLiteral("Palette DIV Games Studio"));
         expectStrip(2, rampColour);
     }
+    user.messages.clear();
     open(dir.filePath("missing.pal"));
-    EXPECT_EQ(user.messages.back().text, QStringLiteral("Type Inconnue"));
+    EXPECT_EQ(user.messageTexts(), QStringList{QStringLiteral("Type Inconnue")});
 
     user.messages.clear();
     convertTo(dir.filePath("out.pal"));
@@ -407,55 +408,41 @@ TEST_F(PrincTest, WritingIntoAFolderThatIsNotThereIsReported)
               QStringLiteral("Impossible d'écrire le fichier\n") + QDir::toNativeSeparators(target));
 }
 
-TEST_F(PrincTest, AboutBoxOpensTheSameEachTime)
+TEST_F(PrincTest, AboutBoxIsLaidOutAsDesigned)
 {
-    const auto snapshot = [](const f_propos& about) {
-        QStringList texts;
-        for (const QLabel* label : about.findChildren<QLabel*>())
-            texts << label->objectName() + QLatin1Char('=') + label->text() + QLatin1Char('@') +
-                         QString::number(label->x()) + QLatin1Char(',') + QString::number(label->y());
-        return texts;
-    };
-    QStringList first;
-    for (int round = 0; round < 2; ++round) {
-        f_propos about;
-        EXPECT_EQ(about.windowTitle(), QStringLiteral("A Propos de Corvane"));
-        EXPECT_EQ(about.size(), QSize(302, 173));
-        const auto* logo = about.findChild<QLabel*>(QStringLiteral("Picture1"));
-        ASSERT_NE(logo, nullptr);
-        EXPECT_EQ(logo->pixmap().size(), QSize(100, 100));
-        EXPECT_EQ(logo->size(), QSize(104, 104));
-        EXPECT_EQ(logo->pos(), QPoint(4, 4));
-        const auto* ok = about.findChild<QPushButton*>(QStringLiteral("Command1"));
-        ASSERT_NE(ok, nullptr);
-        EXPECT_EQ(ok->text(), QStringLiteral("Ok"));
-        EXPECT_EQ(ok->geometry(), QRect(220, 148, 77, 21));
-        const struct {
-            const char* name;
-            const char* text; // nullptr: the implementer's own words
-            QPoint pos;
-        } texts[] = {{"Label1", "Corvane", {112, 8}},
-                     {"Label2", "V.1.0", {240, 44}},
-                     {"Label3(0)", "Par Brennock", {112, 76}},
-                     {"Label3(1)", nullptr, {144, 96}},
-                     {"Label4", nullptr, {4, 116}}};
-        for (const auto& want : texts) {
-            const auto* label = about.findChild<QLabel*>(QLatin1String(want.name));
-            ASSERT_NE(label, nullptr) << want.name;
-            EXPECT_EQ(label->pos(), want.pos) << want.name;
-            if (want.text != nullptr)
-                EXPECT_EQ(label->text(), QLatin1String(want.text)) << want.name;
-            else
-                EXPECT_FALSE(label->text().isEmpty()) << want.name;
-        }
-        const auto* note = about.findChild<QLabel*>(QStringLiteral("Label4"));
-        EXPECT_EQ(note->size(), QSize(293, 41));
-        EXPECT_TRUE(note->wordWrap());
-        if (round == 0)
-            first = snapshot(about);
+    f_propos about;
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("A Propos de Corvane"));
+    EXPECT_EQ(about.size(), QSize(302, 173));
+    const auto* logo = about.findChild<QLabel*>(QStringLiteral("Picture1"));
+    ASSERT_NE(logo, nullptr);
+    EXPECT_EQ(logo->pixmap().size(), QSize(100, 100));
+    EXPECT_EQ(logo->size(), QSize(104, 104));
+    EXPECT_EQ(logo->pos(), QPoint(4, 4));
+    const auto* ok = about.findChild<QPushButton*>(QStringLiteral("Command1"));
+    ASSERT_NE(ok, nullptr);
+    EXPECT_EQ(ok->text(), QStringLiteral("Ok"));
+    EXPECT_EQ(ok->geometry(), QRect(220, 148, 77, 21));
+    const struct {
+        const char* name;
+        const char* text; // nullptr: the implementer's own words
+        QPoint pos;
+    } texts[] = {{"Label1", "Corvane", {112, 8}},
+                 {"Label2", "V.1.0", {240, 44}},
+                 {"Label3(0)", "Par Brennock", {112, 76}},
+                 {"Label3(1)", nullptr, {144, 96}},
+                 {"Label4", nullptr, {4, 116}}};
+    for (const auto& want : texts) {
+        const auto* label = about.findChild<QLabel*>(QLatin1String(want.name));
+        ASSERT_NE(label, nullptr) << want.name;
+        EXPECT_EQ(label->pos(), want.pos) << want.name;
+        if (want.text != nullptr)
+            EXPECT_EQ(label->text(), QLatin1String(want.text)) << want.name;
         else
-            EXPECT_EQ(snapshot(about), first);
+            EXPECT_FALSE(label->text().isEmpty()) << want.name;
     }
+    const auto* note = about.findChild<QLabel*>(QStringLiteral("Label4"));
+    EXPECT_EQ(note->size(), QSize(293, 41));
+    EXPECT_TRUE(note->wordWrap());
 }
 
 TEST_F(PrincTest, ScreenReadersHearWhatIsShown)
