@@ -82,6 +82,27 @@ class Div:
         return b"pal" + DIV_TAIL + b"\x00" + six_bit_levels(pal) + bytes(ranges)
 
 
+# --- vga: 768 bare 6-bit levels -------------------------------------------------
+
+class Vga:
+    @staticmethod
+    def detect(head, whole):
+        return whole and len(head) == LEVEL_BYTES and max(head) <= 63
+
+    @staticmethod
+    def read(data):
+        if len(data) < LEVEL_BYTES:
+            raise Refused("une palette VGA fait 768 octets")
+        for i, v in enumerate(data[:LEVEL_BYTES]):
+            if v > 63:
+                raise Refused(f"couleur {i // 3} : niveau {v} hors de 0 à 63")
+        return Pal(triples(data[:LEVEL_BYTES], 4), True)
+
+    @staticmethod
+    def write(pal, name):
+        return six_bit_levels(pal)
+
+
 # --- Samples ---------------------------------------------------------------------
 
 def hsv_ramps(hues, shades, s, scale):
@@ -154,8 +175,9 @@ def samples():
         "fpg-coupe.fpg": fpg[:400],
         "map-carte.map": map_file(hsv_ramps([k / 8 for k in range(8)], 32, 0.4, 63)),
         "fnt-lettres.fnt": fnt_file(ember_levels()),
+        "vga-braises.pal": packed(ember_levels()),
     }
 
 
 # name: an object with detect(head, whole), read(data) and write(palette, name)
-FORMATS = {"div": Div}
+FORMATS = {"div": Div, "vga": Vga}
