@@ -40,6 +40,19 @@ def six_bit_levels(pal):
     return bytes(v for c in colours for v in c)
 
 
+def eight_bit(pal, most):
+    """The palette's colours, refused when a byte cannot hold them."""
+    if len(pal.colours) > most:
+        raise Refused(f"ce format n'a que {most} couleurs, la palette en a {len(pal.colours)}")
+    if not pal.colours:
+        raise Refused("la palette n'a aucune couleur")
+    for k, colour in enumerate(pal.colours):
+        for v in colour:
+            if not 0 <= v <= 255:
+                raise Refused(f"couleur {k} : niveau {v} hors de 0 à 255")
+    return pal.colours
+
+
 def triples(data, scale=1):
     return [tuple(scale * v for v in data[i:i + 3]) for i in range(0, len(data) - 2, 3)]
 
@@ -101,6 +114,34 @@ class Vga:
     @staticmethod
     def write(pal, name):
         return six_bit_levels(pal)
+
+
+# --- act: Adobe's colour table ---------------------------------------------------
+
+class Act:
+    @staticmethod
+    def detect(head, whole):
+        return whole and len(head) in (768, 772)
+
+    @staticmethod
+    def read(data):
+        if len(data) not in (768, 772):
+            raise Refused("une table de couleurs Adobe fait 768 ou 772 octets")
+        colours = triples(data[:LEVEL_BYTES])
+        if len(data) == 772:
+            (count,) = struct.unpack(">H", data[768:770])  # then the transparent index, not used
+            if not 1 <= count <= 256:
+                raise Refused(f"nombre de couleurs {count} hors de 1 à 256")
+            colours = colours[:count]
+        return Pal(colours)
+
+    @staticmethod
+    def write(pal, name):
+        colours = eight_bit(pal, 256)
+        table = bytes(v for c in colours for v in c).ljust(LEVEL_BYTES, b"\x00")
+        if len(colours) == 256:
+            return table
+        return table + struct.pack(">HH", len(colours), 0xFFFF)
 
 
 # --- Samples ---------------------------------------------------------------------
@@ -166,9 +207,16 @@ def fnt_file(levels):
             struct.pack("<i", 2) + bytes(table) + bytes(glyphs))
 
 
+def photoshop_colours(n):
+    """Sunset hues, 8-bit, as a picture's indexed colours."""
+    return hsv_ramps([k / n for k in range(n)], 1, 0.6, 255) if n < 64 else \
+        hsv_ramps([0.95, 0.02, 0.08, 0.6, 0.65, 0.7, 0.75, 0.85], n // 8, 0.8, 255)
+
+
 def samples():
     """Sample files of these formats, name: bytes."""
     fpg = fpg_file(forest())
+    act40 = packed(photoshop_colours(40)).ljust(LEVEL_BYTES, b"\x00") + struct.pack(">HH", 40, 0)
     return {
         "fpg-foret.fpg": fpg,
         # Cut inside its palette, as a failed copy leaves it.
@@ -176,8 +224,11 @@ def samples():
         "map-carte.map": map_file(hsv_ramps([k / 8 for k in range(8)], 32, 0.4, 63)),
         "fnt-lettres.fnt": fnt_file(ember_levels()),
         "vga-braises.pal": packed(ember_levels()),
+        "act256-photoshop.act": packed(photoshop_colours(256)),
+        # Photoshop's table of fewer colours: count 40, transparent index 0.
+        "act40-photoshop.act": act40,
     }
 
 
 # name: an object with detect(head, whole), read(data) and write(palette, name)
-FORMATS = {"div": Div, "vga": Vga}
+FORMATS = {"div": Div, "vga": Vga, "act": Act}
