@@ -23,14 +23,7 @@ const ReaderCase ActCases[] = {
     {"other_size", false, std::string(769, '\x80'), "une table de couleurs Adobe fait 768 ou 772 octets"},
 };
 
-class ActReader : public testing::TestWithParam<ReaderCase> {};
-
-TEST_P(ActReader, ReadsTheTableAndItsCount)
-{
-    formats::Palette palette;
-    expectReads("act", GetParam(), palette);
-}
-INSTANTIATE_TEST_SUITE_P(Files, ActReader, testing::ValuesIn(ActCases), ByName());
+INSTANTIATE_TEST_SUITE_P(act, FormatReader, testing::ValuesIn(ActCases), ByName());
 
 TEST(ActWriter, WritesEveryExpectedOutput)
 {

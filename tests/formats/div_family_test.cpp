@@ -43,15 +43,29 @@ const ReaderCase DivCases[] = {
     {"empty", false, "", "ce n'est pas un fichier DIV (pal, fpg, fnt ou map)"},
 };
 
-class DivReader : public testing::TestWithParam<ReaderCase> {};
-
-TEST_P(DivReader, ReadsTheLevelsOfEveryDivFile)
+TEST_P(FormatReader, ReadsItsSamplesAndBadInputs)
 {
     const ReaderCase& c = GetParam();
-    formats::Palette palette;
-    expectReads("div", c, palette);
+    const formats::Format* format = formats::formatNamed(formatName());
+    ASSERT_NE(format, nullptr) << "instantiated under a name that is no format";
+    MemorySource whole(c.bytes);
+    TrickleSource trickle(c.bytes);
+    for (ByteSource* source : {static_cast<ByteSource*>(&whole), static_cast<ByteSource*>(&trickle)}) {
+        formats::Palette palette;
+        const formats::Problem problem = format->read(*source, palette);
+        EXPECT_EQ(problem.value_or(palette.kind), c.outcome);
+        if (problem)
+            continue;
+        EXPECT_EQ(palette.colours.size(), c.colours);
+        std::string rest(c.bytes.size(), '\0');
+        EXPECT_EQ(readFully(*source, rest.data(), rest.size()), c.rest) << "the reader went past its palette";
+    }
+    EXPECT_EQ(
+        format->detect({std::string_view(c.bytes).substr(0, formats::HeadBytes), c.bytes.size() <= formats::HeadBytes}),
+        c.detected);
 }
-INSTANTIATE_TEST_SUITE_P(Files, DivReader, testing::ValuesIn(DivCases), ByName());
+
+INSTANTIATE_TEST_SUITE_P(div, FormatReader, testing::ValuesIn(DivCases), ByName());
 
 TEST(DivReader, HoldsLevelsTimesFourAndKeepsAWholeRangeBlock)
 {

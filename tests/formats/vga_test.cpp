@@ -20,14 +20,7 @@ const ReaderCase VgaCases[] = {
     {"short", false, std::string(DivLevelBytes - 1, '\0'), "une palette VGA fait 768 octets"},
 };
 
-class VgaReader : public testing::TestWithParam<ReaderCase> {};
-
-TEST_P(VgaReader, ReadsSixBitLevels)
-{
-    formats::Palette palette;
-    expectReads("vga", GetParam(), palette);
-}
-INSTANTIATE_TEST_SUITE_P(Files, VgaReader, testing::ValuesIn(VgaCases), ByName());
+INSTANTIATE_TEST_SUITE_P(vga, FormatReader, testing::ValuesIn(VgaCases), ByName());
 
 TEST(VgaWriter, WritesEveryExpectedOutput)
 {

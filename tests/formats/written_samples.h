@@ -87,24 +87,17 @@ struct ReaderCase {
     std::size_t rest = 0;    // bytes after the palette, left unread
 };
 
-// Reads the case through a source of whole reads and one of single bytes,
-// and detects it.
-inline void expectReads(std::string_view name, const ReaderCase& c, formats::Palette& palette)
-{
-    const formats::Format& format = *formats::formatNamed(name);
-    MemorySource whole(c.bytes);
-    TrickleSource trickle(c.bytes);
-    for (ByteSource* source : {static_cast<ByteSource*>(&whole), static_cast<ByteSource*>(&trickle)}) {
-        palette = formats::Palette{};
-        const formats::Problem problem = format.read(*source, palette);
-        EXPECT_EQ(problem.value_or(palette.kind), c.outcome);
-        if (problem)
-            continue;
-        EXPECT_EQ(palette.colours.size(), c.colours);
-        std::string rest(c.bytes.size(), '\0');
-        EXPECT_EQ(readFully(*source, rest.data(), rest.size()), c.rest) << "the reader went past its palette";
+// A reader over its cases, instantiated once per format under the format's
+// own name (INSTANTIATE_TEST_SUITE_P(act, FormatReader, ...)); the pattern
+// itself is in div_family_test.cpp. Each case is read through a source of
+// whole reads and one of single bytes, and detected.
+class FormatReader : public testing::TestWithParam<ReaderCase> {
+protected:
+    static std::string formatName()
+    {
+        const std::string suite = testing::UnitTest::GetInstance()->current_test_info()->test_suite_name();
+        return suite.substr(0, suite.find('/'));
     }
-    EXPECT_EQ(format.detect({c.bytes.substr(0, formats::HeadBytes), c.bytes.size() <= formats::HeadBytes}), c.detected);
-}
+};
 
 } // namespace corvane::test
