@@ -10,6 +10,7 @@ from palettes import Pal, Refused
 
 LEVEL_BYTES = 768
 RANGE_BYTES = 576
+MAX_COLOURS = 32767
 
 
 # --- Levels ----------------------------------------------------------------
@@ -144,6 +145,50 @@ class Act:
         return table + struct.pack(">HH", len(colours), 0xFFFF)
 
 
+# --- riff: Microsoft's RIFF palette ------------------------------------------------
+
+class Riff:
+    @staticmethod
+    def detect(head, whole):
+        return head[:4] == b"RIFF" and head[8:12] == b"PAL "
+
+    @staticmethod
+    def read(data):
+        if data[:4] != b"RIFF" or data[8:12] != b"PAL ":
+            raise Refused("ce n'est pas une palette RIFF")
+        at = 12
+        while at + 8 <= len(data):
+            chunk, size = data[at:at + 4], struct.unpack("<I", data[at + 4:at + 8])[0]
+            if chunk == b"data":
+                head = data[at + 8:at + 12]  # read even when the size is less
+                if len(head) < 4:
+                    raise Refused("le fichier s'arrête dans son bloc data")
+                version, count = struct.unpack("<HH", head)
+                if version != 0x0300:
+                    raise Refused(f"version 0x{version:04X} inconnue")
+                if size != 4 + 4 * count:
+                    raise Refused(f"le nombre de couleurs ({count}) ne correspond pas à la taille "
+                                  f"du bloc data ({size} octets)")
+                if count == 0:
+                    raise Refused("la palette n'a aucune couleur")
+                if count > MAX_COLOURS:
+                    raise Refused("plus de 32767 couleurs : trop pour Corvane")
+                entries = data[at + 12:at + 12 + 4 * count]
+                if len(entries) < 4 * count:
+                    raise Refused(f"le fichier s'arrête avant sa couleur {len(entries) // 4} (il en annonce {count})")
+                return Pal([tuple(entries[i:i + 3]) for i in range(0, len(entries), 4)])
+            at += 8 + size + size % 2
+        raise Refused("pas de bloc data")
+
+    @staticmethod
+    def write(pal, name):
+        colours = eight_bit(pal, MAX_COLOURS)
+        entries = b"".join(bytes(c) + b"\x00" for c in colours)
+        data = struct.pack("<HH", 0x0300, len(colours)) + entries
+        return (b"RIFF" + struct.pack("<I", 12 + len(data)) + b"PAL " +
+                b"data" + struct.pack("<I", len(data)) + data)
+
+
 # --- Samples ---------------------------------------------------------------------
 
 def hsv_ramps(hues, shades, s, scale):
@@ -216,6 +261,7 @@ def photoshop_colours(n):
 def samples():
     """Sample files of these formats, name: bytes."""
     fpg = fpg_file(forest())
+    windows = Riff.write(Pal(hsv_ramps([k / 16 for k in range(16)], 16, 0.5, 255)), "")
     act40 = packed(photoshop_colours(40)).ljust(LEVEL_BYTES, b"\x00") + struct.pack(">HH", 40, 0)
     return {
         "fpg-foret.fpg": fpg,
@@ -227,8 +273,10 @@ def samples():
         "act256-photoshop.act": packed(photoshop_colours(256)),
         # Photoshop's table of fewer colours: count 40, transparent index 0.
         "act40-photoshop.act": act40,
+        # Only the data chunk, 256 entries with flags 0, as Windows' palette tools write it.
+        "riff256-windows.pal": windows,
     }
 
 
 # name: an object with detect(head, whole), read(data) and write(palette, name)
-FORMATS = {"div": Div, "vga": Vga, "act": Act}
+FORMATS = {"div": Div, "vga": Vga, "act": Act, "riff": Riff}
