@@ -1,20 +1,55 @@
 #include "act.h"
 
+#include "levels.h"
+
+#include <array>
+
 namespace corvane::formats {
+namespace {
 
-bool detectAct(const Head&)
+constexpr std::size_t TableBytes = 768;
+// A count and a transparent index, both big-endian, after a table of fewer colours.
+constexpr std::size_t CountedBytes = TableBytes + 4;
+
+} // namespace
+
+bool detectAct(const Head& head)
 {
-    return false;
+    return head.whole && (head.bytes.size() == TableBytes || head.bytes.size() == CountedBytes);
 }
 
-Problem readAct(ByteSource&, Palette&)
+Problem readAct(ByteSource& source, Palette& palette)
 {
-    return std::string("lecture act pas encore écrite");
+    // One byte more than the largest table tells a longer file apart.
+    std::array<std::uint8_t, CountedBytes + 1> bytes;
+    const std::size_t size = readFully(source, reinterpret_cast<char*>(bytes.data()), bytes.size());
+    if (size != TableBytes && size != CountedBytes)
+        return std::string("une table de couleurs Adobe fait 768 ou 772 octets");
+    std::size_t count = TableBytes / 3;
+    if (size == CountedBytes) {
+        count = std::size_t{bytes[TableBytes]} << 8 | bytes[TableBytes + 1];
+        if (count < 1 || count > TableBytes / 3)
+            return "nombre de couleurs " + std::to_string(count) + " hors de 1 à 256";
+    }
+    palette = Palette{};
+    palette.colours.resize(count);
+    for (std::size_t i = 0; i < count * 3; ++i)
+        palette.colours[i / 3][i % 3] = bytes[i];
+    palette.kind = "Table de couleurs Adobe";
+    return std::nullopt;
 }
 
-Problem writeAct(const Palette&, const WriteContext&, std::string&)
+Problem writeAct(const Palette& palette, const WriteContext&, std::string& out)
 {
-    return std::string("écriture act pas encore écrite");
+    if (Problem problem = checkEightBit(palette, TableBytes / 3))
+        return problem;
+    const std::size_t count = palette.colours.size();
+    out.assign(TableBytes, '\0');
+    for (std::size_t i = 0; i < count * 3; ++i)
+        out[i] = static_cast<char>(palette.colours[i / 3][i % 3]);
+    if (count < TableBytes / 3)
+        out += {static_cast<char>(count >> 8), static_cast<char>(count & 0xFF), '\xFF', '\xFF'};
+    return std::nullopt;
 }
 
 } // namespace corvane::formats

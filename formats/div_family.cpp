@@ -1,20 +1,100 @@
 #include "div_family.h"
 
+#include "levels.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
 namespace corvane::formats {
+namespace {
 
-bool detectDiv(const Head&)
+// What follows the three-letter name in every DIV file's header.
+constexpr std::string_view HeaderTail{"\x1A\r\n\0", 4};
+constexpr std::size_t NameBytes = 3;
+constexpr std::size_t SignatureBytes = NameBytes + HeaderTail.size();
+// A MAP's width, height, code and description come before its levels.
+constexpr std::size_t MapLevelOffset = 48;
+
+struct DivFile {
+    std::string_view name;
+    std::size_t levelOffset;
+    std::string_view kind;
+};
+
+constexpr std::array<DivFile, 4> Files{{
+    {"pal", DivLevelOffset, "Palette DIV Games Studio"},
+    {"fpg", DivLevelOffset, "Palette d'un fichier FPG de DIV Games Studio"},
+    {"fnt", DivLevelOffset, "Palette d'un fichier FNT de DIV Games Studio"},
+    {"map", MapLevelOffset, "Palette d'un fichier MAP de DIV Games Studio"},
+}};
+
+const DivFile* fileOf(std::string_view start)
 {
-    return false;
+    if (start.size() < SignatureBytes || start.substr(NameBytes, HeaderTail.size()) != HeaderTail)
+        return nullptr;
+    const auto found = std::ranges::find(Files, start.substr(0, NameBytes), &DivFile::name);
+    return found == Files.end() ? nullptr : &*found;
 }
 
-Problem readDiv(ByteSource&, Palette&)
+constexpr std::array<std::uint8_t, DivRangeBytes> DefaultRanges = [] {
+    std::array<std::uint8_t, DivRangeBytes> block{};
+    std::size_t at = 0;
+    for (std::size_t range = 0; range < 16; ++range) {
+        block[at] = 16; // colours in the range; type, fixed and black stay 0
+        at += 4;
+        for (std::size_t k = 0; k < 32; ++k)
+            block[at++] = static_cast<std::uint8_t>((range * 16 + k) % 256);
+    }
+    return block;
+}();
+
+} // namespace
+
+bool detectDiv(const Head& head)
 {
-    return std::string("lecture div pas encore écrite");
+    // A pal file is the window's, found by its rule before this one.
+    const DivFile* file = fileOf(head.bytes);
+    return file != nullptr && file->name != "pal";
 }
 
-Problem writeDiv(const Palette&, const WriteContext&, std::string&)
+Problem readDiv(ByteSource& source, Palette& palette)
 {
-    return std::string("écriture div pas encore écrite");
+    std::array<char, MapLevelOffset + DivLevelBytes + DivRangeBytes> bytes;
+    const std::size_t header = readFully(source, bytes.data(), DivLevelOffset);
+    const DivFile* file = fileOf({bytes.data(), header});
+    if (file == nullptr)
+        return std::string("ce n'est pas un fichier DIV (pal, fpg, fnt ou map)");
+    const std::size_t end = file->levelOffset + DivLevelBytes + DivRangeBytes;
+    const std::size_t got = header + readFully(source, bytes.data() + header, end - header);
+    if (got < file->levelOffset + DivLevelBytes)
+        return std::string("le fichier s'arrête avant les 768 niveaux de sa palette");
+
+    const auto* levels = reinterpret_cast<const std::uint8_t*>(bytes.data() + file->levelOffset);
+    palette = Palette{};
+    palette.colours.resize(DivEntryCount);
+    for (std::size_t k = 0; k < DivEntryCount; ++k)
+        for (std::size_t c = 0; c < 3; ++c)
+            palette.colours[k][c] = static_cast<std::int16_t>(levels[k * 3 + c] * 4);
+    palette.sixBit = true;
+    if (got == end) {
+        palette.ranges.emplace();
+        std::copy_n(levels + DivLevelBytes, DivRangeBytes, palette.ranges->begin());
+    }
+    palette.kind = file->kind;
+    return std::nullopt;
+}
+
+Problem writeDiv(const Palette& palette, const WriteContext&, std::string& out)
+{
+    DivLevels levels;
+    if (Problem problem = sixBitLevels(palette, levels))
+        return problem;
+    const auto& ranges = palette.ranges ? *palette.ranges : DefaultRanges;
+    out.assign(DivHeader);
+    out.append(reinterpret_cast<const char*>(levels.data()), levels.size());
+    out.append(reinterpret_cast<const char*>(ranges.data()), ranges.size());
+    return std::nullopt;
 }
 
 } // namespace corvane::formats

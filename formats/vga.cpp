@@ -1,20 +1,51 @@
 #include "vga.h"
 
+#include "levels.h"
+
+#include <algorithm>
+
 namespace corvane::formats {
+namespace {
 
-bool detectVga(const Head&)
+constexpr std::uint8_t MaxLevel = 63;
+
+bool isLevel(char byte)
 {
-    return false;
+    return static_cast<std::uint8_t>(byte) <= MaxLevel;
 }
 
-Problem readVga(ByteSource&, Palette&)
+} // namespace
+
+bool detectVga(const Head& head)
 {
-    return std::string("lecture vga pas encore écrite");
+    return head.whole && head.bytes.size() == DivLevelBytes && std::ranges::all_of(head.bytes, isLevel);
 }
 
-Problem writeVga(const Palette&, const WriteContext&, std::string&)
+Problem readVga(ByteSource& source, Palette& palette)
 {
-    return std::string("écriture vga pas encore écrite");
+    DivLevels levels;
+    if (readFully(source, reinterpret_cast<char*>(levels.data()), levels.size()) < levels.size())
+        return std::string("une palette VGA fait 768 octets");
+    const auto high = std::ranges::find_if(levels, [](std::uint8_t level) { return level > MaxLevel; });
+    if (high != levels.end())
+        return "couleur " + std::to_string((high - levels.begin()) / 3) + " : niveau " + std::to_string(*high) +
+               " hors de 0 à 63";
+    palette = Palette{};
+    palette.colours.resize(DivEntryCount);
+    for (std::size_t i = 0; i < levels.size(); ++i)
+        palette.colours[i / 3][i % 3] = static_cast<std::int16_t>(levels[i] * 4);
+    palette.sixBit = true;
+    palette.kind = "Palette VGA brute (768 octets)";
+    return std::nullopt;
+}
+
+Problem writeVga(const Palette& palette, const WriteContext&, std::string& out)
+{
+    DivLevels levels;
+    if (Problem problem = sixBitLevels(palette, levels))
+        return problem;
+    out.assign(reinterpret_cast<const char*>(levels.data()), levels.size());
+    return std::nullopt;
 }
 
 } // namespace corvane::formats
