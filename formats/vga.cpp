@@ -26,10 +26,8 @@ Problem readVga(ByteSource& source, Palette& palette)
     DivLevels levels;
     if (readFully(source, reinterpret_cast<char*>(levels.data()), levels.size()) < levels.size())
         return std::string("une palette VGA fait 768 octets");
-    const auto high = std::ranges::find_if(levels, [](std::uint8_t level) { return level > MaxLevel; });
-    if (high != levels.end())
-        return "couleur " + std::to_string((high - levels.begin()) / 3) + " : niveau " + std::to_string(*high) +
-               " hors de 0 à 63";
+    // Named with --from, bytes above 63 are held times 4, as the DIV reader does,
+    // so that what a 6-bit writer copied unchanged reads back.
     palette = Palette{};
     palette.colours.resize(DivEntryCount);
     for (std::size_t i = 0; i < levels.size(); ++i)

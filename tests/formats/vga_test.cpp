@@ -16,7 +16,7 @@ std::string levelsWith(std::size_t at, char level)
 const ReaderCase VgaCases[] = {
     {"sample", true, fileBytes(SampleDir / "vga-braises.pal"), "Palette VGA brute (768 octets)", 256},
     {"followed_by_more", false, levelsWith(0, '\0') + "\x40", "Palette VGA brute (768 octets)", 256, 1},
-    {"level_64", false, levelsWith(3 * 17 + 2, '\x40'), "couleur 17 : niveau 64 hors de 0 à 63"},
+    {"level_64", false, levelsWith(3 * 17 + 2, '\x40'), "Palette VGA brute (768 octets)", 256},
     {"short", false, std::string(DivLevelBytes - 1, '\0'), "une palette VGA fait 768 octets"},
 };
 
