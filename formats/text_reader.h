@@ -34,7 +34,10 @@ public:
     [[nodiscard]] std::string where() const;
 
 private:
+    static constexpr std::size_t Unknown = static_cast<std::size_t>(-1);
+
     bool fill();
+    std::size_t nextOf(char byte, std::size_t& at);
 
     ByteSource& source_;
     std::array<char, 65536> buffer_;
@@ -42,13 +45,17 @@ private:
     std::size_t len_ = 0;
     bool ended_ = false;
     bool skipLineFeed_ = false; // a CR ended the last line: an LF right after it belongs to it
+    // Where the buffer's next LF and next CR were found (len_: none left).
+    std::size_t lfAt_ = Unknown;
+    std::size_t crAt_ = Unknown;
     std::string line_;
     bool cut_ = false;
     std::size_t number_ = 0;
 };
 
-// The bytes of a text as they can be shown in a message: control bytes and
-// backslashes escaped, at most `most` bytes, then "…".
+// The bytes of a text as they can be shown in a message: control bytes,
+// backslashes and bytes that are not UTF-8 escaped, at most `most` bytes,
+// then "…".
 [[nodiscard]] std::string shownText(std::string_view bytes, std::size_t most = 40);
 
 } // namespace corvane::formats
