@@ -3,9 +3,11 @@
 // Text as the tools of today write it: lines ended by LF, CR LF or CR.
 
 #include "byte_source.h"
+#include "format.h"
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -52,6 +54,20 @@ private:
     bool cut_ = false;
     std::size_t number_ = 0;
 };
+
+// The head's first line, by the rules above, is exactly `text`.
+[[nodiscard]] bool firstLineIs(const Head& head, std::string_view text);
+
+// The next field of `text`: blanks (space, tab) before it dropped, the field
+// taken off; empty when only blanks are left.
+[[nodiscard]] std::string_view takeField(std::string_view& text);
+
+// A field of decimal digits only, read as a number no greater than `most`.
+[[nodiscard]] std::optional<std::size_t> decimal(std::string_view field, std::size_t most);
+
+// Red, green and blue as three fields of decimal digits from 0 to 255, taken
+// off `text`; false if they are not there.
+[[nodiscard]] bool takeLevels(std::string_view& text, PaletteTable::Entry& colour);
 
 // The bytes of a text as they can be shown in a message: control bytes,
 // backslashes and bytes that are not UTF-8 escaped, at most `most` bytes,
