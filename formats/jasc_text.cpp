@@ -23,7 +23,7 @@ bool detectJasc(const Head& head)
 Problem readJasc(ByteSource& source, Palette& palette)
 {
     TextReader reader(source);
-    if (!reader.next() || reader.cut() || reader.line() != JascPalMagic)
+    if (!reader.nextIs(JascPalMagic))
         return std::string("ce n'est pas un fichier JASC-PAL");
     // Tools write "0100" and nothing else; the line is not worth refusing a palette for.
     if (!reader.next() || !reader.next())

@@ -109,7 +109,23 @@ bool firstLineIs(const Head& head, std::string_view text)
 {
     MemorySource source(head.bytes);
     TextReader reader(source);
-    return reader.next() && !reader.cut() && reader.line() == text;
+    return reader.nextIs(text);
+}
+
+Problem addColour(Palette& palette, const PaletteTable::Entry& colour)
+{
+    if (palette.colours.size() == MaxColours)
+        return std::string("plus de 32767 couleurs : trop pour Corvane");
+    palette.colours.push_back(colour);
+    return std::nullopt;
+}
+
+Problem handOver(Palette& read, Palette& palette)
+{
+    if (read.colours.empty())
+        return std::string("la palette n'a aucune couleur");
+    palette = std::move(read);
+    return std::nullopt;
 }
 
 std::string_view takeField(std::string_view& text)

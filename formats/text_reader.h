@@ -26,6 +26,8 @@ public:
 
     // Moves to the next line; false at the end of the text.
     bool next();
+    // Moves to the next line; true if there is one and it is exactly `text`.
+    [[nodiscard]] bool nextIs(std::string_view text) { return next() && !cut_ && line_ == text; }
     // The line's first KeptBytes, without its end.
     [[nodiscard]] std::string_view line() const { return line_; }
     // The line was longer than what line() keeps.
@@ -68,6 +70,12 @@ private:
 // Red, green and blue as three fields of decimal digits from 0 to 255, taken
 // off `text`; false if they are not there.
 [[nodiscard]] bool takeLevels(std::string_view& text, PaletteTable::Entry& colour);
+
+// Adds a colour that a line gave, refusing the one past MaxColours.
+[[nodiscard]] Problem addColour(Palette& palette, const PaletteTable::Entry& colour);
+
+// The palette read, once all lines are: refused if it has no colour.
+[[nodiscard]] Problem handOver(Palette& read, Palette& palette);
 
 // The bytes of a text as they can be shown in a message: control bytes,
 // backslashes and bytes that are not UTF-8 escaped, at most `most` bytes,

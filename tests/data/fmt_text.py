@@ -32,6 +32,19 @@ def bad(number, what):
     return Refused(f"ligne {number} : {what}")
 
 
+def first_line_is(head, magic):
+    found = lines(head)
+    return bool(found) and found[0] == magic
+
+
+def after_first_line(data, magic, refusal):
+    """The lines after the first, which must be `magic`."""
+    found = lines(data)
+    if not found or found[0] != magic:
+        raise Refused(refusal)
+    return found
+
+
 def checked(pal, most=MOST):
     """What an 8-bit writer refuses."""
     if not pal.colours:
@@ -49,14 +62,11 @@ def checked(pal, most=MOST):
 class Jasc:
     @staticmethod
     def detect(head, whole):
-        found = lines(head)
-        return bool(found) and found[0] == b"JASC-PAL"
+        return first_line_is(head, b"JASC-PAL")
 
     @staticmethod
     def read(data):
-        found = lines(data)
-        if not found or found[0] != b"JASC-PAL":
-            raise Refused("ce n'est pas un fichier JASC-PAL")
+        found = after_first_line(data, b"JASC-PAL", "ce n'est pas un fichier JASC-PAL")
         if len(found) < 3:
             raise Refused("le fichier s'arrête avant son nombre de couleurs")
         m = re.fullmatch(rb"[ \t]*([0-9]+)[ \t]*", found[2])
@@ -85,6 +95,40 @@ class Jasc:
         return b"".join(line + b"\r\n" for line in out)
 
 
+# --- gpl --------------------------------------------------------------------
+
+class Gpl:
+    @staticmethod
+    def detect(head, whole):
+        return first_line_is(head, b"GIMP Palette")
+
+    @staticmethod
+    def read(data):
+        found = after_first_line(data, b"GIMP Palette", "ce n'est pas une palette GIMP")
+        colours = []
+        for number, line in enumerate(found[1:], 2):
+            kept, cut = line[:KEPT], len(line) > KEPT
+            if kept.startswith((b"Name:", b"Columns:", b"#")) or not kept.strip(b" \t"):
+                continue
+            # Three levels, then a blank and the colour's name, if it has one.
+            m = re.fullmatch(rb"[ \t]*([0-9]+)[ \t]+([0-9]+)[ \t]+([0-9]+)([ \t].*)?", kept, re.S)
+            if m is None or any(int(g) > 255 for g in m.groups()[:3]) or (cut and m.group(4) is None):
+                raise bad(number, "une couleur GIMP s'écrit en trois nombres de 0 à 255")
+            colours.append(tuple(int(g) for g in m.groups()[:3]))
+            if len(colours) > MOST:
+                raise Refused("trop de couleurs")
+        if not colours:
+            raise Refused("la palette n'a aucune couleur")
+        return Pal(colours)
+
+    @staticmethod
+    def write(pal, name):
+        colours = checked(pal)
+        shown = bytes(b if 0x20 <= b != 0x7F else ord("_") for b in name.encode())
+        out = b"GIMP Palette\nName: " + shown + b"\nColumns: 16\n"
+        return out + b"".join(b"%3d %3d %3d\n" % colour for colour in colours)
+
+
 # --- Samples ------------------------------------------------------------------
 
 def wheel(n, saturation, value, turn=1.0):
@@ -98,10 +142,19 @@ def samples():
     # A UTF-8 byte-order mark, CR LF, and an alpha column (colour 0 see-through).
     alpha = [b"JASC-PAL", b"0100", b"16"]
     alpha += [b"%d %d %d %d" % (c + (0 if k == 0 else 255,)) for k, c in enumerate(wheel(16, 0.6, 0.9))]
+    # GIMP 2.10's own layout: the header, a "#" line, then levels aligned on
+    # three places, a tab and the colour's name.
+    gimp = b"GIMP Palette\nName: Corvane Mar\xc3\xa9e\nColumns: 16\n#\n"
+    gimp += b"".join(b"%3d %3d %3d\tUntitled\n" % c for c in wheel(32, 0.7, 0.8, turn=0.5))
+    # Written by hand on Windows: tabs between levels, a comment, no Columns.
+    tabs = [b"GIMP Palette", b"Name: Onglets", b"# huit couleurs, tabulations"]
+    tabs += [b"%d\t%d\t%d\tcouleur %d" % (c + (k,)) for k, c in enumerate(wheel(8, 1.0, 1.0))]
     return {
         "jasc16-bom-alpha.pal": BOM + b"".join(line + b"\r\n" for line in alpha),
+        "gimp32.gpl": gimp,
+        "gimp8-tabs-crlf.gpl": b"".join(line + b"\r\n" for line in tabs),
     }
 
 
 # name: an object with detect(head, whole), read(data) and write(palette, name)
-FORMATS = {"jasc": Jasc}
+FORMATS = {"jasc": Jasc, "gpl": Gpl}

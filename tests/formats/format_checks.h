@@ -38,6 +38,8 @@ inline std::string outcomeOf(const Format& format, ByteSource& source)
     return outcome;
 }
 
+class ReadTest : public testing::TestWithParam<ReadCase> {};
+
 // Read whole and one byte at a time, so that every buffer edge is crossed.
 inline void checkRead(std::string_view name, const ReadCase& c)
 {
