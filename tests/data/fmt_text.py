@@ -45,6 +45,15 @@ def after_first_line(data, magic, refusal):
     return found
 
 
+def counted(colours):
+    """The colours a reader found, if there are some and not too many."""
+    if not colours:
+        raise Refused("la palette n'a aucune couleur")
+    if len(colours) > MOST:
+        raise Refused("trop de couleurs")
+    return Pal(colours)
+
+
 def checked(pal, most=MOST):
     """What an 8-bit writer refuses."""
     if not pal.colours:
@@ -115,11 +124,7 @@ class Gpl:
             if m is None or any(int(g) > 255 for g in m.groups()[:3]) or (cut and m.group(4) is None):
                 raise bad(number, "une couleur GIMP s'écrit en trois nombres de 0 à 255")
             colours.append(tuple(int(g) for g in m.groups()[:3]))
-            if len(colours) > MOST:
-                raise Refused("trop de couleurs")
-        if not colours:
-            raise Refused("la palette n'a aucune couleur")
-        return Pal(colours)
+        return counted(colours)
 
     @staticmethod
     def write(pal, name):
@@ -127,6 +132,36 @@ class Gpl:
         shown = bytes(b if 0x20 <= b != 0x7F else ord("_") for b in name.encode())
         out = b"GIMP Palette\nName: " + shown + b"\nColumns: 16\n"
         return out + b"".join(b"%3d %3d %3d\n" % colour for colour in colours)
+
+
+# --- hex ----------------------------------------------------------------------
+
+HEX_LINE = re.compile(rb"#?([0-9A-Fa-f]{2})([0-9A-Fa-f]{2})([0-9A-Fa-f]{2})")
+
+
+class Hex:
+    @staticmethod
+    def detect(head, whole):
+        if not whole:  # the head may end inside a line: only whole lines count
+            head = head[:max(head.rfind(b"\r"), head.rfind(b"\n")) + 1]
+        found = [line for line in lines(head) if line]
+        return bool(found) and all(HEX_LINE.fullmatch(line) for line in found)
+
+    @staticmethod
+    def read(data):
+        colours = []
+        for number, line in numbered(data):
+            if not line:
+                continue
+            m = HEX_LINE.fullmatch(line)
+            if m is None:
+                raise bad(number, "une couleur s'écrit RRGGBB, six chiffres hexadécimaux")
+            colours.append(tuple(int(g, 16) for g in m.groups()))
+        return counted(colours)
+
+    @staticmethod
+    def write(pal, name):
+        return b"".join(b"%02x%02x%02x\n" % colour for colour in checked(pal))
 
 
 # --- Samples ------------------------------------------------------------------
@@ -153,8 +188,11 @@ def samples():
         "jasc16-bom-alpha.pal": BOM + b"".join(line + b"\r\n" for line in alpha),
         "gimp32.gpl": gimp,
         "gimp8-tabs-crlf.gpl": b"".join(line + b"\r\n" for line in tabs),
+        # Lospec's download: lower case, LF.
+        "lospec24.hex": b"".join(b"%02x%02x%02x\n" % c for c in wheel(24, 0.5, 0.7)),
+        "hex16-diese-crlf.hex": b"".join(b"#%02X%02X%02X\r\n" % c for c in wheel(16, 0.9, 0.6)),
     }
 
 
 # name: an object with detect(head, whole), read(data) and write(palette, name)
-FORMATS = {"jasc": Jasc, "gpl": Gpl}
+FORMATS = {"jasc": Jasc, "gpl": Gpl, "hex": Hex}
