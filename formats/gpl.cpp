@@ -1,20 +1,65 @@
 #include "gpl.h"
 
+#include "levels.h"
+#include "text_reader.h"
+
+#include <cstdio>
+
 namespace corvane::formats {
+namespace {
 
-bool detectGpl(const Head&)
+constexpr std::string_view Magic = "GIMP Palette";
+
+// Lines of the header, comments and blank lines carry no colour.
+bool carriesNoColour(std::string_view line)
 {
-    return false;
+    return line.starts_with("Name:") || line.starts_with("Columns:") || line.starts_with('#') ||
+           line.find_first_not_of(" \t") == std::string_view::npos;
 }
 
-Problem readGpl(ByteSource&, Palette&)
+} // namespace
+
+bool detectGpl(const Head& head)
 {
-    return std::string("lecture gpl pas encore écrite");
+    return firstLineIs(head, Magic);
 }
 
-Problem writeGpl(const Palette&, const WriteContext&, std::string&)
+Problem readGpl(ByteSource& source, Palette& palette)
 {
-    return std::string("écriture gpl pas encore écrite");
+    TextReader reader(source);
+    if (!reader.nextIs(Magic))
+        return std::string("ce n'est pas une palette GIMP");
+    Palette read;
+    read.kind = "Palette GIMP";
+    while (reader.next()) {
+        std::string_view text = reader.line();
+        if (carriesNoColour(text))
+            continue;
+        PaletteTable::Entry colour{};
+        // The colour's name, if any, follows a blank; a cut line keeps the blank.
+        if (!takeLevels(text, colour) || !(text.empty() ? !reader.cut() : text[0] == ' ' || text[0] == '\t'))
+            return reader.where() + " : une couleur GIMP s'écrit en trois nombres de 0 à 255";
+        if (Problem problem = addColour(read, colour))
+            return problem;
+    }
+    return handOver(read, palette);
+}
+
+Problem writeGpl(const Palette& palette, const WriteContext& context, std::string& out)
+{
+    if (Problem problem = checkEightBit(palette, MaxColours))
+        return problem;
+    std::string name = context.name;
+    for (char& c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '_';
+    out.assign(Magic).append("\nName: ").append(name).append("\nColumns: 16\n");
+    // GIMP's own alignment: each level right-aligned in three places.
+    char entry[16];
+    for (const PaletteTable::Entry& colour : palette.colours)
+        out.append(entry, static_cast<std::size_t>(
+                              std::snprintf(entry, sizeof entry, "%3d %3d %3d\n", colour[0], colour[1], colour[2])));
+    return std::nullopt;
 }
 
 } // namespace corvane::formats

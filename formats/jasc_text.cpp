@@ -1,20 +1,71 @@
 #include "jasc_text.h"
 
+#include "jasc_pal.h"
+#include "text_reader.h"
+
 namespace corvane::formats {
+namespace {
 
-bool detectJasc(const Head&)
+constexpr std::string_view Kind = "Palette JASC-PAL";
+
+std::string badLine(const TextReader& reader, std::string_view what)
 {
-    return false;
+    return reader.where() + " : " + std::string(what);
 }
 
-Problem readJasc(ByteSource&, Palette&)
+} // namespace
+
+bool detectJasc(const Head& head)
 {
-    return std::string("lecture jasc pas encore écrite");
+    return firstLineIs(head, JascPalMagic);
 }
 
-Problem writeJasc(const Palette&, const WriteContext&, std::string&)
+Problem readJasc(ByteSource& source, Palette& palette)
 {
-    return std::string("écriture jasc pas encore écrite");
+    TextReader reader(source);
+    if (!reader.nextIs(JascPalMagic))
+        return std::string("ce n'est pas un fichier JASC-PAL");
+    // Tools write "0100" and nothing else; the line is not worth refusing a palette for.
+    if (!reader.next() || !reader.next())
+        return std::string("le fichier s'arrête avant son nombre de couleurs");
+    std::string_view text = reader.line();
+    const std::string_view field = takeField(text);
+    if (reader.cut() || field.empty() || field.find_first_not_of("0123456789") != std::string_view::npos ||
+        !takeField(text).empty())
+        return badLine(reader, "nombre de couleurs illisible");
+    const std::optional<std::size_t> count = decimal(field, MaxColours);
+    if (!count)
+        return badLine(reader, "plus de 32767 couleurs : trop pour Corvane");
+    if (*count == 0)
+        return badLine(reader, "la palette n'a aucune couleur");
+
+    Palette read;
+    read.kind = Kind;
+    read.colours.resize(*count);
+    for (std::size_t k = 0; k < *count; ++k) {
+        if (!reader.next())
+            return "le fichier s'arrête avant sa couleur " + std::to_string(k) + " (il en annonce " +
+                   std::to_string(*count) + ")";
+        text = reader.line();
+        // The alpha some tools add is read as a level and not kept.
+        const bool fits = !reader.cut() && takeLevels(text, read.colours[k]);
+        const std::string_view alpha = takeField(text);
+        if (!fits || (!alpha.empty() && !decimal(alpha, 255)) || !takeField(text).empty())
+            return badLine(reader, "une couleur JASC-PAL s'écrit en trois nombres de 0 à 255, plus l'alpha au besoin");
+    }
+    palette = std::move(read);
+    return std::nullopt;
+}
+
+Problem writeJasc(const Palette& palette, const WriteContext&, std::string& out)
+{
+    if (palette.colours.empty())
+        return std::string("la palette n'a aucune couleur");
+    out.assign(JascPalMagic).append("\r\n").append(JascPalVersion).append("\r\n");
+    out += std::to_string(palette.colours.size()) + "\r\n";
+    for (const PaletteTable::Entry& colour : palette.colours)
+        out += std::to_string(colour[0]) + ' ' + std::to_string(colour[1]) + ' ' + std::to_string(colour[2]) + "\r\n";
+    return std::nullopt;
 }
 
 } // namespace corvane::formats

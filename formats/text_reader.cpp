@@ -1,8 +1,45 @@
 #include "text_reader.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace corvane::formats {
+namespace {
+
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+
+// The length of the UTF-8 sequence at the start of `bytes`; 0 if it is not one.
+std::size_t utf8Length(std::string_view bytes)
+{
+    const auto lead = static_cast<unsigned char>(bytes[0]);
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;  // no overlong forms
+        high = lead == 0xED ? 0x9F : 0xBF; // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else
+        return 0;
+    if (bytes.size() < length)
+        return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto b = static_cast<unsigned char>(bytes[k]);
+        if (b < (k == 1 ? low : 0x80) || b > (k == 1 ? high : 0xBF))
+            return 0;
+    }
+    return length;
+}
+
+} // namespace
 
 bool TextReader::fill()
 {
@@ -10,8 +47,21 @@ bool TextReader::fill()
         return false;
     pos_ = 0;
     len_ = source_.read(buffer_.data(), buffer_.size());
+    lfAt_ = crAt_ = Unknown;
     ended_ = len_ == 0;
     return !ended_;
+}
+
+// Searched again only once the last one found is behind: a text of CR lines
+// is not searched to the buffer's end for an LF at every line, nor the other
+// way round, so every byte is searched at most once for each.
+std::size_t TextReader::nextOf(char byte, std::size_t& at)
+{
+    if (at == Unknown || at < pos_) {
+        const auto* found = static_cast<const char*>(std::memchr(buffer_.data() + pos_, byte, len_ - pos_));
+        at = found != nullptr ? static_cast<std::size_t>(found - buffer_.data()) : len_;
+    }
+    return at;
 }
 
 bool TextReader::next()
@@ -20,70 +70,120 @@ bool TextReader::next()
     cut_ = false;
     bool any = false;
     for (;;) {
-        if (pos_ == len_ && !fill())
-            break;
+        if (pos_ == len_ && !fill()) {
+            if (!any)
+                return false;
+            break; // a last line with no end
+        }
         if (skipLineFeed_) {
             skipLineFeed_ = false;
             if (buffer_[pos_] == '\n' && ++pos_ == len_)
                 continue;
         }
-        // memchr for both ends, so that a huge line passes at the speed of a byte search.
-        const char* start = buffer_.data() + pos_;
-        const std::size_t left = len_ - pos_;
-        const auto* lf = static_cast<const char*>(std::memchr(start, '\n', left));
-        const std::size_t lfAt = lf != nullptr ? static_cast<std::size_t>(lf - start) : left;
-        const auto* cr = static_cast<const char*>(std::memchr(start, '\r', lfAt));
-        const std::size_t end = cr != nullptr ? static_cast<std::size_t>(cr - start) : lfAt;
-        const std::size_t keep = std::min(end, KeptBytes - std::min(KeptBytes, line_.size()));
-        line_.append(start, keep);
-        cut_ = cut_ || keep < end;
+        const std::size_t stop = std::min(nextOf('\n', lfAt_), nextOf('\r', crAt_));
+        const std::size_t length = stop - pos_;
+        const std::size_t keep = std::min(length, KeptBytes - std::min(KeptBytes, line_.size()));
+        line_.append(buffer_.data() + pos_, keep);
+        cut_ = cut_ || keep < length;
         any = true;
-        if (end == left) {
-            pos_ = len_;
+        pos_ = stop;
+        if (stop == len_)
             continue;
-        }
-        pos_ += end + 1;
-        skipLineFeed_ = start[end] == '\r';
-        ++number_;
-        if (number_ == 1 && line_.starts_with("\xEF\xBB\xBF"))
-            line_.erase(0, 3);
-        return true;
+        skipLineFeed_ = buffer_[stop] == '\r';
+        ++pos_;
+        break;
     }
-    if (!any)
-        return false;
-    ++number_; // a last line with no end
-    if (number_ == 1 && line_.starts_with("\xEF\xBB\xBF"))
-        line_.erase(0, 3);
+    ++number_;
+    if (number_ == 1 && line_.starts_with(ByteOrderMark))
+        line_.erase(0, ByteOrderMark.size());
     return true;
 }
 
 std::string TextReader::where() const
 {
-    std::string text = "ligne " + std::to_string(number_) + " « ";
-    text.append(shownText(line_)).append(cut_ && line_.size() <= 40 ? "…" : "").append(" »");
-    return text;
+    // A cut line is longer than shownText shows: it ends in "…" there.
+    return "ligne " + std::to_string(number_) + " « " + shownText(line_) + " »";
+}
+
+bool firstLineIs(const Head& head, std::string_view text)
+{
+    MemorySource source(head.bytes);
+    TextReader reader(source);
+    return reader.nextIs(text);
+}
+
+Problem addColour(Palette& palette, const PaletteTable::Entry& colour)
+{
+    if (palette.colours.size() == MaxColours)
+        return std::string("plus de 32767 couleurs : trop pour Corvane");
+    palette.colours.push_back(colour);
+    return std::nullopt;
+}
+
+Problem handOver(Palette& read, Palette& palette)
+{
+    if (read.colours.empty())
+        return std::string("la palette n'a aucune couleur");
+    palette = std::move(read);
+    return std::nullopt;
+}
+
+std::string_view takeField(std::string_view& text)
+{
+    constexpr std::string_view Blanks = " \t";
+    text.remove_prefix(std::min(text.size(), text.find_first_not_of(Blanks)));
+    const std::string_view field = text.substr(0, text.find_first_of(Blanks));
+    text.remove_prefix(field.size());
+    return field;
+}
+
+std::optional<std::size_t> decimal(std::string_view field, std::size_t most)
+{
+    if (field.empty())
+        return std::nullopt;
+    std::size_t value = 0;
+    for (const char c : field) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + static_cast<std::size_t>(c - '0');
+        if (value > most)
+            return std::nullopt;
+    }
+    return value;
+}
+
+bool takeLevels(std::string_view& text, PaletteTable::Entry& colour)
+{
+    for (std::int16_t& level : colour) {
+        const std::optional<std::size_t> value = decimal(takeField(text), 255);
+        if (!value)
+            return false;
+        level = static_cast<std::int16_t>(*value);
+    }
+    return true;
 }
 
 std::string shownText(std::string_view bytes, std::size_t most)
 {
+    constexpr std::string_view Hex = "0123456789ABCDEF";
     std::string out;
-    std::size_t size = std::min(bytes.size(), most);
-    // Not inside a UTF-8 sequence.
-    while (size < bytes.size() && size > 0 && (static_cast<unsigned char>(bytes[size]) & 0xC0) == 0x80)
-        --size;
-    for (const char byte : bytes.substr(0, size)) {
-        const auto b = static_cast<unsigned char>(byte);
-        if (b < 0x20 || b == 0x7F) {
-            constexpr std::string_view Hex = "0123456789ABCDEF";
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        const std::size_t length = utf8Length(bytes.substr(at));
+        if (at + std::max<std::size_t>(length, 1) > most)
+            break;
+        const auto b = static_cast<unsigned char>(bytes[at]);
+        if (length == 0 || b < 0x20 || b == 0x7F) {
             out.append("\\x").push_back(Hex[b >> 4]);
             out.push_back(Hex[b & 0xF]);
         } else if (b == '\\') {
             out.append("\\\\");
         } else {
-            out.push_back(byte);
+            out.append(bytes.substr(at, length));
         }
+        at += std::max<std::size_t>(length, 1);
     }
-    if (size < bytes.size())
+    if (at < bytes.size())
         out.append("…");
     return out;
 }

@@ -3,9 +3,11 @@
 // Text as the tools of today write it: lines ended by LF, CR LF or CR.
 
 #include "byte_source.h"
+#include "format.h"
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +26,8 @@ public:
 
     // Moves to the next line; false at the end of the text.
     bool next();
+    // Moves to the next line; true if there is one and it is exactly `text`.
+    [[nodiscard]] bool nextIs(std::string_view text) { return next() && !cut_ && line_ == text; }
     // The line's first KeptBytes, without its end.
     [[nodiscard]] std::string_view line() const { return line_; }
     // The line was longer than what line() keeps.
@@ -34,7 +38,10 @@ public:
     [[nodiscard]] std::string where() const;
 
 private:
+    static constexpr std::size_t Unknown = static_cast<std::size_t>(-1);
+
     bool fill();
+    std::size_t nextOf(char byte, std::size_t& at);
 
     ByteSource& source_;
     std::array<char, 65536> buffer_;
@@ -42,13 +49,37 @@ private:
     std::size_t len_ = 0;
     bool ended_ = false;
     bool skipLineFeed_ = false; // a CR ended the last line: an LF right after it belongs to it
+    // Where the buffer's next LF and next CR were found (len_: none left).
+    std::size_t lfAt_ = Unknown;
+    std::size_t crAt_ = Unknown;
     std::string line_;
     bool cut_ = false;
     std::size_t number_ = 0;
 };
 
-// The bytes of a text as they can be shown in a message: control bytes and
-// backslashes escaped, at most `most` bytes, then "…".
+// The head's first line, by the rules above, is exactly `text`.
+[[nodiscard]] bool firstLineIs(const Head& head, std::string_view text);
+
+// The next field of `text`: blanks (space, tab) before it dropped, the field
+// taken off; empty when only blanks are left.
+[[nodiscard]] std::string_view takeField(std::string_view& text);
+
+// A field of decimal digits only, read as a number no greater than `most`.
+[[nodiscard]] std::optional<std::size_t> decimal(std::string_view field, std::size_t most);
+
+// Red, green and blue as three fields of decimal digits from 0 to 255, taken
+// off `text`; false if they are not there.
+[[nodiscard]] bool takeLevels(std::string_view& text, PaletteTable::Entry& colour);
+
+// Adds a colour that a line gave, refusing the one past MaxColours.
+[[nodiscard]] Problem addColour(Palette& palette, const PaletteTable::Entry& colour);
+
+// The palette read, once all lines are: refused if it has no colour.
+[[nodiscard]] Problem handOver(Palette& read, Palette& palette);
+
+// The bytes of a text as they can be shown in a message: control bytes,
+// backslashes and bytes that are not UTF-8 escaped, at most `most` bytes,
+// then "…".
 [[nodiscard]] std::string shownText(std::string_view bytes, std::size_t most = 40);
 
 } // namespace corvane::formats
