@@ -183,7 +183,7 @@ if [ ${#packages[@]} -gt 1 ]; then
             __load_completion corvane-convert
             _corvane_convert corvane-convert "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
             printf "%s\n" "${COMPREPLY[@]}"')
-        echo "complétion de « $line » : $(echo $offered)"
+        echo "complétion de « $line » : ${offered//$'\n'/ }"
         echo "$offered" | grep -qx gpl || fail "La complétion de « $line » n'offre pas gpl"
     done
 fi
