@@ -629,7 +629,7 @@ TEST(ConvertCli, FromNamesTheReader)
 TEST(ConvertCli, OutputsInAFolderTakeTheWrittenFormatsExtension)
 {
     const ScratchDir dir;
-    const std::string div = divFile(countingLevels());
+    const std::string div = fileBytes(SampleDir / "div-degrade.PAL");
     const struct {
         std::string input, to, output;
     } cases[] = {
