@@ -19,11 +19,6 @@ constexpr std::string_view SameAsInput = "la sortie est le fichier d'entrée lui
 constexpr std::string_view NotRegular = "ce n'est pas un fichier ordinaire";
 constexpr std::string_view Exists = "le fichier existe déjà (--force pour le remplacer)";
 
-std::string cannotRead(std::string_view why)
-{
-    return "lecture impossible : " + std::string(why);
-}
-
 std::string cannotWrite(std::string_view why)
 {
     return "écriture impossible : " + std::string(why);
@@ -90,36 +85,33 @@ std::size_t FdSource::read(char* buf, std::size_t n)
     }
 }
 
-Failure readInput(const std::string& name, Input& input)
+std::string cannotRead(std::string_view why)
+{
+    return "lecture impossible : " + std::string(why);
+}
+
+OpenedInput::~OpenedInput()
+{
+    if (owned_)
+        ::close(fd_);
+}
+
+Failure OpenedInput::open(const std::string& name)
 {
     const bool standardInput = name == "-";
     // Non-blocking, so that a FIFO given by name is refused below instead of
     // waiting for a writer.
-    const int fd = standardInput ? STDIN_FILENO : ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
+    fd_ = standardInput ? STDIN_FILENO : ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd_ < 0)
         return cannotRead(frenchErrnoText(errno));
-    const auto closeFd = [&] {
-        if (!standardInput)
-            ::close(fd);
-    };
+    owned_ = !standardInput;
     struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        const int error = errno;
-        closeFd();
-        return cannotRead(frenchErrnoText(error));
-    }
-    if (!standardInput && !S_ISREG(st.st_mode)) {
-        closeFd();
+    if (::fstat(fd_, &st) != 0)
+        return cannotRead(frenchErrnoText(errno));
+    if (!standardInput && !S_ISREG(st.st_mode))
         return cannotRead(S_ISDIR(st.st_mode) ? frenchErrnoText(EISDIR) : std::string(NotRegular));
-    }
     if (S_ISREG(st.st_mode))
-        input.id = FileId{st.st_dev, st.st_ino, true};
-
-    FdSource source(fd);
-    input.result = loadPalette(source, input.table, input.caption);
-    closeFd();
-    if (input.result.readFailed)
-        return cannotRead(frenchErrnoText(source.error()));
+        id_ = FileId{st.st_dev, st.st_ino, true};
     return std::nullopt;
 }
 

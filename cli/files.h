@@ -1,9 +1,6 @@
 #pragma once
 
 #include "byte_source.h"
-#include "kind_caption.h"
-#include "load.h"
-#include "palette_table.h"
 
 #include <signal.h>
 #include <sys/stat.h>
@@ -44,17 +41,28 @@ struct FileId {
     }
 };
 
-struct Input {
-    PaletteTable table;
-    KindCaption caption;
-    LoadResult result;
-    FileId id;
+// An input opened for reading: a regular file, or standard input for "-".
+// Closes a file it opened when it goes.
+class OpenedInput {
+public:
+    OpenedInput() = default;
+    ~OpenedInput();
+    OpenedInput(const OpenedInput&) = delete;
+    OpenedInput& operator=(const OpenedInput&) = delete;
+
+    // Fails if the file cannot be opened or is not a regular file.
+    Failure open(const std::string& name);
+    [[nodiscard]] int fd() const { return fd_; }
+    [[nodiscard]] const FileId& id() const { return id_; }
+
+private:
+    int fd_ = -1;
+    bool owned_ = false;
+    FileId id_;
 };
 
-// Loads a regular file, or standard input for "-", as the window's Open
-// does; fails if the file cannot be opened, is not a regular file, or a read
-// fails.
-Failure readInput(const std::string& name, Input& input);
+// "lecture impossible : WHY"
+[[nodiscard]] std::string cannotRead(std::string_view why);
 
 // The whole content on standard output, unless that is the input itself.
 Failure writeStandardOutput(std::string_view content, const FileId& input);

@@ -1,9 +1,11 @@
 #include "files.h"
+#include "input.h"
 #include "messages.h"
 
 #include "conversion.h"
 #include "corvane_version.h"
-#include "jasc_pal.h"
+#include "format.h"
+#include "levels.h"
 
 #include <getopt.h>
 #include <sys/stat.h>
@@ -26,20 +28,45 @@ constexpr int NotAllConverted = 1;
 constexpr int UsageError = 2;
 constexpr std::size_t MaxCountShown = 40;
 
-constexpr std::string_view Help = R"(Utilisation : corvane-convert [-f] ENTRÉE SORTIE
-         ou : corvane-convert [-f] -d DOSSIER ENTRÉE...
-         ou : corvane-convert --type FICHIER...
-Convertit des palettes de couleurs comme la commande « Convertir Palette » de
-Corvane : une palette DIV Games Studio devient une palette JASC-PAL de
-256 couleurs, une palette JASC-PAL de 256 ou 16 couleurs devient une palette DIV.
+constexpr std::string_view HelpHead = R"(Utilisation : corvane-convert [OPTION]... ENTRÉE SORTIE
+         ou : corvane-convert [OPTION]... -d DOSSIER ENTRÉE...
+         ou : corvane-convert [--from=FORMAT] --type FICHIER...
+Convertit des palettes de couleurs. Une palette que la fenêtre de Corvane ouvre
+(DIV Games Studio, ou JASC-PAL aux fins de ligne CR LF) est convertie comme par
+sa commande « Convertir Palette » : une palette DIV devient une palette JASC-PAL
+de 256 couleurs, une palette JASC-PAL de 256 ou 16 couleurs une palette DIV.
+Toute autre palette est reconnue à son contenu parmi les formats ci-dessous :
+la palette d'un fichier DIV (fpg, fnt, map) devient une palette JASC-PAL, les
+autres une palette DIV de 1352 octets. --to choisit un autre format de sortie.
 
   -d, --directory=DOSSIER  écrit chaque sortie dans DOSSIER, qui doit exister,
-                           sous le nom de fichier de son entrée
+                           sous le nom de son entrée, l'extension habituelle
+                           du format écrit remplaçant la sienne
   -f, --force              remplace les fichiers de sortie qui existent déjà
+      --from=FORMAT        lit chaque entrée dans ce FORMAT, sans le deviner
+      --to=FORMAT          écrit chaque sortie dans ce FORMAT
       --type               affiche seulement le type de chaque FICHIER,
                            une ligne « NOM: TYPE » par fichier
       --help               affiche cette aide et quitte
       --version            affiche la version et quitte
+
+Formats (tous se lisent et s'écrivent) :
+)";
+
+constexpr std::string_view HelpTail = R"(
+Pertes : div et vga ont des niveaux de 6 bits (0 à 63). Vers eux, une couleur
+de 8 bits suit la règle des niveaux de la fenêtre et perd en précision ; une
+palette DIV menée vers un format de 8 bits puis ramenée perd un niveau sur chaque
+composante non nulle, comme dans la fenêtre. De div à vga et l'inverse, les
+niveaux passent sans perte. Ne sont gardés ni l'alpha JASC-PAL, ni les noms de
+couleurs GIMP, ni l'indice transparent Adobe, ni les drapeaux RIFF, ni l'image
+d'un PNG ou d'un FPG : seulement leurs couleurs.
+
+Exemples :
+  corvane-convert lospec.hex JEU.PAL        palette Lospec ou GIMP en palette DIV
+  corvane-convert --to=div TUILES.FPG T.PAL la palette d'un FPG, plages comprises
+  corvane-convert -d pal TUILES.FPG         la même en JASC-PAL : pal/TUILES.pal
+  corvane-convert --to=png JEU.PAL jeu.png  palette DIV en image PNG indexée
 
 Avec « - » pour ENTRÉE, la palette est lue sur l'entrée standard ; avec « - »
 pour SORTIE, elle est écrite sur la sortie standard.
@@ -47,6 +74,25 @@ pour SORTIE, elle est écrite sur la sortie standard.
 Code de retour : 0 si tout a été converti, 1 si un fichier ne l'a pas été
 (les autres le sont quand même), 2 pour une erreur d'utilisation.
 )";
+
+// The formats part of the help, from the formats' table.
+std::string helpText()
+{
+    std::string text(HelpHead);
+    const auto cell = [&text](std::string_view value, std::size_t width) {
+        text.append(value);
+        text.append(width > value.size() ? width - value.size() : 1, ' ');
+    };
+    text.append("  FORMAT  FICHIER   EXTENSION  COULEURS (au plus)\n");
+    for (const formats::Format& format : formats::allFormats()) {
+        text.append("  ");
+        cell(format.name, 8);
+        cell(format.title, 10);
+        cell(format.extension, 11);
+        text.append(std::to_string(format.maxColours)).push_back('\n');
+    }
+    return text.append(HelpTail);
+}
 
 void tell(std::string_view file, std::string_view why)
 {
@@ -86,6 +132,8 @@ int finishStandardOutput(int status)
 struct Options {
     bool force = false;
     bool kindOnly = false;
+    const formats::Format* from = nullptr;
+    const formats::Format* to = nullptr;
     std::optional<std::string> folder;
     std::vector<std::string> operands;
 };
@@ -94,7 +142,7 @@ struct Options {
 // the exit status remembers it.
 class Converter {
 public:
-    explicit Converter(bool force) : writer_(force) {}
+    explicit Converter(const Options& options) : from_(options.from), to_(options.to), writer_(options.force) {}
 
     void fail(std::string_view file, std::string_view why)
     {
@@ -102,42 +150,67 @@ public:
         status_ = NotAllConverted;
     }
 
-    // The file's content in the other format, exactly as the window's
-    // Convert writes it; nothing when it cannot be read or converted.
-    std::optional<std::string> converted(const std::string& name, Input& input)
+    struct Output {
+        std::string content;
+        const formats::Format* format;
+    };
+
+    // The file's content in the format asked for, or by default in the
+    // other format: exactly as the window's Convert writes it for a file the
+    // window opens. Nothing when it cannot be read or converted.
+    std::optional<Output> converted(const std::string& name, Input& input)
     {
-        if (const Failure failure = readInput(name, input)) {
+        if (const Failure failure = reader_.read(name, from_, input)) {
             fail(inputName(name), *failure);
             return std::nullopt;
         }
-        if (input.result.kind == PaletteKind::Unknown) {
+        if (!input.recognised()) {
             fail(inputName(name), UnknownKindMessage);
             return std::nullopt;
         }
-        const Conversion conversion = conversionFor(input.caption);
-        if (conversion == Conversion::None) {
-            // As written, but a line of garbage is not worth kilobytes of message.
-            const std::string_view count = input.result.countText;
-            const std::string shown = count.size() > MaxCountShown
-                                          ? fileTextToUtf8(count.substr(0, MaxCountShown)) + "…"
-                                          : fileTextToUtf8(count);
-            fail(inputName(name), "palette JASC-PAL de « " + shown +
-                                      " » couleurs : seules celles de 256 ou 16 couleurs se convertissent");
+        Output output{{}, to_ != nullptr ? to_ : formats::formatNamed(input.divFamily() ? "jasc" : "div")};
+        if (input.byWindow && to_ == nullptr) {
+            const Conversion conversion = conversionFor(input.caption);
+            if (conversion == Conversion::None) {
+                // As written, but a line of garbage is not worth kilobytes of message.
+                const std::string_view count = input.result.countText;
+                const std::string shown = count.size() > MaxCountShown
+                                              ? fileTextToUtf8(count.substr(0, MaxCountShown)) + "…"
+                                              : fileTextToUtf8(count);
+                fail(inputName(name), "palette JASC-PAL de « " + shown +
+                                          " » couleurs : seules celles de 256 ou 16 couleurs se convertissent");
+                return std::nullopt;
+            }
+            output.content = convertPalette(input.table, conversion);
+            return output;
+        }
+        const formats::WriteContext context{paletteName(name)};
+        if (const formats::Problem problem = output.format->write(input.palette, context, output.content)) {
+            fail(inputName(name), *problem);
             return std::nullopt;
         }
-        return convertPalette(input.table, conversion);
+        return output;
     }
 
     void convert(const std::string& in, const std::string& out)
     {
         Input input;
-        const std::optional<std::string> content = converted(in, input);
-        if (!content)
+        if (const std::optional<Output> output = converted(in, input))
+            write(out, output->content, input.id);
+    }
+
+    // Named after the input as it was given, its last component, with the
+    // written format's extension.
+    void convertInto(const std::string& folder, const std::string& in)
+    {
+        const std::string name = std::filesystem::path(in).filename().string();
+        if (name.empty() || name == "." || name == "..") {
+            fail(inputName(in), "lecture impossible : " + frenchErrnoText(EISDIR));
             return;
-        const Failure failure =
-            out == "-" ? writeStandardOutput(*content, input.id) : writer_.write(out, *content, input.id);
-        if (failure)
-            fail(outputName(out), *failure);
+        }
+        Input input;
+        if (const std::optional<Output> output = converted(in, input))
+            write(folder + outputFileName(name, output->format->extension), output->content, input.id);
     }
 
     int finish()
@@ -148,31 +221,50 @@ public:
     }
 
 private:
+    void write(const std::string& out, std::string_view content, const FileId& input)
+    {
+        const Failure failure = out == "-" ? writeStandardOutput(content, input) : writer_.write(out, content, input);
+        if (failure)
+            fail(outputName(out), *failure);
+    }
+
+    const formats::Format* from_;
+    const formats::Format* to_;
+    InputReader reader_;
     OutputWriter writer_;
     int status_ = AllConverted;
 };
 
-int showKinds(const std::vector<std::string>& files)
+std::string kindLine(const Input& input)
+{
+    if (input.byWindow)
+        return fileTextToUtf8(input.caption.text());
+    if (input.format == nullptr)
+        return std::string(UnknownKindMessage);
+    std::string line = input.palette.kind + ", " + formats::colourCount(input.palette.colours.size());
+    if (!input.windowOpens)
+        line.append(" (la fenêtre ne l'ouvre pas)");
+    return line;
+}
+
+int showKinds(const std::vector<std::string>& files, const formats::Format* from)
 {
     int status = AllConverted;
+    InputReader reader;
     for (const std::string& name : files) {
         Input input;
-        if (const Failure failure = readInput(name, input)) {
+        if (const Failure failure = reader.read(name, from, input)) {
             tell(inputName(name), *failure);
             status = NotAllConverted;
             continue;
         }
-        std::string line = printableName(name);
-        line.append(": ");
-        line.append(input.result.kind == PaletteKind::Unknown ? std::string(UnknownKindMessage)
-                                                              : fileTextToUtf8(input.caption.text()));
-        line.push_back('\n');
+        const std::string line = printableName(name) + ": " + kindLine(input) + "\n";
         std::fwrite(line.data(), 1, line.size(), stdout);
     }
     return status;
 }
 
-int convertIntoFolder(const std::string& folder, const std::vector<std::string>& inputs, bool force)
+int convertIntoFolder(const std::string& folder, const Options& options)
 {
     struct stat st {};
     if (::stat(folder.c_str(), &st) != 0) {
@@ -184,27 +276,35 @@ int convertIntoFolder(const std::string& folder, const std::vector<std::string>&
         return NotAllConverted;
     }
     const std::string prefix = folder.ends_with('/') ? folder : folder + '/';
-    Converter converter(force);
-    for (const std::string& in : inputs) {
-        // Named after the input, as it was given: its last component.
-        const std::string name = std::filesystem::path(in).filename().string();
-        if (name.empty() || name == "." || name == "..") {
-            converter.fail(inputName(in), "lecture impossible : " + frenchErrnoText(EISDIR));
-            continue;
-        }
-        converter.convert(in, prefix + name);
-    }
+    Converter converter(options);
+    for (const std::string& in : options.operands)
+        converter.convertInto(prefix, in);
     return converter.finish();
 }
 
-enum LongOnly { TypeOption = 256, HelpOption, VersionOption };
+std::string knownFormats()
+{
+    std::string names;
+    for (const formats::Format& format : formats::allFormats())
+        names.append(names.empty() ? "" : ", ").append(format.name);
+    return names;
+}
+
+enum LongOnly { TypeOption = 256, HelpOption, VersionOption, FromOption, ToOption, ListFormatsOption };
 
 int runCommandLine(int argc, char** argv)
 {
     const option longOptions[] = {
-        {"directory", required_argument, nullptr, 'd'},   {"force", no_argument, nullptr, 'f'},
-        {"type", no_argument, nullptr, TypeOption},       {"help", no_argument, nullptr, HelpOption},
-        {"version", no_argument, nullptr, VersionOption}, {nullptr, 0, nullptr, 0},
+        {"directory", required_argument, nullptr, 'd'},
+        {"force", no_argument, nullptr, 'f'},
+        {"from", required_argument, nullptr, FromOption},
+        {"to", required_argument, nullptr, ToOption},
+        {"type", no_argument, nullptr, TypeOption},
+        {"help", no_argument, nullptr, HelpOption},
+        {"version", no_argument, nullptr, VersionOption},
+        // For the shell's completion, not in the help.
+        {"list-formats", no_argument, nullptr, ListFormatsOption},
+        {nullptr, 0, nullptr, 0},
     };
     Options options;
     opterr = 0; // getopt's own messages are English
@@ -216,17 +316,33 @@ int runCommandLine(int argc, char** argv)
         case 'f':
             options.force = true;
             break;
+        case FromOption:
+        case ToOption: {
+            const formats::Format* format = formats::formatNamed(optarg);
+            if (format == nullptr)
+                return usageError("format inconnu : « " + printableName(optarg) +
+                                  " » (formats connus : " + knownFormats() + ")");
+            (c == FromOption ? options.from : options.to) = format;
+            break;
+        }
         case TypeOption:
             options.kindOnly = true;
             break;
-        case HelpOption:
-            std::fwrite(Help.data(), 1, Help.size(), stdout);
+        case HelpOption: {
+            const std::string help = helpText();
+            std::fwrite(help.data(), 1, help.size(), stdout);
             return finishStandardOutput(AllConverted);
+        }
         case VersionOption:
             std::fputs("corvane-convert (Corvane) " CORVANE_VERSION "\n" CORVANE_COPYRIGHT, stdout);
             return finishStandardOutput(AllConverted);
+        case ListFormatsOption:
+            for (const formats::Format& format : formats::allFormats())
+                std::fprintf(stdout, "%.*s\n", static_cast<int>(format.name.size()), format.name.data());
+            return finishStandardOutput(AllConverted);
         case ':':
-            return usageError("l'option « " + std::string(argv[optind - 1]) + " » demande un dossier");
+            return usageError("l'option « " + std::string(argv[optind - 1]) + " » demande " +
+                              (optopt == 'd' ? "un dossier" : "un format"));
         default: {
             // A known long option given an argument leaves its value in optopt,
             // an unknown long option leaves 0, an unknown short one itself.
@@ -244,15 +360,17 @@ int runCommandLine(int argc, char** argv)
 
     if (options.kindOnly && (options.folder || options.force))
         return usageError("--type ne se combine ni avec -d ni avec --force");
+    if (options.kindOnly && options.to != nullptr)
+        return usageError("--type ne se combine pas avec --to");
     if (options.operands.empty())
         return usageError("fichier manquant");
     if (options.kindOnly)
-        return finishStandardOutput(showKinds(options.operands));
+        return finishStandardOutput(showKinds(options.operands, options.from));
     if (options.folder) {
         for (const std::string& operand : options.operands)
             if (operand == "-")
                 return usageError("« - » n'est pas une entrée possible avec -d : la sortie prend le nom de l'entrée");
-        return convertIntoFolder(*options.folder, options.operands, options.force);
+        return convertIntoFolder(*options.folder, options);
     }
     if (options.operands.size() < 2)
         return usageError("fichier de sortie manquant");
@@ -260,7 +378,7 @@ int runCommandLine(int argc, char** argv)
         return usageError("fichier en trop : « " + printableName(options.operands[2]) +
                           " » (-d pour convertir "
                           "plusieurs fichiers)");
-    Converter converter(options.force);
+    Converter converter(options);
     converter.convert(options.operands[0], options.operands[1]);
     return converter.finish();
 }

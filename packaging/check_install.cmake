@@ -61,7 +61,8 @@ if(WITH_CONVERT)
         "${BINDIR}/corvane-convert"
         "${MANDIR}/man1/corvane-convert.1.gz"
         "${DATADIR}/doc/corvane-convert/changelog.gz"
-        "${DATADIR}/doc/corvane-convert/copyright")
+        "${DATADIR}/doc/corvane-convert/copyright"
+        "${DATADIR}/bash-completion/completions/corvane-convert")
 endif()
 
 # Each PNG must really be the size its folder announces: icon themes trust

@@ -20,9 +20,10 @@ fi
 # shared-mime-info and desktop-file-utils carry the dpkg triggers that
 # rebuild the MIME and desktop databases; gio (libglib2.0-bin) and xdg-mime
 # (xdg-utils) ask those databases what a desktop would, and pkgconf builds
-# the little program that asks Qt.
+# the little program that asks Qt. bash-completion runs corvane-convert's
+# completion as an interactive shell would.
 bash scripts/deps.sh cmake ninja-build g++ libpng-dev qt6-base-dev qt6-translations-l10n dpkg-dev file \
-    lintian shared-mime-info desktop-file-utils libglib2.0-bin xdg-utils pkgconf
+    lintian shared-mime-info desktop-file-utils libglib2.0-bin xdg-utils pkgconf bash-completion
 
 cmake --preset run
 if ! cmake --build "$build" --target help | grep -q '^corvane:'; then
@@ -54,9 +55,16 @@ for d in "${debs[@]}"; do
     echo "== $d"
     dpkg-deb --field "$d" Package Version Section Depends
 done
-if [ ${#debs[@]} -gt 1 ] && dpkg-deb --field "${debs[1]}" Depends | grep -qi qt; then
-    echo "corvane-convert ne doit pas dépendre de Qt" >&2
-    exit 1
+if [ ${#debs[@]} -gt 1 ]; then
+    if dpkg-deb --field "${debs[1]}" Depends | grep -qi qt; then
+        echo "corvane-convert ne doit pas dépendre de Qt" >&2
+        exit 1
+    fi
+    # It reads and writes PNG through libpng, found by dpkg-shlibdeps.
+    if ! dpkg-deb --field "${debs[1]}" Depends | grep -q 'libpng16-16'; then
+        echo "corvane-convert doit dépendre de libpng16-16" >&2
+        exit 1
+    fi
 fi
 
 echo "== lintian"
@@ -159,8 +167,24 @@ if [ ${#packages[@]} -gt 1 ]; then
     for path in /usr/bin/corvane-convert \
         /usr/share/man/man1/corvane-convert.1.gz \
         /usr/share/doc/corvane-convert/changelog.gz \
-        /usr/share/doc/corvane-convert/copyright; do
+        /usr/share/doc/corvane-convert/copyright \
+        /usr/share/bash-completion/completions/corvane-convert; do
         [ -e "$path" ] || fail "Absent après installation : $path"
+    done
+    # The completion, loaded on demand as an interactive shell does, offers
+    # the program's formats after --to, in both spellings.
+    for line in "corvane-convert --to " "corvane-convert --to=g"; do
+        # shellcheck disable=SC2016 # expanded by the inner shell
+        offered=$(LINE=$line bash -c '
+            source /usr/share/bash-completion/bash_completion
+            read -ra COMP_WORDS <<<"$LINE"
+            [[ $LINE == *" " ]] && COMP_WORDS+=("")
+            COMP_LINE=$LINE COMP_POINT=${#LINE} COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+            __load_completion corvane-convert
+            _corvane_convert corvane-convert "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
+            printf "%s\n" "${COMPREPLY[@]}"')
+        echo "complétion de « $line » : ${offered//$'\n'/ }"
+        echo "$offered" | grep -qx gpl || fail "La complétion de « $line » n'offre pas gpl"
     done
 fi
 

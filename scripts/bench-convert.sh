@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # corvane-convert over many palette files into a folder, against `cp` of the
-# same files followed by `sync`: both end with the files on disk. Half the
-# inputs are DIV palettes, half JASC-PAL palettes of 256 colours, generated
-# here. Each run starts after a `sync` and a short pause; the two commands
-# alternate (A B, then B A) and the figures are medians. Then the peak memory
-# and processor time of one conversion run for each file count.
+# same files followed by `sync`: both end with the files on disk. Three
+# batches, their inputs generated here: the window's conversion (half DIV
+# palettes, half JASC-PAL palettes of 256 colours), DIV palettes to GIMP
+# palettes (--to=gpl), and GIMP palettes to DIV palettes. Each run starts
+# after a `sync` and a short pause; the two commands alternate (A B, then B A)
+# and the figures are medians. Then the peak memory and processor time of one
+# conversion run for each batch and file count.
 #
 #   bash scripts/bench-convert.sh          1,000 and 10,000 files, 7 runs each
 #   bash scripts/bench-convert.sh quick    a short pass that only shows everything runs
@@ -28,8 +30,9 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 
-# One DIV palette (levels counting 0..63 over and over) and one JASC-PAL text
-# of 256 entries, each made by the builtin printf alone.
+# One DIV palette (levels counting 0..63 over and over), one JASC-PAL text
+# and one GIMP palette as GIMP 2.10 exports it, of 256 entries each, made by
+# the builtin printf alone.
 div_format='pal\032\r\n\000\000'
 for i in $(seq 0 767); do
     printf -v byte '\\%03o' $((i % 64))
@@ -44,6 +47,11 @@ printf "$div_format" >one-div.pal
     for k in $(seq 0 255); do printf '%d %d %d\r\n' "$k" $((255 - k)) $(((k * 7) % 256)); done
 } >one-jasc.pal
 
+{
+    printf 'GIMP Palette\nName: banc\nColumns: 16\n#\n'
+    for k in $(seq 0 255); do printf '%3d %3d %3d\tcouleur %d\n' "$k" $(((k * 3) % 256)) $((255 - k)) "$k"; done
+} >one-gpl.gpl
+
 # n copies of a file, by doubling, then cut apart: a handful of processes for
 # any count.
 copies() {
@@ -56,12 +64,26 @@ copies() {
     head -c $(($(stat -c %s "$file") * n)) many
     rm many
 }
+# n inputs, shared equally between the given files: in/NAMEnnnnn.EXT.
 make_inputs() {
-    local n=$1 half=$(($1 / 2))
+    local n=$1 file
+    shift
     rm -rf in && mkdir in
-    copies one-div.pal "$half" >all && split -a 5 -d -b "$(stat -c %s one-div.pal)" --additional-suffix=.pal all in/d
-    copies one-jasc.pal "$half" >all && split -a 5 -d -b "$(stat -c %s one-jasc.pal)" --additional-suffix=.pal all in/j
+    for file in "$@"; do
+        copies "$file" $((n / $#)) >all
+        split -a 5 -d -b "$(stat -c %s "$file")" --additional-suffix=".${file##*.}" all "in/${file%.*}"
+    done
     rm all
+}
+
+# Each batch: a name, the inputs' files, then corvane-convert's options.
+batches=(
+    "défaut (DIV + JASC-PAL)|one-div.pal one-jasc.pal|"
+    "DIV vers gpl|one-div.pal|--to=gpl"
+    "GIMP vers div|one-gpl.gpl|"
+)
+batch_fields() {
+    IFS='|' read -r name files options <<<"$1"
 }
 
 now() { date +%s%N; }
@@ -78,48 +100,60 @@ timed() {
     "$@" >/dev/null
     echo $((($(now) - start) / 1000)) # microseconds
 }
-copy_and_sync() { cp in/*.pal out/ && sync; }
-convert_all() { "$convert" -d out in/*.pal; }
+copy_and_sync() { cp in/* out/ && sync; }
+# shellcheck disable=SC2086 # the options are words
+convert_all() { "$convert" $options -d out in/*; }
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 ms() { awk -v us="$1" 'BEGIN { printf "%.0f ms", us / 1000 }'; }
 
-echo "== corvane-convert -d against cp + sync (median of $runs runs each, alternating)"
-printf '%-8s %-12s %-12s %-8s %-20s %s\n' fichiers "cp + sync" convert rapport "par fichier (conv.)" "runs cp / convert (ms)"
-for n in $counts; do
-    make_inputs "$n"
-    [ "$(ls in | wc -l)" -eq "$n" ] || { echo "expected $n inputs" >&2; exit 1; }
-    : >copy.times && : >convert.times
-    for run in $(seq "$runs"); do
-        if [ $((run % 2)) -eq 1 ]; then
-            timed copy_and_sync >>copy.times
-            timed convert_all >>convert.times
-        else
-            timed convert_all >>convert.times
-            timed copy_and_sync >>copy.times
-        fi
+for batch in "${batches[@]}"; do
+    batch_fields "$batch"
+    echo "== corvane-convert -d, $name, against cp + sync (median of $runs runs each, alternating)"
+    printf '%-8s %-12s %-12s %-8s %-20s %s\n' fichiers "cp + sync" convert rapport "par fichier (conv.)" "runs cp / convert (ms)"
+    for n in $counts; do
+        # shellcheck disable=SC2086 # the files are words
+        make_inputs "$n" $files
+        [ "$(ls in | wc -l)" -eq "$n" ] || { echo "expected $n inputs" >&2; exit 1; }
+        : >copy.times && : >convert.times
+        for run in $(seq "$runs"); do
+            if [ $((run % 2)) -eq 1 ]; then
+                timed copy_and_sync >>copy.times
+                timed convert_all >>convert.times
+            else
+                timed convert_all >>convert.times
+                timed copy_and_sync >>copy.times
+            fi
+        done
+        # The last run's outputs: every file converted, and no temporary file left.
+        [ "$(ls -A out | wc -l)" -eq "$n" ] || { echo "expected $n outputs" >&2; exit 1; }
+        copy=$(median <copy.times)
+        conv=$(median <convert.times)
+        printf '%-8s %-12s %-12s %-8s %-20s %s / %s\n' "$n" "$(ms "$copy")" "$(ms "$conv")" \
+            "$(awk -v a="$conv" -v b="$copy" 'BEGIN { printf "%.2fx", a / b }')" \
+            "$(awk -v a="$conv" -v n="$n" 'BEGIN { printf "%.0f µs", a / n }')" \
+            "$(sort -n copy.times | awk '{ printf "%s%d", (NR > 1 ? " " : ""), $1 / 1000 }')" \
+            "$(sort -n convert.times | awk '{ printf "%s%d", (NR > 1 ? " " : ""), $1 / 1000 }')"
     done
-    # The last run's outputs: every file converted, and no temporary file left.
-    [ "$(ls -A out | wc -l)" -eq "$n" ] || { echo "expected $n outputs" >&2; exit 1; }
-    copy=$(median <copy.times)
-    conv=$(median <convert.times)
-    printf '%-8s %-12s %-12s %-8s %-20s %s / %s\n' "$n" "$(ms "$copy")" "$(ms "$conv")" \
-        "$(awk -v a="$conv" -v b="$copy" 'BEGIN { printf "%.2fx", a / b }')" \
-        "$(awk -v a="$conv" -v n="$n" 'BEGIN { printf "%.0f µs", a / n }')" \
-        "$(sort -n copy.times | awk '{ printf "%s%d", (NR > 1 ? " " : ""), $1 / 1000 }')" \
-        "$(sort -n convert.times | awk '{ printf "%s%d", (NR > 1 ? " " : ""), $1 / 1000 }')"
 done
 
 # The command line itself (10,000 names) is part of the process's memory, so
 # the peak is also given for the same command line that stops at --version.
 echo "== One conversion run: peak memory (VmHWM) and processor time, /usr/bin/time -v"
-printf '%-8s %-14s %-26s %-10s %s\n' fichiers "pic convert" "pic même ligne, --version" "écart" "temps processeur (user + sys)"
+printf '%-26s %-8s %-14s %-26s %-10s %s\n' lot fichiers "pic convert" "pic même ligne, --version" "écart" \
+    "temps processeur (user + sys)"
 peak() { awk -F': ' '/Maximum resident set size/ { print $2 }' "$1"; }
-for n in $counts; do
-    make_inputs "$n"
-    rm -rf out && mkdir out
-    /usr/bin/time -v "$convert" -d out in/*.pal 2>convert.log
-    /usr/bin/time -v "$convert" --version -d out in/*.pal >/dev/null 2>version.log
-    cpu=$(awk -F': ' '/User time/ { u = $2 } /System time/ { s = $2 } END { printf "%.2f s", u + s }' convert.log)
-    printf '%-8s %-14s %-26s %-10s %s\n' "$n" "$(peak convert.log) Kio" "$(peak version.log) Kio" \
-        "$(($(peak convert.log) - $(peak version.log))) Kio" "$cpu"
+for batch in "${batches[@]}"; do
+    batch_fields "$batch"
+    for n in $counts; do
+        # shellcheck disable=SC2086 # the files and options are words
+        make_inputs "$n" $files
+        rm -rf out && mkdir out
+        # shellcheck disable=SC2086
+        /usr/bin/time -v "$convert" $options -d out in/* 2>convert.log
+        # shellcheck disable=SC2086
+        /usr/bin/time -v "$convert" --version $options -d out in/* >/dev/null 2>version.log
+        cpu=$(awk -F': ' '/User time/ { u = $2 } /System time/ { s = $2 } END { printf "%.2f s", u + s }' convert.log)
+        printf '%-26s %-8s %-14s %-26s %-10s %s\n' "$name" "$n" "$(peak convert.log) Kio" "$(peak version.log) Kio" \
+            "$(($(peak convert.log) - $(peak version.log))) Kio" "$cpu"
+    done
 done

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <set>
+#include <sstream>
 
 #if !defined(CORVANE_CONVERT) || !defined(CORVANE_WRITER_HOOKS)
 #error "CORVANE_CONVERT and CORVANE_WRITER_HOOKS must be defined"
@@ -167,36 +168,79 @@ std::string cannotWrite(const std::string& why)
     return "écriture impossible : " + why;
 }
 
-// What the window's Open and Convert make of a sample: the converted bytes,
-// or nothing with the reason that the program gives, all from EXPECTED.md and
-// the expected outputs beside the samples, never from the palette core.
+// Every sample of tests/data, as make_samples.py counts them.
+std::vector<fs::path> sampleFiles()
+{
+    std::vector<fs::path> files;
+    for (const fs::directory_entry& entry : fs::directory_iterator(SampleDir)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.is_regular_file() && !name.starts_with('.') && !name.ends_with(".attendu") &&
+            !name.ends_with(".md") && !name.ends_with(".py"))
+            files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::vector<std::string> formatNames()
+{
+    std::vector<std::string> names;
+    std::istringstream lines(run({"--list-formats"}).out);
+    for (std::string name; std::getline(lines, name);)
+        names.push_back(name);
+    return names;
+}
+
+// What corvane-convert writes for a sample without --to, or the reason it
+// gives, all from EXPECTED.md and the expected outputs beside the samples,
+// never from the program's code. A file the window opens is converted as the
+// window converts it; a DIV-family file becomes JASC-PAL, any other a DIV palette.
 struct Expected {
-    std::string content, why;
+    std::optional<std::string> content;
+    std::string why; // empty: any one line
     std::string kindLine;
 };
 
-Expected expectedFor(const fs::path& sample)
+Expected expectedFor(const fs::path& sample, const std::map<std::string, SampleRow>& rows)
 {
-    const std::map<std::string, SampleRow> rows = sampleRows();
-    const auto row = rows.find(sample.filename().string());
-    EXPECT_NE(row, rows.end()) << sample;
-    if (row == rows.end())
-        return {};
     Expected expected;
-    if (row->second.kind == "unknown") {
-        expected.why = expected.kindLine = "Type Inconnue";
-        return expected;
-    }
-    expected.kindLine = row->second.caption; // the samples' captions are plain ASCII
-    if (const std::optional<std::string> content = expectedOutput(sample)) {
-        expected.content = *content;
-    } else {
+    expected.content = expectedOutput(sample);
+    const auto row = rows.find(sample.filename().string());
+    if (row != rows.end() && row->second.kind != "unknown") {
+        expected.kindLine = row->second.caption; // the samples' captions are plain ASCII
         // "Palette PSP " + the count line + " couleurs"
         const std::string count = expected.kindLine.substr(12, expected.kindLine.size() - 12 - 9);
-        expected.why =
-            "palette JASC-PAL de « " + count + " » couleurs : seules celles de 256 ou 16 couleurs se convertissent";
+        if (!expected.content)
+            expected.why =
+                "palette JASC-PAL de « " + count + " » couleurs : seules celles de 256 ou 16 couleurs se convertissent";
+        return expected;
     }
+    const std::string head = fileBytes(sample).substr(0, 8);
+    const bool divFamily = head.size() == 8 &&
+                           (head.starts_with("fpg") || head.starts_with("fnt") || head.starts_with("map")) &&
+                           head.substr(3, 4) == "\x1A\r\n\0"s;
+    expected.content = expectedOutput(fs::path(sample) += divFamily ? ".jasc" : ".div");
     return expected;
+}
+
+// Refused: one line naming the input, and nothing written.
+void expectRefused(const Result& result, const std::string& input, const fs::path& output)
+{
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(result.err.starts_with("corvane-convert: " + input + ": ") && result.err.ends_with("\n") &&
+                std::count(result.err.begin(), result.err.end(), '\n') == 1)
+        << result.err;
+    EXPECT_FALSE(fs::exists(output));
+}
+
+// With -d, a default output is a .pal file (JASC-PAL or DIV) named after its
+// input, whose last extension it replaces unless that is already .pal.
+std::string palNamed(const std::string& name)
+{
+    std::string lower = name;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    const std::size_t dot = name.rfind('.');
+    return lower.ends_with(".pal") ? name : name.substr(0, dot == 0 ? name.size() : dot) + ".pal";
 }
 
 // A copy of a sample under another name, and what it converts to.
@@ -210,50 +254,73 @@ std::string outputOf(const std::string& sample)
     return expectedOutput(SampleDir / sample).value_or("");
 }
 
-TEST(ConvertCli, EverySampleGivesTheWindowsBytesInEachMode)
+TEST(ConvertCli, EverySampleGivesItsExpectedBytesInEachMode)
 {
-    const std::vector<fs::path> files = samplePalettes();
+    const std::vector<fs::path> files = sampleFiles();
+    const std::vector<std::string> formats = formatNames();
     ASSERT_FALSE(files.empty());
+    ASSERT_FALSE(formats.empty());
+    const std::map<std::string, SampleRow> rows = sampleRows();
     const ScratchDir dir;
-    const fs::path single = dir.path() / "un", batch = dir.path() / "lot";
-    fs::create_directories(single);
+    const fs::path output = dir.path() / "sortie", batch = dir.path() / "lot";
     fs::create_directories(batch);
 
     std::vector<std::string> batchArgs{"-d", batch.string()}, kindArgs{"--type"};
     std::string batchErrors, kindLines;
-    std::set<std::string> converted;
+    std::map<std::string, std::string> batchOutputs;
     for (const fs::path& file : files) {
         SCOPED_TRACE(file.filename().string());
-        const Expected expected = expectedFor(file);
-        const fs::path output = single / file.filename();
+        const Expected expected = expectedFor(file, rows);
+        fs::remove(output);
         const Result one = run({file.string(), output.string()});
-        if (expected.content.empty()) {
-            EXPECT_EQ(one.status, 1);
-            EXPECT_EQ(one.err, message(file.string(), expected.why));
-            EXPECT_FALSE(fs::exists(output));
-            batchErrors += message(file.string(), expected.why);
+        if (!expected.content) {
+            expectRefused(one, file.string(), output);
+            if (!expected.why.empty()) {
+                EXPECT_EQ(one.err, message(file.string(), expected.why));
+            }
+            batchErrors += one.err;
         } else {
             EXPECT_EQ(one.status, 0) << one.err;
-            EXPECT_EQ(fileBytes(output), expected.content);
+            EXPECT_EQ(fileBytes(output), *expected.content);
             const Result piped = run({"-", "-"}, RunOptions().feeding(fileBytes(file)));
             EXPECT_EQ(piped.status, 0) << piped.err;
-            EXPECT_EQ(piped.out, expected.content);
-            converted.insert(file.filename().string());
+            EXPECT_EQ(piped.out, *expected.content);
+            const std::string name = palNamed(file.filename().string());
+            if (batchOutputs.contains(name))
+                batchErrors += message((batch / name).string(), "le fichier existe déjà (--force pour le remplacer)");
+            else
+                batchOutputs[name] = *expected.content;
+        }
+        for (const std::string& format : formats) {
+            SCOPED_TRACE(format);
+            fs::remove(output);
+            const Result to = run({"--to=" + format, file.string(), output.string()});
+            if (const std::optional<std::string> content = expectedOutput(fs::path(file) += "." + format)) {
+                EXPECT_EQ(to.status, 0) << to.err;
+                EXPECT_EQ(fileBytes(output), *content);
+            } else {
+                expectRefused(to, file.string(), output);
+            }
         }
         batchArgs.push_back(file.string());
-        kindArgs.push_back(file.string());
-        kindLines += file.string() + ": " + expected.kindLine + "\n";
+        if (!expected.kindLine.empty()) {
+            kindArgs.push_back(file.string());
+            kindLines += file.string() + ": " + expected.kindLine + "\n";
+        }
     }
 
     const Result all = run(batchArgs);
-    EXPECT_EQ(all.status, converted.size() == files.size() ? 0 : 1);
+    EXPECT_EQ(all.status, batchErrors.empty() ? 0 : 1);
     EXPECT_EQ(all.err, batchErrors);
-    EXPECT_EQ(entriesOf(batch), converted) << "one output per convertible file, and no temporary file";
-    for (const std::string& name : converted)
-        EXPECT_EQ(fileBytes(batch / name), fileBytes(single / name)) << name;
+    std::set<std::string> names;
+    for (const auto& [name, content] : batchOutputs) {
+        names.insert(name);
+        EXPECT_EQ(fileBytes(batch / name), content) << name;
+    }
+    EXPECT_EQ(entriesOf(batch), names) << "one output per convertible file, and no temporary file";
 
     const Result kinds = run(kindArgs);
-    EXPECT_EQ(kinds.status, 0) << "unknown kinds are not failures";
+    EXPECT_EQ(kinds.status, 0);
     EXPECT_EQ(kinds.out, kindLines);
     EXPECT_EQ(kinds.err, "");
 }
@@ -265,7 +332,7 @@ TEST(ConvertCli, FilesThatCannotBeConvertedAreToldAndTheOthersStillAre)
     fs::create_directories(out);
     fs::create_directories(dir.path() / "dossier.pal");
     const std::string good = copySample(dir, "bon.pal", "div-degrade.PAL");
-    const std::string unknown = dir.write("inconnu.pal", "GIMP Palette\r\n").string();
+    const std::string unknown = dir.write("inconnu.pal", "Palette\r\n").string();
     const std::string count255 = dir.write("c255.pal", jascText("255", {"1 2 3"})).string();
     const std::string existing = copySample(dir, "existe.pal", "jasc16-crlf.pal");
     const std::string missing = (dir.path() / "absent.pal").string();
@@ -484,12 +551,133 @@ TEST(ConvertCli, KindLinesDecodeAsTheLabelAndEscapeControls)
     EXPECT_EQ(result.err, message(folder, "lecture impossible : c'est un dossier"));
 }
 
+TEST(ConvertCli, KindLinesNameTheFormatAndWhetherTheWindowOpensIt)
+{
+    const ScratchDir dir;
+    const std::string div = (SampleDir / "div-degrade.PAL").string();
+    const std::string crlf = (SampleDir / "jasc16-crlf.pal").string();
+    const std::string lf = (SampleDir / "jasc16-lf.pal").string();
+    const std::string hex = dir.write("orange.hex", "#ff8000\n").string();
+    const std::string unknown = dir.write("inconnu", "rien\n").string();
+    const Result kinds = run({"--type", div, crlf, lf, hex, unknown});
+    EXPECT_EQ(kinds.status, 0) << kinds.err;
+    EXPECT_EQ(kinds.out, div + ": Palette DIV Games Studio\n" + crlf + ": Palette PSP 16 couleurs\n" + lf +
+                             ": Palette JASC-PAL, 16 couleurs (la fenêtre ne l'ouvre pas)\n" + hex +
+                             ": Palette hexadécimale (Lospec), 1 couleur (la fenêtre ne l'ouvre pas)\n" + unknown +
+                             ": Type Inconnue\n");
+    EXPECT_EQ(run({"--type", "--from=jasc", crlf}).out, crlf + ": Palette JASC-PAL, 16 couleurs\n");
+
+    const std::string bad = dir.write("bad.gpl", "GIMP Palette\n1 2\n").string();
+    const Result refused = run({"--type", bad});
+    expectRefused(refused, bad, dir.path() / "none");
+    EXPECT_EQ(refused.out, "");
+}
+
+// --from reads with the named reader even a file the window or another
+// reader would take.
+TEST(ConvertCli, FromNamesTheReader)
+{
+    const ScratchDir dir;
+    const std::string alpha =
+        dir.write("alpha.pal", "JASC-PAL\r\n0100\r\n2\r\n10 20 30 255\r\n40 50 60 0\r\n").string();
+    const std::string levels = dir.write("niveaux.bin", std::string(768, '\x10')).string();
+    const std::string div = (SampleDir / "div-degrade.PAL").string();
+    const std::string jasc16 = (SampleDir / "jasc16-crlf.pal").string();
+    std::string defaultRanges;
+    for (int range = 0; range < 16; ++range) {
+        defaultRanges += "\x10\0\0\0"s;
+        for (int k = 0; k < 32; ++k)
+            defaultRanges.push_back(static_cast<char>((range * 16 + k) % 256));
+    }
+    std::string vgaHex, actHex;
+    for (int k = 0; k < 256; ++k)
+        vgaHex += "404040\n", actHex += "101010\n";
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        std::optional<std::string> content;
+    } cases[] = {
+        {"the window reads an alpha column as blue 0",
+         {"--to=jasc", alpha},
+         "JASC-PAL\r\n0100\r\n2\r\n10 20 0\r\n40 50 0\r\n"},
+        {"jasc ignores it", {"--from=jasc", "--to=jasc", alpha}, "JASC-PAL\r\n0100\r\n2\r\n10 20 30\r\n40 50 60\r\n"},
+        {"div to jasc as the window", {"--from=div", div}, outputOf("div-degrade.PAL")},
+        {"div to div unchanged", {"--from=div", "--to=div", div}, fileBytes(div)},
+        {"16 colours to the 1352-byte layout",
+         {"--from=jasc", jasc16},
+         outputOf("jasc16-crlf.pal").substr(0, 776) + defaultRanges},
+        {"768 levels up to 63 are vga", {"--to=hex", levels}, vgaHex},
+        {"or act when named", {"--from=act", "--to=hex", levels}, actHex},
+        {"a reader that refuses the file", {"--from=gpl", jasc16}, std::nullopt},
+    };
+    const fs::path output = dir.path() / "sortie";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(output);
+        std::vector<std::string> args = c.args;
+        args.push_back(output.string());
+        const Result result = run(args);
+        if (c.content) {
+            EXPECT_EQ(result.status, 0) << result.err;
+            EXPECT_EQ(fileBytes(output), *c.content);
+        } else {
+            expectRefused(result, c.args.back(), output);
+        }
+    }
+}
+
+TEST(ConvertCli, OutputsInAFolderTakeTheWrittenFormatsExtension)
+{
+    const ScratchDir dir;
+    const std::string div = fileBytes(SampleDir / "div-degrade.PAL");
+    const struct {
+        std::string input, to, output;
+    } cases[] = {
+        {"JEU.PAL", "", "JEU.PAL"},    {"jeu", "", "jeu.pal"},        {"jeu.div.bak", "", "jeu.div.pal"},
+        {".jeu", "", ".jeu.pal"},      {"jeu.pal", "gpl", "jeu.gpl"}, {"JEU.PNG", "png", "JEU.PNG"},
+        {"jeu.pal", "act", "jeu.act"}, {"jeu.Hex", "hex", "jeu.Hex"}, {"jeu.gpl", "riff", "jeu.pal"},
+        {"jeu.act", "vga", "jeu.pal"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input + " --to=" + c.to);
+        const fs::path in = dir.path() / "entrees", out = dir.path() / "sorties";
+        fs::remove_all(in);
+        fs::remove_all(out);
+        fs::create_directories(in);
+        fs::create_directories(out);
+        const std::string input = (in / c.input).string();
+        std::ofstream(input, std::ios::binary) << div;
+        const Result result =
+            c.to.empty() ? run({"-d", out.string(), input}) : run({"-d", out.string(), "--to=" + c.to, input});
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(entriesOf(out), std::set<std::string>{c.output});
+    }
+    // GIMP's Name line: the input's name without its last extension.
+    const std::string named = dir.write("jeu.v2.pal", div).string();
+    EXPECT_TRUE(run({"--to=gpl", named, "-"}).out.starts_with("GIMP Palette\nName: jeu.v2\n"));
+    EXPECT_TRUE(
+        run({"--to=gpl", "-", "-"}, RunOptions().feeding(div)).out.starts_with("GIMP Palette\nName: palette\n"));
+}
+
 TEST(ConvertCli, UsageErrorsHelpAndVersion)
 {
     const std::vector<std::vector<std::string>> misuses{
-        {},           {"seul.pal"},     {"a", "b", "c"}, {"-x", "a", "b"},      {"--bogus"},
-        {"-d"},       {"-d", ".", "-"}, {"--type"},      {"--type", "-f", "a"}, {"--type", "-d", ".", "a"},
-        {"--help=x"}, {"--force=1"},
+        {},
+        {"seul.pal"},
+        {"a", "b", "c"},
+        {"-x", "a", "b"},
+        {"--bogus"},
+        {"-d"},
+        {"-d", ".", "-"},
+        {"--type"},
+        {"--type", "-f", "a"},
+        {"--type", "-d", ".", "a"},
+        {"--help=x"},
+        {"--force=1"},
+        {"--to"},
+        {"--from=bmp", "a", "b"},
+        {"--to=DIV", "a", "b"},
+        {"--type", "--to=div", "a"},
     };
     for (const std::vector<std::string>& args : misuses) {
         const Result result = run(args);
@@ -497,14 +685,22 @@ TEST(ConvertCli, UsageErrorsHelpAndVersion)
         EXPECT_TRUE(result.err.ends_with("Pour en savoir plus : corvane-convert --help\n")) << result.err;
         EXPECT_EQ(result.out, "");
     }
-    for (const auto& [option, problem] : {std::pair{"--help=x", "l'option « --help » ne prend pas d'argument"},
-                                          {"--force=1", "l'option « --force » ne prend pas d'argument"},
-                                          {"--bogus=1", "option inconnue : « --bogus »"},
-                                          {"-x", "option inconnue : « -x »"}})
+    std::string known;
+    for (const std::string& name : formatNames())
+        known += (known.empty() ? "" : ", ") + name;
+    for (const auto& [option, problem] :
+         {std::pair<std::string, std::string>{"--help=x", "l'option « --help » ne prend pas d'argument"},
+          {"--force=1", "l'option « --force » ne prend pas d'argument"},
+          {"--bogus=1", "option inconnue : « --bogus »"},
+          {"-x", "option inconnue : « -x »"},
+          {"--from", "l'option « --from » demande un format"},
+          {"--to=bmp", "format inconnu : « bmp » (formats connus : " + known + ")"}})
         EXPECT_TRUE(run({option}).err.starts_with("corvane-convert: "s + problem + "\n")) << option;
     const Result help = run({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.starts_with("Utilisation : corvane-convert")) << help.out;
+    for (const std::string& name : formatNames())
+        EXPECT_NE(help.out.find("\n  " + name + " "), std::string::npos) << "a row of the formats' table: " << name;
     const Result version = run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "corvane-convert (Corvane) " CORVANE_VERSION "\n" CORVANE_COPYRIGHT);
