@@ -1,20 +1,208 @@
 #include "png.h"
 
+#include "levels.h"
+
+// Our own png.h shadows libpng's on the include path.
+#include <libpng16/png.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <csetjmp>
+#include <vector>
+
 namespace corvane::formats {
+namespace {
 
-bool detectPng(const Head&)
+constexpr std::string_view Signature{"\x89PNG\r\n\x1a\n", 8};
+constexpr png_uint_32 Cell = 16;   // pixels a side of each colour's square
+constexpr png_uint_32 PerRow = 16; // squares to a row
+constexpr std::size_t MostColours = 256;
+
+// How the setjmp frame was left.
+enum Outcome : int { Done = 0, Failed = 1, PaletteRead = 2 };
+
+// libpng's messages are English and go to stderr by default; the reader says
+// one French line of its own instead. Debian's libpng is C, so its errors
+// leave by longjmp, never by a C++ exception.
+[[noreturn]] void leave(png_structp png, png_const_charp)
 {
-    return false;
+    png_longjmp(png, Failed);
+}
+void ignoreWarning(png_structp, png_const_charp) {}
+
+struct Reading {
+    ByteSource* source;
+    png_infop info;
+};
+
+void readFromSource(png_structp png, png_bytep data, std::size_t length)
+{
+    auto* reading = static_cast<Reading*>(png_get_io_ptr(png));
+    // Nothing after the palette matters: a huge chunk between PLTE and the
+    // image data is never read.
+    if (png_get_valid(png, reading->info, PNG_INFO_PLTE) != 0)
+        png_longjmp(png, PaletteRead);
+    if (readFully(*reading->source, reinterpret_cast<char*>(data), length) != length)
+        png_error(png, "truncated");
 }
 
-Problem readPng(ByteSource&, Palette&)
+// Only plain values live in these frames, so that libpng's longjmp skips no
+// destructor.
+int readInfo(png_structp png, png_infop info)
 {
-    return std::string("lecture png pas encore écrite");
+    const int outcome = setjmp(png_jmpbuf(png));
+    if (outcome != Done)
+        return outcome;
+    png_read_info(png, info);
+    return Done;
 }
 
-Problem writePng(const Palette&, const WriteContext&, std::string&)
+int writeImage(png_structp png, png_infop info, png_bytepp rows)
 {
-    return std::string("écriture png pas encore écrite");
+    if (setjmp(png_jmpbuf(png)) != 0)
+        return Failed;
+    png_write_info(png, info);
+    png_write_image(png, rows);
+    png_write_end(png, nullptr);
+    return Done;
+}
+
+struct Writing {
+    std::string* out;
+    bool outOfMemory = false;
+};
+
+void writeToString(png_structp png, png_bytep data, std::size_t length)
+{
+    auto* writing = static_cast<Writing*>(png_get_io_ptr(png));
+    try {
+        writing->out->append(reinterpret_cast<const char*>(data), length);
+    } catch (const std::bad_alloc&) {
+        writing->outOfMemory = true;
+    }
+    // Outside the handler: longjmp must not leave a catch block.
+    if (writing->outOfMemory)
+        png_error(png, "out of memory");
+}
+
+void flushNothing(png_structp) {}
+
+class ReadStruct {
+public:
+    ReadStruct() : png_(png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, leave, ignoreWarning))
+    {
+        if (png_ != nullptr)
+            info_ = png_create_info_struct(png_);
+    }
+    ~ReadStruct() { png_destroy_read_struct(&png_, &info_, nullptr); }
+    ReadStruct(const ReadStruct&) = delete;
+    ReadStruct& operator=(const ReadStruct&) = delete;
+
+    png_structp png_;
+    png_infop info_ = nullptr;
+};
+
+class WriteStruct {
+public:
+    WriteStruct() : png_(png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, leave, ignoreWarning))
+    {
+        if (png_ != nullptr)
+            info_ = png_create_info_struct(png_);
+    }
+    ~WriteStruct() { png_destroy_write_struct(&png_, &info_); }
+    WriteStruct(const WriteStruct&) = delete;
+    WriteStruct& operator=(const WriteStruct&) = delete;
+
+    png_structp png_;
+    png_infop info_ = nullptr;
+};
+
+} // namespace
+
+bool detectPng(const Head& head)
+{
+    return head.bytes.starts_with(Signature);
+}
+
+Problem readPng(ByteSource& source, Palette& palette)
+{
+    const std::string unreadable = "image PNG illisible";
+    ReadStruct reader;
+    if (reader.info_ == nullptr)
+        return unreadable;
+    Reading reading{&source, reader.info_};
+    png_set_read_fn(reader.png_, &reading, readFromSource);
+    // Every ancillary chunk but tRNS is skipped unread into memory: bounded
+    // memory whatever the file holds before its image data.
+    png_set_keep_unknown_chunks(reader.png_, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+#if defined(__has_feature)
+#if __has_feature(coverage_sanitizer)
+    // Under the fuzzer only: random bytes almost never carry a right CRC.
+    png_set_crc_action(reader.png_, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
+#endif
+#endif
+    if (readInfo(reader.png_, reader.info_) == Failed)
+        return unreadable;
+
+    png_colorp entries = nullptr;
+    int count = 0;
+    if (png_get_PLTE(reader.png_, reader.info_, &entries, &count) == 0 || count <= 0)
+        return std::string("image PNG sans palette (pas de bloc PLTE)");
+    palette = Palette{};
+    palette.kind = "Palette d'une image PNG";
+    palette.colours.reserve(static_cast<std::size_t>(count));
+    for (const png_color& entry : std::span(entries, static_cast<std::size_t>(count)))
+        palette.colours.push_back({entry.red, entry.green, entry.blue});
+    return std::nullopt;
+}
+
+Problem writePng(const Palette& palette, const WriteContext&, std::string& out)
+{
+    if (Problem problem = checkEightBit(palette, MostColours))
+        return problem;
+    const std::size_t count = palette.colours.size();
+    std::vector<png_color> entries;
+    for (const PaletteTable::Entry& colour : palette.colours)
+        entries.push_back({static_cast<png_byte>(colour[Red]), static_cast<png_byte>(colour[Green]),
+                           static_cast<png_byte>(colour[Blue])});
+
+    // Each colour a square, PerRow to a row; cells past the last colour take index 0.
+    const auto columns = static_cast<png_uint_32>(std::min<std::size_t>(count, PerRow));
+    const auto rowsOfSquares = static_cast<png_uint_32>((count + PerRow - 1) / PerRow);
+    const png_uint_32 width = columns * Cell;
+    const png_uint_32 height = rowsOfSquares * Cell;
+    std::vector<png_byte> pixels(std::size_t{width} * height);
+    std::vector<png_bytep> rows(height);
+    for (png_uint_32 y = 0; y < height; ++y) {
+        rows[y] = pixels.data() + std::size_t{y} * width;
+        for (png_uint_32 x = 0; x < width; ++x) {
+            const std::size_t square = std::size_t{y / Cell} * PerRow + x / Cell;
+            rows[y][x] = static_cast<png_byte>(square < count ? square : 0);
+        }
+    }
+
+    WriteStruct writer;
+    if (writer.info_ == nullptr)
+        return std::string("mémoire insuffisante pour écrire l'image PNG");
+    std::string written;
+    Writing writing{&written};
+    png_set_write_fn(writer.png_, &writing, writeToString, flushNothing);
+    // Every choice that shapes the compressed bytes, named, so that the same
+    // palette always gives the same file, whatever libpng's defaults become.
+    png_set_filter(writer.png_, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+    png_set_compression_level(writer.png_, Z_BEST_COMPRESSION);
+    png_set_compression_strategy(writer.png_, Z_DEFAULT_STRATEGY);
+    png_set_compression_window_bits(writer.png_, MAX_WBITS);
+    png_set_compression_mem_level(writer.png_, 8);
+    png_set_compression_method(writer.png_, Z_DEFLATED);
+    png_set_compression_buffer_size(writer.png_, 8192);
+    png_set_IHDR(writer.png_, writer.info_, width, height, 8, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
+    png_set_PLTE(writer.png_, writer.info_, entries.data(), static_cast<int>(count));
+    if (writeImage(writer.png_, writer.info_, rows.data()) != Done)
+        return std::string("mémoire insuffisante pour écrire l'image PNG");
+    out = std::move(written);
+    return std::nullopt;
 }
 
 } // namespace corvane::formats

@@ -1,0 +1,113 @@
+#!/usr/bin/env python3
+"""corvane-convert's gpl, act and png outputs read by Pillow, a reader that
+shares nothing with the program, against the colours each sample holds as
+tests/data/make_samples.py reads them.
+
+    pillow_check.py PROGRAM      converts each sample that has an expected
+                                 gpl, act or png output, with PROGRAM --to=F
+    pillow_check.py --attendu    reads those expected outputs instead
+"""
+
+import io
+import os
+import subprocess
+import sys
+import tempfile
+
+sys.dont_write_bytecode = True  # nothing but samples in tests/data
+DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data")
+sys.path.insert(0, DATA)
+import make_samples  # noqa: E402
+from PIL import GimpPaletteFile, Image  # noqa: E402
+
+
+def triples(flat):
+    return [tuple(flat[k:k + 3]) for k in range(0, len(flat) - 2, 3)]
+
+
+def gpl_slots():
+    """Palette slots that Pillow gives our two header lines (Name:, Columns:):
+    before Pillow 10 every line after the first takes one, left grey."""
+    probe = b"GIMP Palette\nName: p\n1 2 3\n"
+    first = GimpPaletteFile.GimpPaletteFile(io.BytesIO(probe)).getpalette()[0][:3]
+    return 0 if first == b"\x01\x02\x03" else 2
+
+
+def read_gpl(data, n):
+    slots = gpl_slots()
+    flat = GimpPaletteFile.GimpPaletteFile(io.BytesIO(data)).getpalette()[0]
+    got = triples(flat)[slots:slots + n]
+    assert len(got) == min(n, 256 - slots), f"Pillow lit {len(got)} couleurs"
+    return got
+
+
+def read_act(data, n):
+    assert len(data) in (768, 772), f"{len(data)} octets"
+    image = Image.new("P", (1, 1))
+    image.putpalette(data[:768], "RGB")
+    colours = triples(image.getpalette())
+    count = int.from_bytes(data[768:770], "big") if len(data) == 772 else 256
+    assert count == n, f"{count} couleurs annoncées"
+    assert data[770:] in (b"", b"\xff\xff"), "couleur transparente inattendue"
+    assert set(colours[count:]) <= {(0, 0, 0)}, "la table ne finit pas en noir"
+    return colours[:count]
+
+
+def read_png(data, n):
+    image = Image.open(io.BytesIO(data))
+    assert image.mode == "P", image.mode
+    assert image.size == (16 * min(n, 16), 16 * -(-n // 16)), image.size
+    # Each colour's square shows that colour.
+    for k in range(n):
+        assert image.getpixel((16 * (k % 16) + 8, 16 * (k // 16) + 8)) == k, f"carré {k}"
+    colours = triples(image.getpalette())
+    assert len(colours) == n, f"PLTE de {len(colours)} couleurs"
+    return colours
+
+
+READERS = {"gpl": read_gpl, "act": read_act, "png": read_png}
+
+
+def sample_colours(data):
+    if make_samples.window_kind(data):
+        return make_samples.window_read(data).colours
+    return make_samples.read_other(data)[1].colours
+
+
+def main(args):
+    if len(args) != 1:
+        print(__doc__, file=sys.stderr)
+        return 2
+    failures, checked = [], 0
+    with tempfile.TemporaryDirectory() as scratch:
+        for name in sorted(os.listdir(DATA)):
+            fmt = name.rsplit(".", 2)[-2] if name.endswith(".attendu") else None
+            if fmt not in READERS:
+                continue
+            sample = name[:-len(f".{fmt}.attendu")]
+            with open(os.path.join(DATA, sample), "rb") as f:
+                colours = sample_colours(f.read())
+            output = os.path.join(DATA, name)
+            if args[0] != "--attendu":
+                output = os.path.join(scratch, f"{sample}.{fmt}")
+                run = subprocess.run([args[0], f"--to={fmt}", os.path.join(DATA, sample), output],
+                                     capture_output=True, text=True)
+                if run.returncode != 0:
+                    failures.append(f"{sample} --to={fmt}: code {run.returncode} {run.stderr.strip()}")
+                    continue
+            with open(output, "rb") as f:
+                written = f.read()
+            try:
+                got = READERS[fmt](written, len(colours))
+                assert got == colours[:len(got)], "couleurs différentes"
+            except Exception as error:  # Pillow's own refusals too
+                failures.append(f"{sample} --to={fmt}: {error!r}")
+            checked += 1
+    for failure in failures:
+        print(failure, file=sys.stderr)
+    print(f"{checked} sorties lues par Pillow, {len(failures)} en échec")
+    return 1 if failures or checked == 0 else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
