@@ -1,7 +1,5 @@
 #include "div_family.h"
-#include "samples.h"
-#include "support.h"
-#include "written_samples.h"
+#include "format_checks.h"
 
 namespace corvane::test {
 namespace {
@@ -21,49 +19,26 @@ std::string divFile(std::string_view name, char version = '\0')
     return std::string(name) + "\x1A\r\n\0"s + version;
 }
 
-// A sample read whole up to the end of its range block.
-ReaderCase sample(std::string name, const char* file, std::string kind, std::size_t paletteEnd)
+// A sample read up to the end of its range block, and no further.
+ReaderCase sample(std::string name, const char* file, const char* kind, std::size_t paletteEnd)
 {
-    std::string bytes = fileBytes(SampleDir / file);
+    std::string bytes = sampleBytes(file);
     const std::size_t rest = bytes.size() - paletteEnd;
-    return {std::move(name), true, std::move(bytes), std::move(kind), 256, rest};
+    return {std::move(name), true, std::move(bytes), kind + ", 256 couleurs"s, rest};
 }
 
 const ReaderCase DivCases[] = {
     sample("fpg", "fpg-foret.fpg", "Palette d'un fichier FPG de DIV Games Studio", 1352),
     sample("fnt", "fnt-lettres.fnt", "Palette d'un fichier FNT de DIV Games Studio", 1352),
     sample("map_levels_at_48", "map-carte.map", "Palette d'un fichier MAP de DIV Games Studio", 1392),
-    {"pal_any_version_no_ranges", false, divFile("pal", '\x09') + Levels, "Palette DIV Games Studio", 256, 0},
-    {"cut_in_palette", true, fileBytes(SampleDir / "fpg-coupe.fpg"),
-     "le fichier s'arrête avant les 768 niveaux de sa palette"},
+    {"pal_any_version_no_ranges", false, divFile("pal", '\x09') + Levels, "Palette DIV Games Studio, 256 couleurs"},
+    {"cut_in_palette", true, sampleBytes("fpg-coupe.fpg"), "le fichier s'arrête avant les 768 niveaux de sa palette"},
     {"map_cut_before_palette", true, divFile("map") + std::string(40 + DivLevelBytes - 1, '\0'),
      "le fichier s'arrête avant les 768 niveaux de sa palette"},
     {"other_name", false, divFile("fpx") + Levels, "ce n'est pas un fichier DIV (pal, fpg, fnt ou map)"},
     {"other_tail", false, "fpg\x1A\n\r\0\0"s + Levels, "ce n'est pas un fichier DIV (pal, fpg, fnt ou map)"},
     {"empty", false, "", "ce n'est pas un fichier DIV (pal, fpg, fnt ou map)"},
 };
-
-TEST_P(FormatReader, ReadsItsSamplesAndBadInputs)
-{
-    const ReaderCase& c = GetParam();
-    const formats::Format* format = formats::formatNamed(formatName());
-    ASSERT_NE(format, nullptr) << "instantiated under a name that is no format";
-    MemorySource whole(c.bytes);
-    TrickleSource trickle(c.bytes);
-    for (ByteSource* source : {static_cast<ByteSource*>(&whole), static_cast<ByteSource*>(&trickle)}) {
-        formats::Palette palette;
-        const formats::Problem problem = format->read(*source, palette);
-        EXPECT_EQ(problem.value_or(palette.kind), c.outcome);
-        if (problem)
-            continue;
-        EXPECT_EQ(palette.colours.size(), c.colours);
-        std::string rest(c.bytes.size(), '\0');
-        EXPECT_EQ(readFully(*source, rest.data(), rest.size()), c.rest) << "the reader went past its palette";
-    }
-    EXPECT_EQ(
-        format->detect({std::string_view(c.bytes).substr(0, formats::HeadBytes), c.bytes.size() <= formats::HeadBytes}),
-        c.detected);
-}
 
 INSTANTIATE_TEST_SUITE_P(div, FormatReader, testing::ValuesIn(DivCases), ByName());
 
@@ -83,11 +58,6 @@ TEST(DivReader, HoldsLevelsTimesFourAndKeepsAWholeRangeBlock)
     MemorySource cut(cutFile);
     ASSERT_EQ(formats::readDiv(cut, palette), std::nullopt);
     EXPECT_FALSE(palette.ranges.has_value());
-}
-
-TEST(DivWriter, WritesEveryExpectedOutput)
-{
-    expectEveryExpectedOutput("div");
 }
 
 } // namespace

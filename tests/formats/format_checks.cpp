@@ -1,0 +1,149 @@
+// Every reader over its table of cases, and every writer against the expected
+// outputs make_samples.py computes beside the samples (SAMPLE.FORMAT.attendu).
+#include "format_checks.h"
+
+#include "levels.h"
+#include "load.h"
+
+namespace corvane::test {
+namespace {
+
+std::string outcomeOf(const formats::Format& format, ByteSource& source)
+{
+    formats::Palette palette;
+    if (formats::Problem problem = format.read(source, palette))
+        return *problem;
+    std::string outcome = palette.kind + ", " + formats::colourCount(palette.colours.size());
+    for (std::size_t k = 0; k < palette.colours.size() && palette.colours.size() <= 4; ++k)
+        outcome += (k == 0 ? " : " : ", ") + std::to_string(palette.colours[k][0]) + ' ' +
+                   std::to_string(palette.colours[k][1]) + ' ' + std::to_string(palette.colours[k][2]);
+    return outcome;
+}
+
+formats::Head headOf(std::string_view bytes)
+{
+    return {bytes.substr(0, formats::HeadBytes), bytes.size() <= formats::HeadBytes};
+}
+
+// Read whole and one byte at a time, so that every buffer edge is crossed.
+TEST_P(FormatReader, ReadsItsSamplesAndBadInputs)
+{
+    const ReaderCase& c = GetParam();
+    const std::string suite = testing::UnitTest::GetInstance()->current_test_info()->test_suite_name();
+    const formats::Format* format = formats::formatNamed(suite.substr(0, suite.find('/')));
+    ASSERT_NE(format, nullptr) << "instantiated under a name that is no format";
+    EXPECT_EQ(format->detect(headOf(c.bytes)), c.detected);
+    MemorySource whole(c.bytes);
+    TrickleSource trickle(c.bytes);
+    for (ByteSource* source : {static_cast<ByteSource*>(&whole), static_cast<ByteSource*>(&trickle)}) {
+        EXPECT_EQ(outcomeOf(*format, *source), c.outcome);
+        std::string rest(c.bytes.size(), '\0');
+        EXPECT_GE(readFully(*source, rest.data(), rest.size()), c.rest) << "the reader went past its palette";
+    }
+}
+
+// The palette corvane-convert takes from a sample: the window's reader for a
+// file the window opens, else the reader that detection picks.
+formats::Palette samplePalette(const std::string& bytes)
+{
+    formats::Palette palette;
+    PaletteTable table;
+    KindCaption caption;
+    MemorySource source(bytes);
+    const LoadResult loaded = loadPalette(source, table, caption);
+    if (loaded.kind != PaletteKind::Unknown) {
+        palette.colours = table.entries();
+        palette.sixBit = loaded.kind == PaletteKind::Div;
+        constexpr std::size_t RangesAt = DivLevelOffset + DivLevelBytes;
+        if (palette.sixBit && bytes.size() >= RangesAt + formats::DivRangeBytes) {
+            palette.ranges.emplace();
+            std::copy_n(bytes.begin() + RangesAt, formats::DivRangeBytes, palette.ranges->begin());
+        }
+        return palette;
+    }
+    const formats::Format* format = formats::detectFormat(headOf(bytes));
+    MemorySource again(bytes);
+    EXPECT_TRUE(format != nullptr && !format->read(again, palette)) << "no reader takes the sample";
+    return palette;
+}
+
+class FormatWriter : public testing::TestWithParam<std::string_view> {};
+
+// For every sample with an expected output in the format: the writer gives
+// those bytes, and its reader takes them back to the same palette.
+TEST_P(FormatWriter, WritesEveryExpectedOutputAndReadsItBack)
+{
+    const formats::Format& format = *formats::formatNamed(GetParam());
+    const std::string suffix = "." + std::string(format.name) + ".attendu";
+    std::size_t checked = 0;
+    for (const std::filesystem::directory_entry& entry : std::filesystem::directory_iterator(SampleDir)) {
+        const std::string file = entry.path().filename().string();
+        if (!file.ends_with(suffix))
+            continue;
+        const std::string sample = file.substr(0, file.size() - suffix.size());
+        SCOPED_TRACE(sample);
+        const formats::WriteContext context{std::filesystem::path(sample).stem().string()};
+        const formats::Palette palette = samplePalette(sampleBytes(sample));
+        std::string written;
+        ASSERT_EQ(format.write(palette, context, written), std::nullopt);
+        EXPECT_EQ(written, fileBytes(entry.path()));
+
+        // A 6-bit format's levels come back times 4: written again, they are the same bytes.
+        TrickleSource source(written);
+        formats::Palette back;
+        ASSERT_EQ(format.read(source, back), std::nullopt);
+        std::string again;
+        ASSERT_EQ(format.write(back, context, again), std::nullopt);
+        EXPECT_EQ(again, written);
+        if (!back.sixBit) {
+            EXPECT_EQ(back.colours, palette.colours);
+        }
+        ++checked;
+    }
+    EXPECT_GT(checked, 0u) << "no " << suffix << " file";
+}
+
+INSTANTIATE_TEST_SUITE_P(Every, FormatWriter, testing::ValuesIn([] {
+                             std::vector<std::string_view> names;
+                             for (const formats::Format& format : formats::allFormats())
+                                 names.push_back(format.name);
+                             return names;
+                         }()),
+                         [](const testing::TestParamInfo<std::string_view>& name) { return std::string(name.param); });
+
+// No sample holds what a writer must refuse: a level outside 0..255 for an
+// 8-bit format (the 6-bit ones bring it within bounds as the window does),
+// more colours than the format holds, or no colour at all. A refusal writes nothing.
+TEST(FormatWriters, RefuseWhatTheirFormatCannotHold)
+{
+    const std::string Level = "couleur 1 : niveau 256 hors de 0 à 255";
+    const std::string Div257 = "une palette DIV n'a que 256 couleurs, celle-ci en a 257";
+    const std::string Most256 = "ce format n'a que 256 couleurs, la palette en a 257";
+    const struct {
+        std::string_view name;
+        std::string tooBright, tooMany; // empty: written
+    } cases[] = {
+        {"div", "", Div257}, {"vga", "", Div257}, {"act", Level, Most256}, {"png", Level, Most256},
+        {"riff", Level, ""}, {"gpl", Level, ""},  {"hex", Level, ""},      {"jasc", "", ""},
+    };
+    formats::Palette bright, many, none;
+    bright.colours = {{0, 0, 0}, {0, 256, 0}};
+    many.colours.assign(257, Entry{1, 2, 3});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const formats::Format& format = *formats::formatNamed(c.name);
+        for (const auto& [palette, problem] : {std::pair{&bright, c.tooBright},
+                                               {&many, c.tooMany},
+                                               {&none, std::string("la palette n'a aucune couleur")}}) {
+            std::string written = "unchanged";
+            const formats::Problem got = format.write(*palette, {"x"}, written);
+            EXPECT_EQ(got.value_or(""), problem);
+            if (got) {
+                EXPECT_EQ(written, "unchanged");
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace corvane::test
