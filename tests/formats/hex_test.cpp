@@ -1,5 +1,4 @@
 #include "format_checks.h"
-#include "hex.h"
 
 namespace corvane::test {
 namespace {
@@ -17,7 +16,6 @@ const std::string Filler = [] {
 
 const ReaderCase HexCases[] = {
     {"Lospec", true, sampleBytes("lospec24.hex"), "Palette hexadécimale (Lospec), 24 couleurs"},
-    {"HashCrLfUpperCase", true, sampleBytes("hex16-diese-crlf.hex"), "Palette hexadécimale (Lospec), 16 couleurs"},
     {"MixedBlankLinesNoFinalEnd", true, "\n#0a0B0c\r\n\r\nFFffff",
      "Palette hexadécimale (Lospec), 2 couleurs : 10 11 12, 255 255 255"},
     {"Empty", false, "", "la palette n'a aucune couleur"},
@@ -31,15 +29,6 @@ const ReaderCase HexCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(hex, FormatReader, testing::ValuesIn(HexCases), ByName());
-
-TEST(HexWriter, WritesLowerCase)
-{
-    formats::Palette palette;
-    palette.colours = {{0, 171, 255}};
-    std::string out;
-    ASSERT_FALSE(formats::writeHex(palette, {}, out));
-    EXPECT_EQ(out, "00abff\n");
-}
 
 } // namespace
 } // namespace corvane::test

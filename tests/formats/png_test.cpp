@@ -22,7 +22,6 @@ const ReaderCase PngCases[] = {
     // Nothing past the palette is read, so a file cut just after it still gives it.
     {"cut_after_plte", true, Png16.substr(0, 114), Kind + "16 couleurs"},
     {"truecolour", true, sampleBytes("png-rgb-sans-plte.png"), "image PNG sans palette (pas de bloc PLTE)"},
-    {"signature_only", true, Png16.substr(0, 8), Unreadable},
     {"cut_in_plte", true, Png16.substr(0, 100), Unreadable},
     {"ihdr_crc_wrong", true, png16ChangedAt(20), Unreadable},
     {"signature_wrong", false, png16ChangedAt(1), Unreadable},
