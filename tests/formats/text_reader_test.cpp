@@ -8,7 +8,6 @@ namespace corvane::formats {
 namespace {
 
 using namespace std::string_literals;
-using test::TrickleSource;
 
 // Each line read, with its number and whether it was cut, as "N:TEXT" or "N:TEXT…".
 std::vector<std::string> linesOf(ByteSource& source)
@@ -32,10 +31,7 @@ class TextLines : public testing::TestWithParam<LineCase> {};
 TEST_P(TextLines, SplitAtEveryLineEndAcrossEveryBufferEdge)
 {
     const LineCase& c = GetParam();
-    MemorySource memory(c.text);
-    EXPECT_EQ(linesOf(memory), c.lines);
-    TrickleSource trickle(c.text);
-    EXPECT_EQ(linesOf(trickle), c.lines);
+    test::throughEverySource(c.text, [&](ByteSource& source) { EXPECT_EQ(linesOf(source), c.lines); });
 }
 
 const std::string Kept(TextReader::KeptBytes, 'a');

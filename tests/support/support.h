@@ -71,6 +71,15 @@ private:
     std::string_view data_;
 };
 
+// Runs `check` on the bytes read whole, then one byte at a time.
+template <class Check> void throughEverySource(std::string_view bytes, Check check)
+{
+    MemorySource whole(bytes);
+    check(static_cast<ByteSource&>(whole));
+    TrickleSource trickle(bytes);
+    check(static_cast<ByteSource&>(trickle));
+}
+
 // A folder of one test's own, removed with it.
 class ScratchDir {
 public:
