@@ -28,9 +28,12 @@ EM_JS(int, readSlice, (double offset, char* buf, int n), {
         return 0;
     try {
         const bytes = new FileReaderSync().readAsBinaryString(file.slice(offset, end));
-        const heap = HEAPU8;
-        for (let k = 0; k < bytes.length; ++k)
-            heap[buf + k] = bytes.charCodeAt(k);
+        // Text is mostly ASCII, which the encoder copies as it is, at speed.
+        const heap = HEAPU8.subarray(buf, buf + bytes.length);
+        const copied = new TextEncoder().encodeInto(bytes, heap);
+        if (copied.read !== bytes.length || copied.written !== bytes.length)
+            for (let k = 0; k < bytes.length; ++k)
+                heap[k] = bytes.charCodeAt(k);
         return bytes.length;
     } catch (e) {
         return e.name === "NotFoundError" ? -1 : -2;
