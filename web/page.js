@@ -63,11 +63,20 @@
         }
     };
 
+    // A browser that cannot run the core, or a core that ran out of memory.
+    worker.onerror = (event) => {
+        event.preventDefault();
+        message.textContent = "le cœur de Corvane s'est arrêté dans ce navigateur : rechargez la page";
+        open.disabled = convert.disabled = true;
+    };
+
     const take = (file) => {
         if (!file)
             return;
+        $("nom").textContent = file.name;
         kind.textContent = "";
         message.textContent = "";
+        draw([]);
         convert.disabled = true;
         worker.postMessage({ file });
     };
