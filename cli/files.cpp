@@ -85,11 +85,6 @@ std::size_t FdSource::read(char* buf, std::size_t n)
     }
 }
 
-std::string cannotRead(std::string_view why)
-{
-    return "lecture impossible : " + std::string(why);
-}
-
 OpenedInput::~OpenedInput()
 {
     if (owned_)
@@ -113,6 +108,20 @@ Failure OpenedInput::open(const std::string& name)
     if (S_ISREG(st.st_mode))
         id_ = FileId{st.st_dev, st.st_ino, true};
     return std::nullopt;
+}
+
+Failure readInput(formats::InputReader& reader, const std::string& name, const formats::Format* from,
+                  formats::Input& input, FileId& id)
+{
+    OpenedInput file;
+    if (Failure failure = file.open(name))
+        return failure;
+    id = file.id();
+    FdSource source(file.fd());
+    Failure problem = reader.read(source, from, input);
+    if (input.readFailed)
+        return cannotRead(frenchErrnoText(source.error()));
+    return problem;
 }
 
 Failure writeStandardOutput(std::string_view content, const FileId& input)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "byte_source.h"
+#include "input.h"
 
 #include <signal.h>
 #include <sys/stat.h>
@@ -61,8 +62,13 @@ private:
     FileId id_;
 };
 
-// "lecture impossible : WHY"
-[[nodiscard]] std::string cannotRead(std::string_view why);
+using formats::cannotRead;
+using formats::printableName;
+
+// Opens the named input, or standard input for "-", and reads it: its
+// identity into `id`, the rest as formats::InputReader reads it.
+Failure readInput(formats::InputReader& reader, const std::string& name, const formats::Format* from,
+                  formats::Input& input, FileId& id);
 
 // The whole content on standard output, unless that is the input itself.
 Failure writeStandardOutput(std::string_view content, const FileId& input);

@@ -1,11 +1,9 @@
 #include "files.h"
-#include "input.h"
 #include "messages.h"
 
-#include "conversion.h"
 #include "corvane_version.h"
 #include "format.h"
-#include "levels.h"
+#include "input.h"
 
 #include <getopt.h>
 #include <sys/stat.h>
@@ -26,7 +24,6 @@ constexpr std::string_view Program = "corvane-convert";
 constexpr int AllConverted = 0;
 constexpr int NotAllConverted = 1;
 constexpr int UsageError = 2;
-constexpr std::size_t MaxCountShown = 40;
 
 constexpr std::string_view HelpHead = R"(Utilisation : corvane-convert [OPTION]... ENTRÉE SORTIE
          ou : corvane-convert [OPTION]... -d DOSSIER ENTRÉE...
@@ -150,43 +147,18 @@ public:
         status_ = NotAllConverted;
     }
 
-    struct Output {
-        std::string content;
-        const formats::Format* format;
-    };
-
     // The file's content in the format asked for, or by default in the
     // other format: exactly as the window's Convert writes it for a file the
     // window opens. Nothing when it cannot be read or converted.
-    std::optional<Output> converted(const std::string& name, Input& input)
+    std::optional<formats::Output> converted(const std::string& name, FileId& id)
     {
-        if (const Failure failure = reader_.read(name, from_, input)) {
+        formats::Input input;
+        Failure failure = readInput(reader_, name, from_, input, id);
+        formats::Output output;
+        if (!failure)
+            failure = formats::convertInput(input, to_, name, output);
+        if (failure) {
             fail(inputName(name), *failure);
-            return std::nullopt;
-        }
-        if (!input.recognised()) {
-            fail(inputName(name), UnknownKindMessage);
-            return std::nullopt;
-        }
-        Output output{{}, to_ != nullptr ? to_ : formats::formatNamed(input.divFamily() ? "jasc" : "div")};
-        if (input.byWindow && to_ == nullptr) {
-            const Conversion conversion = conversionFor(input.caption);
-            if (conversion == Conversion::None) {
-                // As written, but a line of garbage is not worth kilobytes of message.
-                const std::string_view count = input.result.countText;
-                const std::string shown = count.size() > MaxCountShown
-                                              ? fileTextToUtf8(count.substr(0, MaxCountShown)) + "…"
-                                              : fileTextToUtf8(count);
-                fail(inputName(name), "palette JASC-PAL de « " + shown +
-                                          " » couleurs : seules celles de 256 ou 16 couleurs se convertissent");
-                return std::nullopt;
-            }
-            output.content = convertPalette(input.table, conversion);
-            return output;
-        }
-        const formats::WriteContext context{paletteName(name)};
-        if (const formats::Problem problem = output.format->write(input.palette, context, output.content)) {
-            fail(inputName(name), *problem);
             return std::nullopt;
         }
         return output;
@@ -194,9 +166,9 @@ public:
 
     void convert(const std::string& in, const std::string& out)
     {
-        Input input;
-        if (const std::optional<Output> output = converted(in, input))
-            write(out, output->content, input.id);
+        FileId id;
+        if (const std::optional<formats::Output> output = converted(in, id))
+            write(out, output->content, id);
     }
 
     // Named after the input as it was given, its last component, with the
@@ -208,9 +180,9 @@ public:
             fail(inputName(in), "lecture impossible : " + frenchErrnoText(EISDIR));
             return;
         }
-        Input input;
-        if (const std::optional<Output> output = converted(in, input))
-            write(folder + outputFileName(name, output->format->extension), output->content, input.id);
+        FileId id;
+        if (const std::optional<formats::Output> output = converted(in, id))
+            write(folder + formats::outputFileName(name, output->format->extension), output->content, id);
     }
 
     int finish()
@@ -230,35 +202,24 @@ private:
 
     const formats::Format* from_;
     const formats::Format* to_;
-    InputReader reader_;
+    formats::InputReader reader_;
     OutputWriter writer_;
     int status_ = AllConverted;
 };
 
-std::string kindLine(const Input& input)
-{
-    if (input.byWindow)
-        return fileTextToUtf8(input.caption.text());
-    if (input.format == nullptr)
-        return std::string(UnknownKindMessage);
-    std::string line = input.palette.kind + ", " + formats::colourCount(input.palette.colours.size());
-    if (!input.windowOpens)
-        line.append(" (la fenêtre ne l'ouvre pas)");
-    return line;
-}
-
 int showKinds(const std::vector<std::string>& files, const formats::Format* from)
 {
     int status = AllConverted;
-    InputReader reader;
+    formats::InputReader reader;
     for (const std::string& name : files) {
-        Input input;
-        if (const Failure failure = reader.read(name, from, input)) {
+        formats::Input input;
+        FileId id;
+        if (const Failure failure = readInput(reader, name, from, input, id)) {
             tell(inputName(name), *failure);
             status = NotAllConverted;
             continue;
         }
-        const std::string line = printableName(name) + ": " + kindLine(input) + "\n";
+        const std::string line = printableName(name) + ": " + formats::kindText(input) + "\n";
         std::fwrite(line.data(), 1, line.size(), stdout);
     }
     return status;

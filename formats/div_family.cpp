@@ -33,7 +33,10 @@ const DivFile* fileOf(std::string_view start)
 {
     if (start.size() < SignatureBytes || start.substr(NameBytes, HeaderTail.size()) != HeaderTail)
         return nullptr;
-    const auto found = std::ranges::find(Files, start.substr(0, NameBytes), &DivFile::name);
+    // Not std::ranges: the page's compiler (emscripten's libc++ 14) lacks them.
+    const std::string_view name = start.substr(0, NameBytes);
+    const auto found =
+        std::find_if(Files.begin(), Files.end(), [name](const DivFile& file) { return file.name == name; });
     return found == Files.end() ? nullptr : &*found;
 }
 

@@ -18,7 +18,8 @@ bool isLevel(char byte)
 
 bool detectVga(const Head& head)
 {
-    return head.whole && head.bytes.size() == DivLevelBytes && std::ranges::all_of(head.bytes, isLevel);
+    return head.whole && head.bytes.size() == DivLevelBytes &&
+           std::all_of(head.bytes.begin(), head.bytes.end(), isLevel);
 }
 
 Problem readVga(ByteSource& source, Palette& palette)

@@ -1,0 +1,209 @@
+#include "input.h"
+
+#include "code_page.h"
+#include "conversion.h"
+#include "div_pal.h"
+#include "levels.h"
+#include "palette_kind.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace corvane::formats {
+namespace {
+
+// A JASC-PAL count line is quoted as written, but a line of garbage is not
+// worth kilobytes of message.
+constexpr std::size_t MaxCountShown = 40;
+
+Palette windowPalette(const Input& input, std::string_view head)
+{
+    Palette palette;
+    palette.colours = input.table.entries();
+    palette.kind = input.caption.text();
+    if (input.result.kind == PaletteKind::Div) {
+        palette.sixBit = true;
+        constexpr std::size_t RangesAt = DivLevelOffset + DivLevelBytes;
+        if (head.size() >= RangesAt + DivRangeBytes) {
+            palette.ranges.emplace();
+            std::copy_n(head.begin() + RangesAt, DivRangeBytes, palette.ranges->begin());
+        }
+    }
+    return palette;
+}
+
+// Where the last extension starts; a leading dot starts none.
+std::size_t extensionAt(std::string_view name)
+{
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string_view::npos || dot == 0 ? name.size() : dot;
+}
+
+void appendEscape(std::string& out, unsigned byte)
+{
+    constexpr std::string_view Hex = "0123456789ABCDEF";
+    out.append("\\x");
+    out.push_back(Hex[(byte >> 4) & 0xF]);
+    out.push_back(Hex[byte & 0xF]);
+}
+
+void appendUtf8(std::string& out, char32_t c)
+{
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+bool isControl(char32_t c)
+{
+    return c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0);
+}
+
+} // namespace
+
+bool Input::divFamily() const
+{
+    if (byWindow)
+        return result.kind == PaletteKind::Div;
+    return format != nullptr && format == formatNamed("div");
+}
+
+Problem InputReader::read(ByteSource& source, const Format* from, Input& input)
+{
+    // One byte more than the head tells whether the head is all of the input.
+    head_.resize(HeadBytes + 1);
+    const std::size_t got = readFully(source, head_.data(), head_.size());
+    if (source.failed()) {
+        input.readFailed = true;
+        return std::nullopt;
+    }
+    const std::string_view taken(head_.data(), got);
+    PrefixedSource whole(taken, source);
+
+    input.windowOpens = detectKind(taken) != PaletteKind::Unknown;
+    if (from == nullptr && input.windowOpens) {
+        input.byWindow = true;
+        input.result = loadPalette(whole, input.table, input.caption);
+        input.readFailed = input.result.readFailed;
+        if (!input.readFailed)
+            input.palette = windowPalette(input, taken);
+        return std::nullopt;
+    }
+    input.format = from != nullptr ? from : detectFormat(Head{taken.substr(0, HeadBytes), got <= HeadBytes});
+    if (input.format == nullptr)
+        return std::nullopt;
+    Problem problem = input.format->read(whole, input.palette);
+    input.readFailed = source.failed();
+    return input.readFailed ? std::nullopt : problem;
+}
+
+std::string cannotRead(std::string_view why)
+{
+    return "lecture impossible : " + std::string(why);
+}
+
+std::string fileTextToUtf8(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    for (const char byte : bytes) {
+        const auto b = static_cast<unsigned char>(byte);
+        const char32_t c = windows1252(b); // the five unassigned bytes are controls: escaped
+        if (isControl(c))
+            appendEscape(out, b);
+        else if (c == '\\')
+            out.append("\\\\");
+        else
+            appendUtf8(out, c);
+    }
+    return out;
+}
+
+std::string printableName(std::string_view name)
+{
+    std::string out;
+    out.reserve(name.size());
+    for (const char byte : name) {
+        const auto b = static_cast<unsigned char>(byte);
+        if (b < 0x20 || b == 0x7F)
+            appendEscape(out, b);
+        else if (b == '\\')
+            out.append("\\\\");
+        else
+            out.push_back(byte);
+    }
+    return out;
+}
+
+std::string kindText(const Input& input)
+{
+    if (input.byWindow)
+        return fileTextToUtf8(input.caption.text());
+    if (input.format == nullptr)
+        return std::string(UnknownKindMessage);
+    std::string line = input.palette.kind + ", " + colourCount(input.palette.colours.size());
+    if (!input.windowOpens)
+        line.append(" (la fenêtre ne l'ouvre pas)");
+    return line;
+}
+
+const Format* defaultFormat(const Input& input)
+{
+    return formatNamed(input.divFamily() ? "jasc" : "div");
+}
+
+bool windowConverts(const Input& input)
+{
+    return input.byWindow && conversionFor(input.caption) != Conversion::None;
+}
+
+Problem convertInput(const Input& input, const Format* to, std::string_view name, Output& output)
+{
+    if (!input.recognised())
+        return std::string(UnknownKindMessage);
+    output.format = to != nullptr ? to : defaultFormat(input);
+    if (input.byWindow && to == nullptr) {
+        const Conversion conversion = conversionFor(input.caption);
+        if (conversion == Conversion::None) {
+            const std::string_view count = input.result.countText;
+            const std::string shown = count.size() > MaxCountShown
+                                          ? fileTextToUtf8(count.substr(0, MaxCountShown)) + "…"
+                                          : fileTextToUtf8(count);
+            return "palette JASC-PAL de « " + shown +
+                   " » couleurs : seules celles de 256 ou 16 couleurs se convertissent";
+        }
+        output.content = convertPalette(input.table, conversion);
+        return std::nullopt;
+    }
+    return output.format->write(input.palette, WriteContext{paletteName(name)}, output.content);
+}
+
+std::string paletteName(std::string_view name)
+{
+    if (name == "-")
+        return "palette";
+    const std::size_t slash = name.rfind('/');
+    if (slash != std::string_view::npos)
+        name.remove_prefix(slash + 1);
+    return std::string(name.substr(0, extensionAt(name)));
+}
+
+std::string outputFileName(std::string_view name, std::string_view extension)
+{
+    const auto same = [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    };
+    if (name.size() >= extension.size() && std::equal(extension.begin(), extension.end(),
+                                                      name.end() - static_cast<std::ptrdiff_t>(extension.size()), same))
+        return std::string(name);
+    return std::string(name.substr(0, extensionAt(name))).append(extension);
+}
+
+} // namespace corvane::formats

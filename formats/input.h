@@ -1,0 +1,96 @@
+#pragma once
+
+// What corvane-convert makes of one input, whatever it is read from: the
+// window's rule first, then the formats' table; its --type text; its output
+// by default or in a named format; and every refusal's French text. Plain
+// C++, so that the page in the browser gives the same answers.
+
+#include "format.h"
+#include "kind_caption.h"
+#include "load.h"
+#include "palette_table.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvane::formats {
+
+// One input, read as the window reads it or by a reader of the formats' table.
+struct Input {
+    // The window's rule knows the file, whether or not it read it.
+    bool windowOpens = false;
+    // Read by the window's own reader: its table, caption and result.
+    bool byWindow = false;
+    PaletteTable table;
+    KindCaption caption;
+    LoadResult result;
+    // Otherwise the format that read it; none when no reader recognised it.
+    const Format* format = nullptr;
+    // As the formats' writers take it, whoever read it. From the window's
+    // table: a DIV palette's 256 colours as 6-bit levels, with its range block
+    // when the file holds it whole; a JASC-PAL palette's entries.
+    Palette palette;
+    // The source failed before the readers had what they needed; only its
+    // caller knows why.
+    bool readFailed = false;
+
+    [[nodiscard]] bool recognised() const { return byWindow || format != nullptr; }
+    // A DIV palette of any kind (pal, fpg, fnt, map).
+    [[nodiscard]] bool divFamily() const;
+};
+
+// Reads inputs one after another through one buffer for their first bytes.
+class InputReader {
+public:
+    // The window's rule first; for a file it does not know, the first format
+    // whose detection takes it. `from` names the reader and skips both.
+    // Gives the reader's refusal; a failed read sets input.readFailed instead.
+    Problem read(ByteSource& source, const Format* from, Input& input);
+
+private:
+    std::vector<char> head_;
+};
+
+// "lecture impossible : WHY"
+[[nodiscard]] std::string cannotRead(std::string_view why);
+
+// Text read from a palette file, decoded as the kind label decodes it
+// (Windows-1252), as UTF-8. Control characters come out as \xHH with the
+// file's byte, and a backslash as \\, so that a line printed from it stays
+// one line and says unambiguously what the file holds.
+[[nodiscard]] std::string fileTextToUtf8(std::string_view bytes);
+
+// A name given on the command line, with its control bytes and backslashes
+// escaped the same way; other bytes are printed as they are.
+[[nodiscard]] std::string printableName(std::string_view name);
+
+// What --type says of the input, after "NAME: ".
+[[nodiscard]] std::string kindText(const Input& input);
+
+// The format written when none is asked for: the other one of the window's
+// two, JASC-PAL for a DIV palette of any kind, DIV for the rest.
+[[nodiscard]] const Format* defaultFormat(const Input& input);
+
+// The default output is the window's Convert's own bytes.
+[[nodiscard]] bool windowConverts(const Input& input);
+
+struct Output {
+    std::string content;
+    const Format* format = nullptr;
+};
+
+// The input's content in `to`, or by default in defaultFormat(): exactly as
+// the window's Convert writes it for a file the window opens. `name` is the
+// input's as given, for the writers that record it. Gives why not, after the
+// file's name, when it cannot be converted.
+Problem convertInput(const Input& input, const Format* to, std::string_view name, Output& output);
+
+// The input's file name without its last extension; "palette" for standard input.
+[[nodiscard]] std::string paletteName(std::string_view name);
+
+// The output's file name with -d: the input's, with the format's usual
+// extension in place of its last one, or kept whole when it already ends so.
+[[nodiscard]] std::string outputFileName(std::string_view name, std::string_view extension);
+
+} // namespace corvane::formats
