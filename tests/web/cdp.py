@@ -154,7 +154,7 @@ class Browser:
         session = self.send("Target.attachToTarget", {"targetId": target, "flatten": True})["sessionId"]
         if downloads:
             self.send("Browser.setDownloadBehavior",
-                      {"behavior": "allow", "downloadPath": downloads, "eventsEnabled": True})
+                      {"behavior": "allowAndName", "downloadPath": downloads, "eventsEnabled": True})
         return Page(self, session)
 
 
