@@ -149,22 +149,28 @@ class Browser:
                     pids.append(pid)
         return pids
 
-    def new_page(self, downloads=None):
+    def new_page(self, downloads=None, watch=True):
+        """A new tab; watched, its network and its workers' are reported (a worker waits for that)."""
         target = self.send("Target.createTarget", {"url": "about:blank"})["targetId"]
         session = self.send("Target.attachToTarget", {"targetId": target, "flatten": True})["sessionId"]
         if downloads:
             self.send("Browser.setDownloadBehavior",
                       {"behavior": "allowAndName", "downloadPath": downloads, "eventsEnabled": True})
-        return Page(self, session)
+        return Page(self, session, target, watch)
 
 
 class Page:
-    def __init__(self, browser, session):
+    def __init__(self, browser, session, target, watch):
         self.browser = browser
         self.session = session
-        for domain in ("Page", "Runtime", "DOM", "Network"):
+        self.target = target
+        for domain in ("Page", "Runtime", "DOM") + (("Network",) if watch else ()):
             self.send(domain + ".enable")
-        self.send("Target.setAutoAttach", {"autoAttach": True, "waitForDebuggerOnStart": True, "flatten": True})
+        if watch:
+            self.send("Target.setAutoAttach", {"autoAttach": True, "waitForDebuggerOnStart": True, "flatten": True})
+
+    def close(self):
+        self.browser.send("Target.closeTarget", {"targetId": self.target})
 
     def send(self, method, params=None, timeout=60):
         return self.browser.send(method, params, self.session, timeout)
