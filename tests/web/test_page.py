@@ -265,8 +265,8 @@ class PageTest(unittest.TestCase):
 
 
 def write_gibibyte_file(path):
-    """A JASC-PAL head whose count line runs on through a gibibyte of zeros,
-    read to its end as corvane-convert reads it; sparse, so it costs no disk."""
+    """A JASC-PAL head whose first colour line runs on through a gibibyte of
+    zeros, read to its end as corvane-convert reads it; sparse, so it costs no disk."""
     with open(path, "wb") as f:
         f.write(b"JASC-PAL\r\n0100\r\n256\r\n")
         f.truncate(1 << 30)
