@@ -69,4 +69,4 @@ echo "== The page: from navigation to data-ready, beside an empty page (headless
 bash scripts/deps.sh chromium python3-websocket
 bash scripts/web.sh >/dev/null
 /usr/lib/chromium/chromium --version
-/usr/bin/python3 tests/web/bench_ready.py build/web/site/index.html "$runs"
+PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 tests/web/bench_ready.py build/web/site/index.html "$runs"

@@ -11,5 +11,5 @@ bash scripts/web.sh
 cmake --preset test >/dev/null
 cmake --build --preset test --target corvane-convert >/dev/null
 # The Debian Python, which has python3-websocket, whatever else is first on the path.
-CORVANE_SITE=build/web/site CORVANE_CONVERT=build/test/cli/corvane-convert \
+PYTHONDONTWRITEBYTECODE=1 CORVANE_SITE=build/web/site CORVANE_CONVERT=build/test/cli/corvane-convert \
     /usr/bin/python3 -m unittest discover -s tests/web -p 'test_*.py' -v
