@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the benchmarks and prints every figure of docs/performance.md: the
 # palette core against plain reads, start-up and memory against the least Qt
-# window, drawing the strip, the window's memory after each hostile file, and
-# corvane-convert over many files against cp + sync.
+# window, drawing the strip, the window's memory after each hostile file,
+# corvane-convert over many files against cp + sync, and the page's load time
+# against an empty page.
 # Starts its own Xvfb; needs no display.
 #
 #   bash scripts/bench.sh          full runs (a few minutes)
@@ -63,3 +64,9 @@ done
 
 echo "== corvane-convert over many files"
 bash scripts/bench-convert.sh "$mode"
+
+echo "== The page: from navigation to data-ready, beside an empty page (headless Chromium, file://)"
+bash scripts/deps.sh chromium python3-websocket
+bash scripts/web.sh >/dev/null
+/usr/lib/chromium/chromium --version
+PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 tests/web/bench_ready.py build/web/site/index.html "$runs"

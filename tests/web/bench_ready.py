@@ -1,0 +1,86 @@
+"""Time from navigation to data-ready for the page, beside an empty page;
+then from choosing a 1 GiB file to its kind shown.
+
+Both pages are opened from file:// in a new tab of one headless Chromium, turn
+about, RUNS times each; the time is the page's own clock (performance.now(),
+zero at navigation) when data-ready first shows on <html>. The empty page
+carries data-ready in its markup: its figure is what any page costs. The
+1 GiB file (the page's tests' own) is opened RUNS / 10 times, at least once,
+each in a new tab once the page is ready, timed on the page's clock from just
+before the file is set on the input to the first change of #type.
+
+    /usr/bin/python3 tests/web/bench_ready.py build/web/site/index.html [RUNS]
+"""
+
+import os
+import statistics
+import sys
+import tempfile
+
+import cdp
+from test_page import write_gibibyte_file
+
+SEEN = """(() => {
+    const seen = () => {
+        if (window.readyAt === undefined && document.documentElement?.hasAttribute('data-ready'))
+            window.readyAt = performance.now();
+    };
+    new MutationObserver(seen).observe(document, {subtree: true, childList: true, attributes: true});
+    seen();
+})()"""
+
+
+def time_to_ready(browser, url):
+    page = browser.new_page(watch=False)
+    page.send("Page.addScriptToEvaluateOnNewDocument", {"source": SEEN})
+    page.send("Page.navigate", {"url": url})
+    ms = page.wait_for("window.readyAt", 30)
+    page.close()
+    browser.events.clear()
+    return ms
+
+
+def time_to_kind(browser, url, path):
+    page = browser.new_page(watch=False)
+    page.navigate(url)
+    page.wait_for("document.documentElement.hasAttribute('data-ready')", 30)
+    start = page.eval("(() => { new MutationObserver(() => window.kindAt ??= performance.now())"
+                      ".observe(document.getElementById('type'), {childList: true, characterData: true,"
+                      " subtree: true}); return performance.now(); })()")
+    page.set_file("#fichier", path)
+    ms = page.wait_for("window.kindAt", 120) - start
+    page.close()
+    browser.events.clear()
+    return ms
+
+
+def summary(times):
+    ordered = sorted(times)
+    p90 = ordered[min(len(ordered) - 1, (9 * len(ordered) + 9) // 10 - 1)]
+    return "médiane %.0f ms, p90 %.0f ms, min %.0f ms, max %.0f ms" % (
+        statistics.median(ordered), p90, ordered[0], ordered[-1])
+
+
+def main():
+    page_url = "file://" + os.path.abspath(sys.argv[1])
+    runs = int(sys.argv[2]) if len(sys.argv) > 2 else 30
+    with tempfile.TemporaryDirectory() as folder:
+        empty = os.path.join(folder, "vide.html")
+        with open(empty, "w") as f:
+            f.write('<!doctype html>\n<html lang="fr" data-ready><meta charset="utf-8"><title>Vide</title></html>\n')
+        times = {"page": [], "vide": []}
+        with cdp.Browser() as browser:
+            time_to_ready(browser, page_url)  # the first tab pays for the browser's own start
+            for _ in range(runs):
+                times["page"].append(time_to_ready(browser, page_url))
+                times["vide"].append(time_to_ready(browser, "file://" + empty))
+            big = os.path.join(folder, "enorme.pal")
+            write_gibibyte_file(big)
+            kind = [time_to_kind(browser, page_url, big) for _ in range(max(1, runs // 10))]
+    print("page de Corvane (%d fois) : %s" % (runs, summary(times["page"])))
+    print("page vide       (%d fois) : %s" % (runs, summary(times["vide"])))
+    print("fichier de 1 Gio, type affiché (%d fois) : %s" % (len(kind), summary(kind)))
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# The page in headless Chromium: every sample and bad file against
+# corvane-convert, no request beyond its own files, a 1 GiB file in bounded
+# memory, keyboard and accessibility tree. Builds what it needs; fails on any
+# failure.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+bash scripts/deps.sh cmake ninja-build g++ libpng-dev googletest libgtest-dev libbenchmark-dev \
+    qt6-base-dev qt6-translations-l10n chromium python3-websocket
+bash scripts/web.sh
+cmake --preset test >/dev/null
+cmake --build --preset test --target corvane-convert >/dev/null
+# The Debian Python, which has python3-websocket, whatever else is first on the path.
+PYTHONDONTWRITEBYTECODE=1 CORVANE_SITE=build/web/site CORVANE_CONVERT=build/test/cli/corvane-convert \
+    /usr/bin/python3 -m unittest discover -s tests/web -p 'test_*.py' -v
