@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -132,7 +133,8 @@ struct Options {
     const formats::Format* from = nullptr;
     const formats::Format* to = nullptr;
     std::optional<std::string> folder;
-    std::vector<std::string> operands;
+    // The command line's own strings: a batch of many files keeps no copy of their names.
+    std::span<char* const> operands;
 };
 
 // Converts files one after another: what failed is told as it happens, and
@@ -207,11 +209,11 @@ private:
     int status_ = AllConverted;
 };
 
-int showKinds(const std::vector<std::string>& files, const formats::Format* from)
+int showKinds(std::span<char* const> files, const formats::Format* from)
 {
     int status = AllConverted;
     formats::InputReader reader;
-    for (const std::string& name : files) {
+    for (const std::string name : files) {
         formats::Input input;
         FileId id;
         if (const Failure failure = readInput(reader, name, from, input, id)) {
@@ -238,7 +240,7 @@ int convertIntoFolder(const std::string& folder, const Options& options)
     }
     const std::string prefix = folder.ends_with('/') ? folder : folder + '/';
     Converter converter(options);
-    for (const std::string& in : options.operands)
+    for (const std::string in : options.operands)
         converter.convertInto(prefix, in);
     return converter.finish();
 }
@@ -317,7 +319,7 @@ int runCommandLine(int argc, char** argv)
         }
         }
     }
-    options.operands.assign(argv + optind, argv + argc);
+    options.operands = std::span<char* const>(argv + optind, static_cast<std::size_t>(argc - optind));
 
     if (options.kindOnly && (options.folder || options.force))
         return usageError("--type ne se combine ni avec -d ni avec --force");
@@ -328,7 +330,7 @@ int runCommandLine(int argc, char** argv)
     if (options.kindOnly)
         return finishStandardOutput(showKinds(options.operands, options.from));
     if (options.folder) {
-        for (const std::string& operand : options.operands)
+        for (const std::string_view operand : options.operands)
             if (operand == "-")
                 return usageError("« - » n'est pas une entrée possible avec -d : la sortie prend le nom de l'entrée");
         return convertIntoFolder(*options.folder, options);
