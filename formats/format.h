@@ -57,6 +57,9 @@ struct Format {
     std::string_view extension; // the usual one, with its dot: ".gpl"
     std::string_view title;     // for --help and the page: "GIMP"
     std::size_t maxColours;     // the most the writer takes
+    // Detection looks at no more than this many first bytes (a signature);
+    // 0: it needs the whole head, for the input's size or all its lines.
+    std::size_t signatureBytes;
     bool (*detect)(const Head& head);
     // Replaces the palette. Reads no further than the palette's end.
     Problem (*read)(ByteSource& source, Palette& palette);
@@ -69,5 +72,8 @@ struct Format {
 [[nodiscard]] const Format* formatNamed(std::string_view name);
 // The first format whose detection accepts the head; nullptr if none does.
 [[nodiscard]] const Format* detectFormat(const Head& head);
+// The same over the formats known by a signature within the head's bytes,
+// which come first in the order: nullptr when the rest must decide.
+[[nodiscard]] const Format* detectSignature(const Head& head);
 
 } // namespace corvane::formats

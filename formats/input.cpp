@@ -77,18 +77,36 @@ bool Input::divFamily() const
 
 Problem InputReader::read(ByteSource& source, const Format* from, Input& input)
 {
-    // One byte more than the head tells whether the head is all of the input.
+    // A DIV palette whole with its range block, and every signature, lie in
+    // the first bytes: most inputs are read no further than their palette.
+    // Only detection by size or by every line reads on, to the whole head and
+    // one byte more, which tells whether the head is all of the input.
+    constexpr std::size_t FirstBytes = DivLevelOffset + DivLevelBytes + DivRangeBytes;
     head_.resize(HeadBytes + 1);
-    const std::size_t got = readFully(source, head_.data(), head_.size());
-    if (source.failed()) {
-        input.readFailed = true;
+    std::size_t got = readFully(source, head_.data(), FirstBytes);
+    const auto failed = [&] {
+        input.readFailed = source.failed();
+        return input.readFailed;
+    };
+    if (failed())
         return std::nullopt;
+
+    input.windowOpens = detectKind(std::string_view(head_.data(), got)) != PaletteKind::Unknown;
+    if (from == nullptr && !input.windowOpens) {
+        from = detectSignature(Head{std::string_view(head_.data(), got), got < FirstBytes});
+        if (from == nullptr) {
+            if (got == FirstBytes)
+                got += readFully(source, head_.data() + got, head_.size() - got);
+            if (failed())
+                return std::nullopt;
+            from = detectFormat(Head{std::string_view(head_.data(), std::min(got, HeadBytes)), got <= HeadBytes});
+        }
+        if (from == nullptr)
+            return std::nullopt;
     }
     const std::string_view taken(head_.data(), got);
     PrefixedSource whole(taken, source);
-
-    input.windowOpens = detectKind(taken) != PaletteKind::Unknown;
-    if (from == nullptr && input.windowOpens) {
+    if (from == nullptr) {
         input.byWindow = true;
         input.result = loadPalette(whole, input.table, input.caption);
         input.readFailed = input.result.readFailed;
@@ -96,12 +114,9 @@ Problem InputReader::read(ByteSource& source, const Format* from, Input& input)
             input.palette = windowPalette(input, taken);
         return std::nullopt;
     }
-    input.format = from != nullptr ? from : detectFormat(Head{taken.substr(0, HeadBytes), got <= HeadBytes});
-    if (input.format == nullptr)
-        return std::nullopt;
+    input.format = from;
     Problem problem = input.format->read(whole, input.palette);
-    input.readFailed = source.failed();
-    return input.readFailed ? std::nullopt : problem;
+    return failed() ? std::nullopt : problem;
 }
 
 std::string cannotRead(std::string_view why)
