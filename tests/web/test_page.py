@@ -5,7 +5,7 @@ be corvane-convert's for the same file; the downloads are also checked against
 the expected outputs beside the samples, and the strip against the colours
 the sample's expected hex output lists.
 
-    CORVANE_SITE=build/web/site CORVANE_CONVERT=build/test/cli/corvane-convert \\
+    CORVANE_SITE=build/web/site CORVANE_CONVERT=build/run/cli/corvane-convert \\
         /usr/bin/python3 -m unittest discover -s tests/web -p 'test_*.py'
 """
 
