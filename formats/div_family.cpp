@@ -1,5 +1,6 @@
 #include "div_family.h"
 
+#include "kind_caption.h"
 #include "levels.h"
 
 #include <algorithm>
@@ -9,9 +10,9 @@
 namespace corvane::formats {
 namespace {
 
-// What follows the three-letter name in every DIV file's header.
-constexpr std::string_view HeaderTail{"\x1A\r\n\0", 4};
-constexpr std::size_t NameBytes = 3;
+// What follows the three-letter name in every DIV file's header, as in a palette's.
+constexpr std::size_t NameBytes = DivMagic.size();
+constexpr std::string_view HeaderTail = DivHeader.substr(NameBytes, 4);
 constexpr std::size_t SignatureBytes = NameBytes + HeaderTail.size();
 // A MAP's width, height, code and description come before its levels.
 constexpr std::size_t MapLevelOffset = 48;
@@ -23,7 +24,7 @@ struct DivFile {
 };
 
 constexpr std::array<DivFile, 4> Files{{
-    {"pal", DivLevelOffset, "Palette DIV Games Studio"},
+    {DivMagic, DivLevelOffset, KindCaption::Div},
     {"fpg", DivLevelOffset, "Palette d'un fichier FPG de DIV Games Studio"},
     {"fnt", DivLevelOffset, "Palette d'un fichier FNT de DIV Games Studio"},
     {"map", MapLevelOffset, "Palette d'un fichier MAP de DIV Games Studio"},

@@ -5,6 +5,7 @@
 #include "div_pal.h"
 #include "levels.h"
 #include "palette_kind.h"
+#include "text_reader.h"
 
 #include <algorithm>
 #include <cctype>
@@ -37,14 +38,6 @@ std::size_t extensionAt(std::string_view name)
 {
     const std::size_t dot = name.rfind('.');
     return dot == std::string_view::npos || dot == 0 ? name.size() : dot;
-}
-
-void appendEscape(std::string& out, unsigned byte)
-{
-    constexpr std::string_view Hex = "0123456789ABCDEF";
-    out.append("\\x");
-    out.push_back(Hex[(byte >> 4) & 0xF]);
-    out.push_back(Hex[byte & 0xF]);
 }
 
 void appendUtf8(std::string& out, char32_t c)
@@ -132,7 +125,7 @@ std::string fileTextToUtf8(std::string_view bytes)
         const auto b = static_cast<unsigned char>(byte);
         const char32_t c = windows1252(b); // the five unassigned bytes are controls: escaped
         if (isControl(c))
-            appendEscape(out, b);
+            appendByteEscape(out, b);
         else if (c == '\\')
             out.append("\\\\");
         else
@@ -148,7 +141,7 @@ std::string printableName(std::string_view name)
     for (const char byte : name) {
         const auto b = static_cast<unsigned char>(byte);
         if (b < 0x20 || b == 0x7F)
-            appendEscape(out, b);
+            appendByteEscape(out, b);
         else if (b == '\\')
             out.append("\\\\");
         else

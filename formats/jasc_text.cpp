@@ -35,9 +35,9 @@ Problem readJasc(ByteSource& source, Palette& palette)
         return badLine(reader, "nombre de couleurs illisible");
     const std::optional<std::size_t> count = decimal(field, MaxColours);
     if (!count)
-        return badLine(reader, "plus de 32767 couleurs : trop pour Corvane");
+        return badLine(reader, TooManyColours);
     if (*count == 0)
-        return badLine(reader, "la palette n'a aucune couleur");
+        return badLine(reader, NoColour);
 
     Palette read;
     read.kind = Kind;
@@ -60,7 +60,7 @@ Problem readJasc(ByteSource& source, Palette& palette)
 Problem writeJasc(const Palette& palette, const WriteContext&, std::string& out)
 {
     if (palette.colours.empty())
-        return std::string("la palette n'a aucune couleur");
+        return std::string(NoColour);
     out.assign(JascPalMagic).append("\r\n").append(JascPalVersion).append("\r\n");
     out += std::to_string(palette.colours.size()) + "\r\n";
     for (const PaletteTable::Entry& colour : palette.colours)

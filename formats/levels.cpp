@@ -15,7 +15,7 @@ Problem sixBitLevels(const Palette& palette, DivLevels& levels)
     if (count > DivEntryCount)
         return "une palette DIV n'a que 256 couleurs, celle-ci en a " + std::to_string(count);
     if (count == 0)
-        return std::string("la palette n'a aucune couleur");
+        return std::string(NoColour);
     const std::size_t period = count == 16 ? 16 : DivEntryCount;
     for (std::size_t n = 0; n < DivEntryCount; ++n) {
         const std::size_t k = n % period;
@@ -38,7 +38,7 @@ Problem checkEightBit(const Palette& palette, std::size_t most)
         return "ce format n'a que " + std::to_string(most) + " couleurs, la palette en a " +
                std::to_string(palette.colours.size());
     if (palette.colours.empty())
-        return std::string("la palette n'a aucune couleur");
+        return std::string(NoColour);
     for (std::size_t k = 0; k < palette.colours.size(); ++k)
         for (const std::int16_t value : palette.colours[k])
             if (value < 0 || value > 255)

@@ -59,9 +59,9 @@ Problem readData(ByteSource& source, std::uint32_t size, Palette& palette)
         return "le nombre de couleurs (" + std::to_string(count) + ") ne correspond pas à la taille du bloc data (" +
                std::to_string(size) + " octets)";
     if (count == 0)
-        return std::string("la palette n'a aucune couleur");
+        return std::string(NoColour);
     if (count > MaxColours)
-        return "plus de " + std::to_string(MaxColours) + " couleurs : trop pour Corvane";
+        return std::string(TooManyColours);
     std::vector<std::uint8_t> entries(count * EntryBytes);
     const std::size_t got = readFully(source, reinterpret_cast<char*>(entries.data()), entries.size());
     if (got < entries.size())

@@ -115,7 +115,7 @@ bool firstLineIs(const Head& head, std::string_view text)
 Problem addColour(Palette& palette, const PaletteTable::Entry& colour)
 {
     if (palette.colours.size() == MaxColours)
-        return std::string("plus de 32767 couleurs : trop pour Corvane");
+        return std::string(TooManyColours);
     palette.colours.push_back(colour);
     return std::nullopt;
 }
@@ -123,7 +123,7 @@ Problem addColour(Palette& palette, const PaletteTable::Entry& colour)
 Problem handOver(Palette& read, Palette& palette)
 {
     if (read.colours.empty())
-        return std::string("la palette n'a aucune couleur");
+        return std::string(NoColour);
     palette = std::move(read);
     return std::nullopt;
 }
@@ -163,9 +163,15 @@ bool takeLevels(std::string_view& text, PaletteTable::Entry& colour)
     return true;
 }
 
-std::string shownText(std::string_view bytes, std::size_t most)
+void appendByteEscape(std::string& out, unsigned char byte)
 {
     constexpr std::string_view Hex = "0123456789ABCDEF";
+    out.append("\\x").push_back(Hex[byte >> 4]);
+    out.push_back(Hex[byte & 0xF]);
+}
+
+std::string shownText(std::string_view bytes, std::size_t most)
+{
     std::string out;
     std::size_t at = 0;
     while (at < bytes.size()) {
@@ -174,8 +180,7 @@ std::string shownText(std::string_view bytes, std::size_t most)
             break;
         const auto b = static_cast<unsigned char>(bytes[at]);
         if (length == 0 || b < 0x20 || b == 0x7F) {
-            out.append("\\x").push_back(Hex[b >> 4]);
-            out.push_back(Hex[b & 0xF]);
+            appendByteEscape(out, b);
         } else if (b == '\\') {
             out.append("\\\\");
         } else {
