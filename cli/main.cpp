@@ -19,6 +19,8 @@
 #include <vector>
 
 namespace corvane::cli {
+
+using formats::frenchErrnoText;
 namespace {
 
 constexpr std::string_view Program = "corvane-convert";

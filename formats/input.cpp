@@ -4,11 +4,13 @@
 #include "conversion.h"
 #include "div_pal.h"
 #include "levels.h"
+#include "messages.h"
 #include "palette_kind.h"
 #include "text_reader.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 
 namespace corvane::formats {
 namespace {
@@ -77,12 +79,12 @@ Problem InputReader::read(ByteSource& source, const Format* from, Input& input)
     constexpr std::size_t FirstBytes = DivLevelOffset + DivLevelBytes + DivRangeBytes;
     head_.resize(HeadBytes + 1);
     std::size_t got = readFully(source, head_.data(), FirstBytes);
-    const auto failed = [&] {
-        input.readFailed = source.failed();
-        return input.readFailed;
+    // A source that cannot say why failed in reading, as far as anyone knows.
+    const auto failure = [&source] {
+        return cannotRead(frenchErrnoText(source.failure() != 0 ? source.failure() : EIO));
     };
-    if (failed())
-        return std::nullopt;
+    if (source.failed())
+        return failure();
 
     input.windowOpens = detectKind(std::string_view(head_.data(), got)) != PaletteKind::Unknown;
     if (from == nullptr && !input.windowOpens) {
@@ -90,8 +92,8 @@ Problem InputReader::read(ByteSource& source, const Format* from, Input& input)
         if (from == nullptr) {
             if (got == FirstBytes)
                 got += readFully(source, head_.data() + got, head_.size() - got);
-            if (failed())
-                return std::nullopt;
+            if (source.failed())
+                return failure();
             from = detectFormat(Head{std::string_view(head_.data(), std::min(got, HeadBytes)), got <= HeadBytes});
         }
         if (from == nullptr)
@@ -102,14 +104,14 @@ Problem InputReader::read(ByteSource& source, const Format* from, Input& input)
     if (from == nullptr) {
         input.byWindow = true;
         input.result = loadPalette(whole, input.table, input.caption);
-        input.readFailed = input.result.readFailed;
-        if (!input.readFailed)
-            input.palette = windowPalette(input, taken);
+        if (input.result.readFailed)
+            return failure();
+        input.palette = windowPalette(input, taken);
         return std::nullopt;
     }
     input.format = from;
     Problem problem = input.format->read(whole, input.palette);
-    return failed() ? std::nullopt : problem;
+    return source.failed() ? failure() : problem;
 }
 
 std::string cannotRead(std::string_view why)

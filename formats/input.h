@@ -31,9 +31,6 @@ struct Input {
     // table: a DIV palette's 256 colours as 6-bit levels, with its range block
     // when the file holds it whole; a JASC-PAL palette's entries.
     Palette palette;
-    // The source failed before the readers had what they needed; only its
-    // caller knows why.
-    bool readFailed = false;
 
     [[nodiscard]] bool recognised() const { return byWindow || format != nullptr; }
     // A DIV palette of any kind (pal, fpg, fnt, map).
@@ -45,7 +42,7 @@ class InputReader {
 public:
     // The window's rule first; for a file it does not know, the first format
     // whose detection takes it. `from` names the reader and skips both.
-    // Gives the reader's refusal; a failed read sets input.readFailed instead.
+    // Gives the reader's refusal, or cannotRead() with why the source failed.
     Problem read(ByteSource& source, const Format* from, Input& input);
 
 private:

@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-namespace corvane::cli {
+namespace corvane::formats {
 
 std::string frenchErrnoText(int error)
 {
@@ -60,4 +60,4 @@ std::string frenchErrnoText(int error)
     }
 }
 
-} // namespace corvane::cli
+} // namespace corvane::formats
