@@ -50,7 +50,7 @@ autres une palette DIV de 1352 octets. --to choisit un autre format de sortie.
       --help               affiche cette aide et quitte
       --version            affiche la version et quitte
 
-Formats (tous se lisent et s'écrivent) :
+Formats (« lecture seule » : se lit mais ne s'écrit pas) :
 )";
 
 constexpr std::string_view HelpTail = R"(
@@ -83,13 +83,13 @@ std::string helpText()
         text.append(value);
         text.append(width > value.size() ? width - value.size() : 1, ' ');
     };
-    text.append("  FORMAT  FICHIER   EXTENSION  COULEURS (au plus)\n");
+    text.append("  FORMAT    FICHIER   EXTENSION  COULEURS (au plus)\n");
     for (const formats::Format& format : formats::allFormats()) {
         text.append("  ");
-        cell(format.name, 8);
+        cell(format.name, 10);
         cell(format.title, 10);
         cell(format.extension, 11);
-        text.append(std::to_string(format.maxColours)).push_back('\n');
+        text.append(format.write != nullptr ? std::to_string(format.maxColours) : "lecture seule").push_back('\n');
     }
     return text.append(HelpTail);
 }
@@ -255,7 +255,15 @@ std::string knownFormats()
     return names;
 }
 
-enum LongOnly { TypeOption = 256, HelpOption, VersionOption, FromOption, ToOption, ListFormatsOption };
+enum LongOnly {
+    TypeOption = 256,
+    HelpOption,
+    VersionOption,
+    FromOption,
+    ToOption,
+    ListFormatsOption,
+    ListOutputFormatsOption
+};
 
 int runCommandLine(int argc, char** argv)
 {
@@ -269,6 +277,7 @@ int runCommandLine(int argc, char** argv)
         {"version", no_argument, nullptr, VersionOption},
         // For the shell's completion, not in the help.
         {"list-formats", no_argument, nullptr, ListFormatsOption},
+        {"list-output-formats", no_argument, nullptr, ListOutputFormatsOption},
         {nullptr, 0, nullptr, 0},
     };
     Options options;
@@ -287,6 +296,8 @@ int runCommandLine(int argc, char** argv)
             if (format == nullptr)
                 return usageError("format inconnu : « " + printableName(optarg) +
                                   " » (formats connus : " + knownFormats() + ")");
+            if (c == ToOption && format->write == nullptr)
+                return usageError("le format « " + std::string(format->name) + " » se lit mais ne s'écrit pas");
             (c == FromOption ? options.from : options.to) = format;
             break;
         }
@@ -302,8 +313,10 @@ int runCommandLine(int argc, char** argv)
             std::fputs("corvane-convert (Corvane) " CORVANE_VERSION "\n" CORVANE_COPYRIGHT, stdout);
             return finishStandardOutput(AllConverted);
         case ListFormatsOption:
+        case ListOutputFormatsOption:
             for (const formats::Format& format : formats::allFormats())
-                std::fprintf(stdout, "%.*s\n", static_cast<int>(format.name.size()), format.name.data());
+                if (c == ListFormatsOption || format.write != nullptr)
+                    std::fprintf(stdout, "%.*s\n", static_cast<int>(format.name.size()), format.name.data());
             return finishStandardOutput(AllConverted);
         case ':':
             return usageError("l'option « " + std::string(argv[optind - 1]) + " » demande " +

@@ -6,15 +6,17 @@
 namespace corvane::formats {
 
 // Each defined in its own file, beside its reader and writer.
-extern const Format DivFormat, PngFormat, RiffFormat, GplFormat, JascFormat, HexFormat, VgaFormat, ActFormat;
+extern const Format DivFormat, PngFormat, RiffFormat, GplFormat, JascFormat, HexFormat, TxtFormat, LbmFormat,
+    AsepriteFormat, AseFormat, AcoFormat, ColFormat, VgaFormat, ActFormat;
 
 namespace {
 
 // In the order detection tries them: the signatures that cannot be mistaken
 // first, the bare binary tables last, since almost anything of the right size
 // could be one.
-constexpr std::array<std::reference_wrapper<const Format>, 8> Formats{
-    {DivFormat, PngFormat, RiffFormat, GplFormat, JascFormat, HexFormat, VgaFormat, ActFormat}};
+constexpr std::array<std::reference_wrapper<const Format>, 14> Formats{
+    {DivFormat, PngFormat, RiffFormat, GplFormat, JascFormat, HexFormat, TxtFormat, LbmFormat, AsepriteFormat,
+     AseFormat, AcoFormat, ColFormat, VgaFormat, ActFormat}};
 
 } // namespace
 

@@ -52,11 +52,7 @@ Problem write(const Palette& palette, const WriteContext& context, std::string& 
 {
     if (Problem problem = checkEightBit(palette, GplFormat.maxColours))
         return problem;
-    std::string name = context.name;
-    for (char& c : name)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = '_';
-    out.assign(Magic).append("\nName: ").append(name).append("\nColumns: 16\n");
+    out.assign(Magic).append("\nName: ").append(nameOnOneLine(context.name)).append("\nColumns: 16\n");
     // GIMP's own alignment: each level right-aligned in three places.
     char entry[16];
     for (const PaletteTable::Entry& colour : palette.colours)

@@ -11,32 +11,12 @@ namespace {
 
 constexpr std::string_view Digits = "0123456789abcdef";
 
-int digitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // "RRGGBB", a '#' before it allowed.
 bool readColour(std::string_view line, PaletteTable::Entry& colour)
 {
     if (line.starts_with('#'))
         line.remove_prefix(1);
-    if (line.size() != 6)
-        return false;
-    for (std::size_t c = 0; c < 3; ++c) {
-        const int high = digitValue(line[2 * c]);
-        const int low = digitValue(line[2 * c + 1]);
-        if (high < 0 || low < 0)
-            return false;
-        colour[c] = static_cast<std::int16_t>(high * 16 + low);
-    }
-    return true;
+    return hexLevels(line, colour);
 }
 
 bool detect(const Head& head)

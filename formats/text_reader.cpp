@@ -112,6 +112,44 @@ bool firstLineIs(const Head& head, std::string_view text)
     return reader.nextIs(text);
 }
 
+namespace {
+
+int digitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+bool hexLevels(std::string_view digits, PaletteTable::Entry& colour)
+{
+    if (digits.size() != 6 || !allHexDigits(digits))
+        return false;
+    for (std::size_t c = 0; c < 3; ++c)
+        colour[c] = static_cast<std::int16_t>(digitValue(digits[2 * c]) * 16 + digitValue(digits[2 * c + 1]));
+    return true;
+}
+
+bool allHexDigits(std::string_view text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return digitValue(c) >= 0; });
+}
+
+std::string nameOnOneLine(std::string_view name)
+{
+    std::string line(name);
+    for (char& c : line)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '_';
+    return line;
+}
+
 Problem addColour(Palette& palette, const PaletteTable::Entry& colour)
 {
     if (palette.colours.size() == MaxColours)

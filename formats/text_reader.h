@@ -71,6 +71,15 @@ private:
 // off `text`; false if they are not there.
 [[nodiscard]] bool takeLevels(std::string_view& text, PaletteTable::Entry& colour);
 
+// Red, green and blue from exactly six hexadecimal digits, either case.
+[[nodiscard]] bool hexLevels(std::string_view digits, PaletteTable::Entry& colour);
+
+// Hexadecimal digits only, and at least one.
+[[nodiscard]] bool allHexDigits(std::string_view text);
+
+// A name to write on a line of its own: control bytes become '_'.
+[[nodiscard]] std::string nameOnOneLine(std::string_view name);
+
 // Adds a colour that a line gave, refusing the one past MaxColours.
 [[nodiscard]] Problem addColour(Palette& palette, const PaletteTable::Entry& colour);
 

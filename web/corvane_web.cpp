@@ -130,12 +130,18 @@ EMSCRIPTEN_KEEPALIVE const std::uint8_t* corvane_strip()
     return strip.data();
 }
 
-// The formats' table, a line each: name, title and extension, tab-separated.
+// The formats written, a line each: name, title and extension, tab-separated.
 EMSCRIPTEN_KEEPALIVE const char* corvane_formats()
 {
     std::string lines;
     for (const corvane::formats::Format& format : corvane::formats::allFormats())
-        lines.append(format.name).append("\t").append(format.title).append("\t").append(format.extension).append("\n");
+        if (format.write != nullptr)
+            lines.append(format.name)
+                .append("\t")
+                .append(format.title)
+                .append("\t")
+                .append(format.extension)
+                .append("\n");
     return give(std::move(lines));
 }
 

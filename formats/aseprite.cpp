@@ -1,0 +1,175 @@
+// Aseprite's sprites: the palette is a chunk of the first frame.
+#include "binary.h"
+#include "levels.h"
+
+#include <algorithm>
+#include <array>
+
+namespace corvane::formats {
+namespace {
+
+constexpr std::size_t HeaderBytes = 128;
+constexpr std::size_t FrameHeadBytes = 16;
+constexpr std::size_t ChunkHeadBytes = 6; // size (the head included), type
+constexpr std::size_t MagicAt = 4;
+constexpr std::size_t FrameMagicAt = HeaderBytes + 4;
+constexpr std::uint32_t Magic = 0xA5E0;
+constexpr std::uint32_t FrameMagic = 0xF1FA;
+constexpr std::uint16_t PaletteChunk = 0x2019;
+constexpr std::uint16_t OldPaletteChunk = 0x0004;
+constexpr std::uint16_t OldSixBitChunk = 0x0011; // levels 0 to 63
+constexpr std::size_t OldColours = 256;
+constexpr std::size_t PaletteHeadBytes = 20; // size, first and last index, reserved
+constexpr std::size_t EntryBytes = 6;        // flags, R, G, B, A
+constexpr std::uint16_t HasName = 1;
+
+const std::string Cut = "le fichier s'arrête dans sa première image";
+
+// The old chunks: packets of colours, each after a number of entries kept.
+struct OldPalette {
+    std::array<PaletteTable::Entry, OldColours> colours{};
+    std::size_t count = 0;
+};
+
+Problem readOld(ByteSource& source, std::uint32_t size, OldPalette& old)
+{
+    std::array<std::uint8_t, 2> packets;
+    if (size < packets.size() || !readAll(source, packets.data(), packets.size()))
+        return Cut;
+    size -= static_cast<std::uint32_t>(packets.size());
+    std::size_t at = 0;
+    for (std::uint32_t p = littleEndian(packets.data(), 2); p > 0; --p) {
+        std::array<std::uint8_t, 2> packet;
+        if (size < packet.size() || !readAll(source, packet.data(), packet.size()))
+            return Cut;
+        size -= static_cast<std::uint32_t>(packet.size());
+        at += packet[0];
+        const std::size_t count = packet[1] == 0 ? OldColours : packet[1];
+        if (at + count > OldColours)
+            return "ancien bloc de palette de plus de " + std::to_string(OldColours) + " couleurs";
+        for (std::size_t k = 0; k < count; ++k) {
+            std::array<std::uint8_t, 3> levels;
+            if (size < levels.size() || !readAll(source, levels.data(), levels.size()))
+                return Cut;
+            size -= static_cast<std::uint32_t>(levels.size());
+            old.colours[at++] = {levels[0], levels[1], levels[2]};
+        }
+        old.count = std::max(old.count, at);
+    }
+    return skip(source, size) ? Problem{} : Cut;
+}
+
+Problem readPalette(ByteSource& source, std::uint32_t size, Palette& read)
+{
+    std::array<std::uint8_t, PaletteHeadBytes> head;
+    if (size < head.size() || !readAll(source, head.data(), head.size()))
+        return Cut;
+    size -= static_cast<std::uint32_t>(head.size());
+    const std::uint32_t count = littleEndian(head.data(), 4);
+    const std::uint32_t first = littleEndian(head.data() + 4, 4);
+    const std::uint32_t last = littleEndian(head.data() + 8, 4);
+    if (count == 0)
+        return std::string(NoColour);
+    if (count > MaxColours)
+        return std::string(TooManyColours);
+    if (first > last || last >= count)
+        return "palette de " + colourCount(count) + " dont les couleurs " + std::to_string(first) + " à " +
+               std::to_string(last) + " changent";
+    // Colours the chunk does not give stay black; the alpha is not kept.
+    read.colours.assign(count, PaletteTable::Entry{});
+    for (std::uint32_t k = first; k <= last; ++k) {
+        std::array<std::uint8_t, EntryBytes> entry;
+        if (size < entry.size() || !readAll(source, entry.data(), entry.size()))
+            return Cut;
+        size -= static_cast<std::uint32_t>(entry.size());
+        read.colours[k] = {entry[2], entry[3], entry[4]};
+        if ((littleEndian(entry.data(), 2) & HasName) == 0)
+            continue;
+        std::array<std::uint8_t, 2> length;
+        if (size < length.size() || !readAll(source, length.data(), length.size()))
+            return Cut;
+        size -= static_cast<std::uint32_t>(length.size());
+        const std::uint32_t nameBytes = littleEndian(length.data(), 2);
+        if (size < nameBytes || !skip(source, nameBytes))
+            return Cut;
+        size -= nameBytes;
+    }
+    return std::nullopt;
+}
+
+bool detect(const Head& head)
+{
+    const auto* data = reinterpret_cast<const std::uint8_t*>(head.bytes.data());
+    return head.bytes.size() >= FrameMagicAt + 2 && littleEndian(data + MagicAt, 2) == Magic &&
+           littleEndian(data + FrameMagicAt, 2) == FrameMagic;
+}
+
+Problem read(ByteSource& source, Palette& palette)
+{
+    std::array<std::uint8_t, HeaderBytes + FrameHeadBytes> header;
+    if (!readAll(source, header.data(), header.size()) ||
+        !detect({{reinterpret_cast<const char*>(header.data()), header.size()}, true}))
+        return std::string("ce n'est pas un sprite Aseprite");
+    const std::uint8_t* frame = header.data() + HeaderBytes;
+    std::uint32_t chunks = littleEndian(frame + 12, 4);
+    if (chunks == 0)
+        chunks = littleEndian(frame + 6, 2); // files of old versions count them here
+    std::uint64_t left = littleEndian(frame, 4);
+    if (left < FrameHeadBytes)
+        return std::string("première image de taille impossible");
+    left -= FrameHeadBytes;
+    // The new chunk wins wherever it is in the frame; of the old ones, the 8-bit one.
+    OldPalette old, oldSixBit;
+    for (; chunks > 0; --chunks) {
+        std::array<std::uint8_t, ChunkHeadBytes> chunk;
+        if (left < chunk.size() || !readAll(source, chunk.data(), chunk.size()))
+            return Cut;
+        const std::uint32_t size = littleEndian(chunk.data(), 4);
+        if (size < chunk.size() || size > left)
+            return "bloc de taille impossible dans la première image";
+        left -= size;
+        const std::uint32_t body = size - static_cast<std::uint32_t>(chunk.size());
+        Problem problem;
+        switch (littleEndian(chunk.data() + 4, 2)) {
+        case PaletteChunk: {
+            Palette read;
+            read.kind = "Sprite Aseprite";
+            if (Problem refused = readPalette(source, body, read))
+                return refused;
+            palette = std::move(read);
+            return std::nullopt;
+        }
+        case OldPaletteChunk:
+            problem = readOld(source, body, old);
+            break;
+        case OldSixBitChunk:
+            problem = readOld(source, body, oldSixBit);
+            break;
+        default:
+            problem = skip(source, body) ? Problem{} : Cut;
+        }
+        if (problem)
+            return problem;
+    }
+    const bool sixBit = old.count == 0;
+    const OldPalette& found = sixBit ? oldSixBit : old;
+    if (found.count == 0)
+        return std::string("sprite sans palette dans sa première image");
+    palette = Palette{};
+    palette.kind = "Sprite Aseprite";
+    palette.colours.assign(found.colours.begin(), found.colours.begin() + static_cast<std::ptrdiff_t>(found.count));
+    // Held times 4, as a DIV palette's levels are.
+    if (sixBit) {
+        for (PaletteTable::Entry& colour : palette.colours)
+            for (std::int16_t& level : colour)
+                level = static_cast<std::int16_t>(level * 4);
+        palette.sixBit = true;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+extern const Format AsepriteFormat{"aseprite", ".aseprite", "Aseprite", 0, FrameMagicAt + 2, detect, read, nullptr};
+
+} // namespace corvane::formats
