@@ -125,7 +125,7 @@ Problem read(ByteSource& source, Palette& palette)
     if (got == head.size() && word(head.data()) == 2 && word(head.data() + 2) == count)
         problem = readSection(source, count, true, read);
     else if (got != 0)
-        return "après ses " + colourCount(count) + ", ni la fin du fichier ni leur version 2";
+        return "après " + colourCount(count) + " en version 1, ni la fin du fichier ni leur version 2";
     if (problem)
         return problem;
     return handOver(read, palette);

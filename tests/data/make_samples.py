@@ -196,19 +196,22 @@ def converted(data):
 #
 # Each module of this folder holds some formats: samples() gives the sample
 # files it makes, FORMATS maps a format's name to its detect(head, whole),
-# read(data) and write(palette, name) (read and write raise Refused).
+# read(data) and write(palette, name) (read and write raise Refused; write is
+# None for a format that is only read).
 
 import fmt_binary  # noqa: E402  div, vga, act, riff
 import fmt_png  # noqa: E402
+import fmt_swatch  # noqa: E402  txt, ase, aco, col, lbm, aseprite
 import fmt_text  # noqa: E402  jasc, gpl, hex
 
-MODULES = [fmt_binary, fmt_png, fmt_text]
+MODULES = [fmt_binary, fmt_png, fmt_text, fmt_swatch]
 FORMATS = {}
 for _module in MODULES:
     FORMATS.update(_module.FORMATS)
 # The order in which corvane-convert tries them once the window's rule has
 # said "Type Inconnue".
-DETECTION = ["div", "png", "riff", "gpl", "jasc", "hex", "vga", "act"]
+DETECTION = ["div", "png", "riff", "gpl", "jasc", "hex", "txt", "gif", "bmp", "pcx", "lbm", "aseprite", "ase", "aco",
+             "col", "vga", "act"]
 HEAD_BYTES = 65536
 
 
@@ -237,6 +240,8 @@ def program_outputs(name, data):
     stem = name.rsplit(".", 1)[0] if "." in name[1:] else name
     outputs = {}
     for format_name in sorted(FORMATS):
+        if FORMATS[format_name].write is None:
+            continue
         try:
             outputs[f"{name}.{format_name}.attendu"] = FORMATS[format_name].write(palette, stem)
         except Refused:

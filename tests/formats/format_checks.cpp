@@ -92,8 +92,12 @@ TEST_P(FormatWriter, WritesEveryExpectedOutputAndReadsItBack)
         std::string again;
         ASSERT_EQ(format.write(back, context, again), std::nullopt);
         EXPECT_EQ(again, written);
+        // A table of fixed size comes back full, black after the last colour.
+        std::vector<Entry> expected = palette.colours;
+        if (back.colours.size() == format.maxColours && format.maxColours == 256)
+            expected.resize(256, Entry{0, 0, 0});
         if (!back.sixBit) {
-            EXPECT_EQ(back.colours, palette.colours);
+            EXPECT_EQ(back.colours, expected);
         }
         ++checked;
     }
@@ -103,7 +107,8 @@ TEST_P(FormatWriter, WritesEveryExpectedOutputAndReadsItBack)
 INSTANTIATE_TEST_SUITE_P(Every, FormatWriter, testing::ValuesIn([] {
                              std::vector<std::string_view> names;
                              for (const formats::Format& format : formats::allFormats())
-                                 names.push_back(format.name);
+                                 if (format.write != nullptr)
+                                     names.push_back(format.name);
                              return names;
                          }()),
                          [](const testing::TestParamInfo<std::string_view>& name) { return std::string(name.param); });
@@ -122,6 +127,7 @@ TEST(FormatWriters, RefuseWhatTheirFormatCannotHold)
     } cases[] = {
         {"div", "", Div257}, {"vga", "", Div257}, {"act", Level, Most256}, {"png", Level, Most256},
         {"riff", Level, ""}, {"gpl", Level, ""},  {"hex", Level, ""},      {"jasc", "", ""},
+        {"txt", Level, ""},  {"ase", Level, ""},  {"aco", Level, ""},      {"col", Level, Most256},
     };
     formats::Palette bright, many, none;
     bright.colours = {{0, 0, 0}, {0, 256, 0}};

@@ -1,0 +1,207 @@
+// The swatch and sprite readers over their samples and hand-made bad inputs.
+#include "format_checks.h"
+
+namespace corvane::test {
+namespace {
+
+using namespace std::string_literals;
+
+std::string bigEndian(std::uint32_t value, std::size_t size)
+{
+    std::string out;
+    for (std::size_t i = size; i-- > 0;)
+        out.push_back(static_cast<char>(value >> (8 * i) & 0xFF));
+    return out;
+}
+
+std::string littleEndian(std::uint32_t value, std::size_t size)
+{
+    std::string out;
+    for (std::size_t i = 0; i < size; ++i)
+        out.push_back(static_cast<char>(value >> (8 * i) & 0xFF));
+    return out;
+}
+
+std::string repeated(std::string_view text, std::size_t n)
+{
+    std::string out;
+    while (n-- > 0)
+        out += text;
+    return out;
+}
+
+// --- txt ---
+
+constexpr const char* BadTxtLine = " : une couleur Paint.NET s'écrit AARRGGBB ou RRGGBB, en chiffres hexadécimaux";
+
+const ReaderCase TxtCases[] = {
+    {"Lospec", true, sampleBytes("paintnet32-lospec.txt"), "Palette Paint.NET, 32 couleurs"},
+    {"ByHand", true, sampleBytes("paintnet-main-lf.txt"),
+     "Palette Paint.NET, 4 couleurs : 255 0 0, 0 255 0, 0 0 255, 128 128 128"},
+    {"SixDigitsOnlyAreHex", false, "ff0000\r\n", "Palette Paint.NET, 1 couleur : 255 0 0"},
+    {"CommentOnly", true, ";Colors: 0\r\n", "la palette n'a aucune couleur"},
+    {"SevenDigits", false, "; x\nFF00000\n", "ligne 2 « FF00000 »"s + BadTxtLine},
+    {"Blank", false, "; x\n FF000000\n", "ligne 2 «  FF000000 »"s + BadTxtLine},
+    {"VgaSizedStaysVga", false, repeated("00112233\r\n", 76) + ";;;;;;\r\n", "Palette Paint.NET, 76 couleurs"},
+};
+INSTANTIATE_TEST_SUITE_P(txt, FormatReader, testing::ValuesIn(TxtCases), ByName());
+
+// --- ase ---
+
+const std::string AseHead = "ASEF\0\1\0\0"s;
+
+std::string aseColour(std::string_view model, std::initializer_list<float> values)
+{
+    std::string body = bigEndian(2, 2) + "\0x\0\0"s + std::string(model);
+    for (const float value : values)
+        body += bigEndian(std::bit_cast<std::uint32_t>(value), 4);
+    body += bigEndian(2, 2);
+    return bigEndian(1, 2) + bigEndian(static_cast<std::uint32_t>(body.size()), 4) + body;
+}
+
+const std::string AseGroup =
+    bigEndian(0xC001, 2) + bigEndian(4, 4) + "\0\1\0\0"s + bigEndian(0xC002, 2) + bigEndian(0, 4);
+
+const ReaderCase AseCases[] = {
+    {"GroupsAndGreys", true, sampleBytes("ase-groupes-gris.ase"), "Nuancier Adobe ASE, 17 couleurs"},
+    {"RgbGreyGroup", true,
+     AseHead + bigEndian(4, 4) + aseColour("RGB ", {1.0F / 255, 0, 1}) + AseGroup + aseColour("Gray", {0.5F}),
+     "Nuancier Adobe ASE, 2 couleurs : 1 0 255, 128 128 128"},
+    {"CmykAfterAGroup", true,
+     AseHead + bigEndian(4, 4) + aseColour("Gray", {0}) + AseGroup + aseColour("CMYK", {0, 0, 0, 0}),
+     "couleur 1 : couleur CMYK, seules RGB et Gray se lisent (pas de gestion des couleurs)"},
+    {"Lab", true, AseHead + bigEndian(1, 4) + aseColour("LAB ", {0, 0, 0}),
+     "couleur 0 : couleur LAB, seules RGB et Gray se lisent (pas de gestion des couleurs)"},
+    {"OutOfRange", true, AseHead + bigEndian(1, 4) + aseColour("RGB ", {0, 1.5F, 0}),
+     "couleur 0 : composante hors de 0 à 1"},
+    {"Truncated", true, AseHead + bigEndian(2, 4) + aseColour("Gray", {1}),
+     "le fichier s'arrête avant son bloc 1 (il en annonce 2)"},
+    {"BlockTooShort", true, AseHead + bigEndian(1, 4) + bigEndian(1, 2) + bigEndian(4, 4) + "\0\1\0\0RGB "s,
+     "couleur 0 : bloc tronqué"},
+    {"Version2", false, "ASEF\0\2\0\0"s + bigEndian(0, 4), "ce n'est pas un nuancier ASE de version 1.0"},
+};
+INSTANTIATE_TEST_SUITE_P(ase, FormatReader, testing::ValuesIn(AseCases), ByName());
+
+// --- aco ---
+
+std::string acoEntry(std::uint16_t space, std::uint16_t w, std::uint16_t x = 0, std::uint16_t y = 0)
+{
+    return bigEndian(space, 2) + bigEndian(w, 2) + bigEndian(x, 2) + bigEndian(y, 2) + bigEndian(0, 2);
+}
+
+const std::string AcoOne = "\0\1\0\1"s;
+const std::string AcoTwo = "\0\2\0\1"s;
+const std::string AcoName = bigEndian(2, 4) + "\0A\0\0"s;
+
+const ReaderCase AcoCases[] = {
+    {"Photoshop", true, sampleBytes("aco24-v1v2.aco"), "Nuancier Photoshop, 24 couleurs"},
+    {"VersionOneOnly", true, sampleBytes("aco10-v1.aco"), "Nuancier Photoshop, 10 couleurs"},
+    {"GreyRounded", true, AcoOne + acoEntry(8, 5000), "Nuancier Photoshop, 1 couleur : 128 128 128"},
+    {"VersionTwoWins", true, AcoOne + acoEntry(2, 0) + AcoTwo + acoEntry(0, 0x1234, 0xFFFF, 0x00FF) + AcoName,
+     "Nuancier Photoshop, 1 couleur : 18 255 0"},
+    {"Cmyk", true, AcoOne + acoEntry(2, 0), "couleur 0 : espace de couleurs CMYK, seuls RGB et gris se lisent"},
+    {"GreyPastTenThousand", true, AcoOne + acoEntry(8, 10001), "couleur 0 : gris 10001 hors de 0 à 10000"},
+    {"Trailing", false, AcoOne + acoEntry(0, 0) + "x",
+     "après 1 couleur en version 1, ni la fin du fichier ni leur version 2"},
+    {"NameRunsOut", false, AcoOne + acoEntry(0, 0) + AcoTwo + acoEntry(0, 0) + bigEndian(9, 4),
+     "le fichier s'arrête avant sa couleur 0 (il en annonce 1)"},
+    {"Empty", true, "\0\1\0\0"s, "la palette n'a aucune couleur"},
+    {"VgaSizedStaysVga", false,
+     "\0\1\0\x0A"s + std::string(100, '\0') + "\0\2\0\x0A"s +
+         repeated(std::string(10, '\0') + bigEndian(26, 4) + std::string(52, '\0'), 10),
+     "Nuancier Photoshop, 10 couleurs"},
+};
+INSTANTIATE_TEST_SUITE_P(aco, FormatReader, testing::ValuesIn(AcoCases), ByName());
+
+// --- col ---
+
+const std::string ColHead = "\x08\x03\0\0\x23\xB1\0\0"s;
+
+const ReaderCase ColCases[] = {
+    {"Animator", true, sampleBytes("animator.col") + "tail", "Palette Animator Pro, 256 couleurs", 4},
+    {"Short", true, ColHead + std::string(30, '\1'), "le fichier s'arrête avant sa couleur 10 (il en a 256)"},
+    {"Version1", false, "\x08\x03\0\0\x23\xB1\1\0"s + std::string(768, '\0'), "ce n'est pas une palette Animator Pro"},
+};
+INSTANTIATE_TEST_SUITE_P(col, FormatReader, testing::ValuesIn(ColCases), ByName());
+
+// --- lbm ---
+
+std::string iffChunk(std::string_view id, std::string_view body)
+{
+    return std::string(id) + bigEndian(static_cast<std::uint32_t>(body.size()), 4) + std::string(body) +
+           std::string(body.size() % 2, '\0');
+}
+
+std::string form(std::string_view type, std::string_view chunks)
+{
+    return "FORM" + bigEndian(static_cast<std::uint32_t>(chunks.size() + 4), 4) + std::string(type) +
+           std::string(chunks);
+}
+
+const ReaderCase LbmCases[] = {
+    {"DeluxePaint", true, sampleBytes("deluxe32.lbm"), "Image IFF ILBM, 32 couleurs", 138},
+    {"Pbm", true, sampleBytes("deluxe16-pbm.lbm"), "Image IFF PBM, 16 couleurs", 24},
+    {"OddChunkPadded", true, form("ILBM", iffChunk("ANNO", "x") + iffChunk("CMAP", "\1\2\3\4\5\6\7")),
+     "Image IFF ILBM, 2 couleurs : 1 2 3, 4 5 6"},
+    {"BodyBeforeCmap", true, form("ILBM", iffChunk("BODY", "xx") + iffChunk("CMAP", "abc")),
+     "image IFF sans palette (pas de bloc CMAP)"},
+    {"CmapCut", true, form("ILBM", "CMAP"s + bigEndian(6, 4) + "abc"),
+     "le fichier s'arrête dans son bloc CMAP (6 octets annoncés)"},
+    {"Anim", false, form("ANIM", iffChunk("CMAP", "abc")), "ce n'est pas une image IFF ILBM ou PBM"},
+};
+INSTANTIATE_TEST_SUITE_P(lbm, FormatReader, testing::ValuesIn(LbmCases), ByName());
+
+// --- aseprite ---
+
+std::string spriteChunk(std::uint16_t type, std::string_view body)
+{
+    return littleEndian(static_cast<std::uint32_t>(body.size() + 6), 4) + littleEndian(type, 2) + std::string(body);
+}
+
+std::string sprite(std::initializer_list<std::string> chunks)
+{
+    std::string frame;
+    for (const std::string& chunk : chunks)
+        frame += chunk;
+    const auto count = static_cast<std::uint32_t>(chunks.size());
+    frame = littleEndian(static_cast<std::uint32_t>(frame.size() + 16), 4) + littleEndian(0xF1FA, 2) +
+            littleEndian(count, 2) + std::string(4, '\0') + littleEndian(count, 4) + frame;
+    return littleEndian(static_cast<std::uint32_t>(frame.size() + 128), 4) + littleEndian(0xA5E0, 2) +
+           littleEndian(1, 2) + std::string(120, '\0') + frame;
+}
+
+// Size, first and last index, 8 reserved bytes, then flags, R, G, B, A and a name.
+std::string newPalette(std::uint32_t size, std::uint32_t first, std::uint32_t last, std::string_view entries)
+{
+    return spriteChunk(0x2019, littleEndian(size, 4) + littleEndian(first, 4) + littleEndian(last, 4) +
+                                   std::string(8, '\0') + std::string(entries));
+}
+
+const std::string Layer = spriteChunk(0x2004, std::string(18, '\0'));
+
+const ReaderCase AsepriteCases[] = {
+    {"Aseprite13SecondFrameUnread", true, sampleBytes("sprite24.aseprite"), "Sprite Aseprite, 24 couleurs", 40},
+    {"OldChunkInTwoPackets", true, sampleBytes("sprite256-ancien.aseprite"), "Sprite Aseprite, 256 couleurs"},
+    {"SixBit", true, sampleBytes("sprite16-6bits.aseprite"), "Sprite Aseprite, 16 couleurs"},
+    {"NamedFirstIndexOne", true, sprite({Layer, newPalette(3, 1, 2, "\1\0\1\2\3\xFF\1\0n\0\0\4\5\6\xFF"s)}),
+     "Sprite Aseprite, 3 couleurs : 0 0 0, 1 2 3, 4 5 6"},
+    {"NewChunkWinsOverOld", true,
+     sprite({spriteChunk(0x0004, "\1\0\0\1\7\7\7"s), newPalette(1, 0, 0, "\0\0\1\2\3\xFF"s)}),
+     "Sprite Aseprite, 1 couleur : 1 2 3"},
+    {"SixBitTimesFour", true, sprite({spriteChunk(0x0011, "\1\0\2\2\1\2\3\x3F\0\0"s)}),
+     "Sprite Aseprite, 4 couleurs : 0 0 0, 0 0 0, 4 8 12, 252 0 0"},
+    {"NoPalette", true, sprite({Layer}), "sprite sans palette dans sa première image"},
+    {"LastPastSize", true, sprite({newPalette(1, 0, 1, std::string(12, '\0'))}),
+     "palette de 1 couleur dont les couleurs 0 à 1 changent"},
+    {"ChunkTooSmall", true, sprite({"\2\0\0\0\x19\x20"s}), "bloc de taille impossible dans la première image"},
+    {"EntryPastChunk", true,
+     sprite({spriteChunk(0x2019, littleEndian(2, 4) + littleEndian(0, 4) + littleEndian(1, 4) + std::string(8, '\0') +
+                                     std::string(6, '\0'))}),
+     "le fichier s'arrête dans sa première image"},
+    {"FrameMagicMissing", false, std::string(4, '\0') + "\xE0\xA5"s + std::string(140, '\0'),
+     "ce n'est pas un sprite Aseprite"},
+};
+INSTANTIATE_TEST_SUITE_P(aseprite, FormatReader, testing::ValuesIn(AsepriteCases), ByName());
+
+} // namespace
+} // namespace corvane::test
