@@ -182,10 +182,11 @@ std::vector<fs::path> sampleFiles()
     return files;
 }
 
-std::vector<std::string> formatNames()
+// The formats read, or with `written` those written.
+std::vector<std::string> formatNames(bool written = false)
 {
     std::vector<std::string> names;
-    std::istringstream lines(run({"--list-formats"}).out);
+    std::istringstream lines(run({written ? "--list-output-formats" : "--list-formats"}).out);
     for (std::string name; std::getline(lines, name);)
         names.push_back(name);
     return names;
@@ -257,7 +258,7 @@ std::string outputOf(const std::string& sample)
 TEST(ConvertCli, EverySampleGivesItsExpectedBytesInEachMode)
 {
     const std::vector<fs::path> files = sampleFiles();
-    const std::vector<std::string> formats = formatNames();
+    const std::vector<std::string> formats = formatNames(true);
     ASSERT_FALSE(files.empty());
     ASSERT_FALSE(formats.empty());
     const std::map<std::string, SampleRow> rows = sampleRows();
@@ -669,6 +670,7 @@ TEST(ConvertCli, UsageErrorsHelpAndVersion)
         {"--from=bmp", "a", "b"},
         {"--to=DIV", "a", "b"},
         {"--type", "--to=div", "a"},
+        {"--to=lbm", "a", "b"},
     };
     for (const std::vector<std::string>& args : misuses) {
         const Result result = run(args);
@@ -685,7 +687,8 @@ TEST(ConvertCli, UsageErrorsHelpAndVersion)
           {"--bogus=1", "option inconnue : « --bogus »"},
           {"-x", "option inconnue : « -x »"},
           {"--from", "l'option « --from » demande un format"},
-          {"--to=bmp", "format inconnu : « bmp » (formats connus : " + known + ")"}})
+          {"--to=bmp", "format inconnu : « bmp » (formats connus : " + known + ")"},
+          {"--to=aseprite", "le format « aseprite » se lit mais ne s'écrit pas"}})
         EXPECT_TRUE(run({option}).err.starts_with("corvane-convert: "s + problem + "\n")) << option;
     const Result help = run({"--help"});
     EXPECT_EQ(help.status, 0);
