@@ -64,7 +64,8 @@ Problem colourOf(const std::uint8_t* entry, std::size_t number, PaletteTable::En
 // A section's entries, after its head; names (version 2) passed over.
 Problem readSection(ByteSource& source, std::size_t count, bool named, Palette& read)
 {
-    read.colours.assign(count, PaletteTable::Entry{});
+    // Grown as entries come: a count the file does not hold costs nothing.
+    read.colours.clear();
     Problem first;
     for (std::size_t k = 0; k < count; ++k) {
         std::array<std::uint8_t, EntryBytes + NameSizeBytes> entry;
@@ -73,9 +74,9 @@ Problem readSection(ByteSource& source, std::size_t count, bool named, Palette& 
             (named && !skip(source, 2 * std::uint64_t{bigEndian(entry.data() + EntryBytes, NameSizeBytes)})))
             return "le fichier s'arrête avant sa couleur " + std::to_string(k) + " (il en annonce " +
                    std::to_string(count) + ")";
-        Problem problem = colourOf(entry.data(), k, read.colours[k]);
-        if (problem && !first)
-            first = std::move(problem);
+        // Past a refusal, the entries are only passed over.
+        if (!first)
+            first = colourOf(entry.data(), k, read.colours.emplace_back());
     }
     return first;
 }
