@@ -8,7 +8,7 @@
 
 namespace corvane::formats {
 
-extern const Format AcoFormat;
+extern const Format AcoFormat, VgaFormat;
 
 namespace {
 
@@ -105,7 +105,7 @@ bool endsAfterSections(std::string_view bytes, bool whole)
 bool detect(const Head& head)
 {
     // A file the size of a VGA table, every byte a 6-bit level, stays one.
-    if (head.bytes.size() < SectionHeadBytes || formatNamed("vga")->detect(head))
+    if (head.bytes.size() < SectionHeadBytes || VgaFormat.detect(head))
         return false;
     const auto* data = reinterpret_cast<const std::uint8_t*>(head.bytes.data());
     return word(data) == 1 && endsAfterSections(head.bytes, head.whole);

@@ -4,7 +4,7 @@
 
 namespace corvane::formats {
 
-extern const Format TxtFormat;
+extern const Format TxtFormat, VgaFormat;
 
 namespace {
 
@@ -30,7 +30,7 @@ Line lineOf(std::string_view text, bool cut, PaletteTable::Entry& colour, bool& 
 bool detect(const Head& head)
 {
     // A file the size of a VGA table, every byte a 6-bit level, stays one.
-    if (formatNamed("vga")->detect(head))
+    if (VgaFormat.detect(head))
         return false;
     // A line the head cuts short is not judged; a whole input's last line is.
     std::string_view bytes = head.bytes;
