@@ -9,8 +9,6 @@ extern const Format HexFormat;
 
 namespace {
 
-constexpr std::string_view Digits = "0123456789abcdef";
-
 // "RRGGBB", a '#' before it allowed.
 bool readColour(std::string_view line, PaletteTable::Entry& colour)
 {
@@ -62,8 +60,7 @@ Problem write(const Palette& palette, const WriteContext&, std::string& out)
         return problem;
     out.clear();
     for (const PaletteTable::Entry& colour : palette.colours) {
-        for (const std::int16_t level : colour)
-            out.append({Digits[static_cast<std::size_t>(level) >> 4], Digits[static_cast<std::size_t>(level) & 0xF]});
+        appendHexLevels(out, colour, false);
         out.push_back('\n');
     }
     return std::nullopt;

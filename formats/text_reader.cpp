@@ -136,6 +136,13 @@ bool hexLevels(std::string_view digits, PaletteTable::Entry& colour)
     return true;
 }
 
+void appendHexLevels(std::string& out, const PaletteTable::Entry& colour, bool upperCase)
+{
+    const std::string_view digits = upperCase ? "0123456789ABCDEF" : "0123456789abcdef";
+    for (const std::int16_t level : colour)
+        out.append({digits[static_cast<std::size_t>(level) >> 4], digits[static_cast<std::size_t>(level) & 0xF]});
+}
+
 bool allHexDigits(std::string_view text)
 {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return digitValue(c) >= 0; });

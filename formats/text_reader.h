@@ -74,6 +74,9 @@ private:
 // Red, green and blue from exactly six hexadecimal digits, either case.
 [[nodiscard]] bool hexLevels(std::string_view digits, PaletteTable::Entry& colour);
 
+// Red, green and blue as six hexadecimal digits, levels 0..255 only.
+void appendHexLevels(std::string& out, const PaletteTable::Entry& colour, bool upperCase);
+
 // Hexadecimal digits only, and at least one.
 [[nodiscard]] bool allHexDigits(std::string_view text);
 

@@ -9,7 +9,6 @@ extern const Format TxtFormat, VgaFormat;
 namespace {
 
 constexpr char CommentStart = ';';
-constexpr std::string_view Digits = "0123456789ABCDEF";
 
 enum class Line { Blank, Comment, Colour, Other };
 
@@ -89,8 +88,7 @@ Problem write(const Palette& palette, const WriteContext& context, std::string& 
         .append("\r\n");
     for (const PaletteTable::Entry& colour : palette.colours) {
         out.append("FF");
-        for (const std::int16_t level : colour)
-            out.append({Digits[static_cast<std::size_t>(level) >> 4], Digits[static_cast<std::size_t>(level) & 0xF]});
+        appendHexLevels(out, colour, true);
         out.append("\r\n");
     }
     return std::nullopt;

@@ -8,18 +8,10 @@ import struct
 import zlib
 
 from fmt_binary import eight_bit
-from fmt_text import lines
+from fmt_text import counted, lines
 from palettes import Pal, Refused
 
 MOST = 32767
-
-
-def counted(colours):
-    if not colours:
-        raise Refused("la palette n'a aucune couleur")
-    if len(colours) > MOST:
-        raise Refused("trop de couleurs")
-    return Pal(colours)
 
 
 def read_back(cls, out, colours):
