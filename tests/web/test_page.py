@@ -91,7 +91,7 @@ class PageTest(unittest.TestCase):
         os.mkdir(cls.downloads)
         cls.browser = cdp.Browser()
         cls.page = cls.browser.new_page(downloads=cls.downloads)
-        cls.formats = subprocess.run([CONVERT, "--list-formats"], capture_output=True,
+        cls.formats = subprocess.run([CONVERT, "--list-output-formats"], capture_output=True,
                                      check=True).stdout.decode().split()
 
     @classmethod
