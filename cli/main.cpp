@@ -58,15 +58,19 @@ Pertes : div et vga ont des niveaux de 6 bits (0 à 63). Vers eux, une couleur
 de 8 bits suit la règle des niveaux de la fenêtre et perd en précision ; une
 palette DIV menée vers un format de 8 bits puis ramenée perd un niveau sur chaque
 composante non nulle, comme dans la fenêtre. De div à vga et l'inverse, les
-niveaux passent sans perte. Ne sont gardés ni l'alpha JASC-PAL, ni les noms de
-couleurs GIMP, ni l'indice transparent Adobe, ni les drapeaux RIFF, ni l'image
-d'un PNG ou d'un FPG : seulement leurs couleurs.
+niveaux passent sans perte. Ne sont gardés ni l'alpha (JASC-PAL, Paint.NET,
+Aseprite), ni les noms de couleurs (GIMP, Aseprite, nuanciers Adobe), ni les
+groupes ASE, ni l'indice transparent Adobe, ni les drapeaux RIFF, ni l'image
+d'un PNG, d'un FPG, d'une image IFF ou d'un sprite : seulement leurs couleurs.
+Une couleur d'un nuancier en CMYK, LAB ou HSB est refusée (pas de gestion des
+couleurs). lbm et aseprite se lisent mais ne s'écrivent pas.
 
 Exemples :
   corvane-convert lospec.hex JEU.PAL        palette Lospec ou GIMP en palette DIV
   corvane-convert --to=div TUILES.FPG T.PAL la palette d'un FPG, plages comprises
   corvane-convert -d pal TUILES.FPG         la même en JASC-PAL : pal/TUILES.pal
   corvane-convert --to=png JEU.PAL jeu.png  palette DIV en image PNG indexée
+  corvane-convert héros.aseprite JEU.PAL    palette d'un sprite Aseprite en DIV
 
 Avec « - » pour ENTRÉE, la palette est lue sur l'entrée standard ; avec « - »
 pour SORTIE, elle est écrite sur la sortie standard.

@@ -23,7 +23,10 @@ constexpr std::size_t PaletteHeadBytes = 20; // size, first and last index, rese
 constexpr std::size_t EntryBytes = 6;        // flags, R, G, B, A
 constexpr std::uint16_t HasName = 1;
 
-const std::string Cut = "le fichier s'arrête dans sa première image";
+Problem cut()
+{
+    return std::string("le fichier s'arrête dans sa première image");
+}
 
 // The old chunks: packets of colours, each after a number of entries kept.
 struct OldPalette {
@@ -35,13 +38,13 @@ Problem readOld(ByteSource& source, std::uint32_t size, OldPalette& old)
 {
     std::array<std::uint8_t, 2> packets;
     if (size < packets.size() || !readAll(source, packets.data(), packets.size()))
-        return Cut;
+        return cut();
     size -= static_cast<std::uint32_t>(packets.size());
     std::size_t at = 0;
     for (std::uint32_t p = littleEndian(packets.data(), 2); p > 0; --p) {
         std::array<std::uint8_t, 2> packet;
         if (size < packet.size() || !readAll(source, packet.data(), packet.size()))
-            return Cut;
+            return cut();
         size -= static_cast<std::uint32_t>(packet.size());
         at += packet[0];
         const std::size_t count = packet[1] == 0 ? OldColours : packet[1];
@@ -50,20 +53,20 @@ Problem readOld(ByteSource& source, std::uint32_t size, OldPalette& old)
         for (std::size_t k = 0; k < count; ++k) {
             std::array<std::uint8_t, 3> levels;
             if (size < levels.size() || !readAll(source, levels.data(), levels.size()))
-                return Cut;
+                return cut();
             size -= static_cast<std::uint32_t>(levels.size());
             old.colours[at++] = {levels[0], levels[1], levels[2]};
         }
         old.count = std::max(old.count, at);
     }
-    return skip(source, size) ? Problem{} : Cut;
+    return skip(source, size) ? Problem{} : cut();
 }
 
 Problem readPalette(ByteSource& source, std::uint32_t size, Palette& read)
 {
     std::array<std::uint8_t, PaletteHeadBytes> head;
     if (size < head.size() || !readAll(source, head.data(), head.size()))
-        return Cut;
+        return cut();
     size -= static_cast<std::uint32_t>(head.size());
     const std::uint32_t count = littleEndian(head.data(), 4);
     const std::uint32_t first = littleEndian(head.data() + 4, 4);
@@ -80,18 +83,18 @@ Problem readPalette(ByteSource& source, std::uint32_t size, Palette& read)
     for (std::uint32_t k = first; k <= last; ++k) {
         std::array<std::uint8_t, EntryBytes> entry;
         if (size < entry.size() || !readAll(source, entry.data(), entry.size()))
-            return Cut;
+            return cut();
         size -= static_cast<std::uint32_t>(entry.size());
         read.colours[k] = {entry[2], entry[3], entry[4]};
         if ((littleEndian(entry.data(), 2) & HasName) == 0)
             continue;
         std::array<std::uint8_t, 2> length;
         if (size < length.size() || !readAll(source, length.data(), length.size()))
-            return Cut;
+            return cut();
         size -= static_cast<std::uint32_t>(length.size());
         const std::uint32_t nameBytes = littleEndian(length.data(), 2);
         if (size < nameBytes || !skip(source, nameBytes))
-            return Cut;
+            return cut();
         size -= nameBytes;
     }
     return std::nullopt;
@@ -123,7 +126,7 @@ Problem read(ByteSource& source, Palette& palette)
     for (; chunks > 0; --chunks) {
         std::array<std::uint8_t, ChunkHeadBytes> chunk;
         if (left < chunk.size() || !readAll(source, chunk.data(), chunk.size()))
-            return Cut;
+            return cut();
         const std::uint32_t size = littleEndian(chunk.data(), 4);
         if (size < chunk.size() || size > left)
             return "bloc de taille impossible dans la première image";
@@ -146,7 +149,7 @@ Problem read(ByteSource& source, Palette& palette)
             problem = readOld(source, body, oldSixBit);
             break;
         default:
-            problem = skip(source, body) ? Problem{} : Cut;
+            problem = skip(source, body) ? Problem{} : cut();
         }
         if (problem)
             return problem;
