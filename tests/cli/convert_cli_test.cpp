@@ -567,10 +567,24 @@ TEST(ConvertCli, KindLinesNameTheFormatAndWhetherTheWindowOpensIt)
                              ": Type Inconnue\n");
     EXPECT_EQ(run({"--type", "--from=jasc", crlf}).out, crlf + ": Palette JASC-PAL, 16 couleurs\n");
 
-    const std::string bad = dir.write("bad.gpl", "GIMP Palette\n1 2\n").string();
-    const Result refused = run({"--type", bad});
-    expectRefused(refused, bad, dir.path() / "none");
-    EXPECT_EQ(refused.out, "");
+    // A swatch in CMYK and a sprite whose first frame has no palette: refused in one line each.
+    std::string sprite = std::string(4, '\0') + "\xE0\xA5\x01"s + std::string(121, '\0');
+    sprite += "\x10\0\0\0\xFA\xF1"s + std::string(10, '\0');
+    const struct {
+        std::string file, bytes, why;
+    } bad[] = {
+        {"bad.gpl", "GIMP Palette\n1 2\n", "ligne 2 « 1 2 » : une couleur GIMP s'écrit en trois nombres de 0 à 255"},
+        {"cmjn.ase", "ASEF\0\1\0\0\0\0\0\1\0\1\0\0\0\x18\0\0CMYK"s + std::string(18, '\0'),
+         "couleur 0 : couleur CMYK, seules RGB et Gray se lisent (pas de gestion des couleurs)"},
+        {"vide.aseprite", sprite, "sprite sans palette dans sa première image"},
+    };
+    for (const auto& c : bad) {
+        const std::string path = dir.write(c.file, c.bytes).string();
+        const Result refused = run({"--type", path});
+        expectRefused(refused, path, dir.path() / "none");
+        EXPECT_EQ(refused.err, message(path, c.why));
+        EXPECT_EQ(refused.out, "");
+    }
 }
 
 // --from reads with the named reader even a file the window or another
