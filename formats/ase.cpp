@@ -4,8 +4,8 @@
 #include "text_reader.h"
 
 #include <array>
-#include <bit>
 #include <cmath>
+#include <cstring>
 
 namespace corvane::formats {
 
@@ -19,6 +19,23 @@ constexpr std::uint16_t ColourBlock = 0x0001;
 constexpr std::size_t BlockHeadBytes = 6; // type, then the size of what follows
 constexpr std::uint16_t NormalColour = 2;
 
+// IEEE 754 single precision, as the file holds it; memcpy, since the page's
+// C++ library has no std::bit_cast.
+static_assert(sizeof(float) == sizeof(std::uint32_t));
+float floatOf(std::uint32_t bits)
+{
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+std::uint32_t bitsOf(float value)
+{
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
 std::string entry(std::size_t number)
 {
     return "couleur " + std::to_string(number);
@@ -27,7 +44,7 @@ std::string entry(std::size_t number)
 // A component from 0 to 1 to a level, rounded; nothing when out of range.
 std::optional<std::int16_t> levelOf(const std::uint8_t* bytes)
 {
-    const auto value = static_cast<double>(std::bit_cast<float>(bigEndian(bytes, 4)));
+    const auto value = static_cast<double>(floatOf(bigEndian(bytes, 4)));
     if (!(value >= 0 && value <= 1))
         return std::nullopt;
     return static_cast<std::int16_t>(std::lround(value * 255));
@@ -122,7 +139,7 @@ Problem write(const Palette& palette, const WriteContext&, std::string& out)
         appendColourName(out, colour);
         out.append("RGB ");
         for (const std::int16_t level : colour)
-            appendBigEndian(out, std::bit_cast<std::uint32_t>(static_cast<float>(level) / 255.0F), 4);
+            appendBigEndian(out, bitsOf(static_cast<float>(level) / 255.0F), 4);
         appendBigEndian(out, NormalColour, 2);
     }
     return std::nullopt;
