@@ -3,11 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh cmake ninja-build g++ libpng-dev googletest libgtest-dev libbenchmark-dev python3-pil \
-    qt6-base-dev qt6-translations-l10n desktop-file-utils appstream nodejs npm
-# The readers that check the Aseprite and Adobe swatch files, at the versions the lock file pins.
-if [[ ! -d tests/npm/node_modules ]]; then
-    (cd tests/npm && npm ci --no-audit --no-fund)
-fi
+    qt6-base-dev qt6-translations-l10n desktop-file-utils appstream
+bash tests/npm/install.sh
 cmake --preset test
 cmake --build --preset test
 ctest --preset test
