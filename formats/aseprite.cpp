@@ -28,6 +28,15 @@ Problem cut()
     return std::string("le fichier s'arrête dans sa première image");
 }
 
+// Reads n bytes of a chunk that has `left` more; false when it or the input ends first.
+bool take(ByteSource& source, std::uint32_t& left, std::uint8_t* bytes, std::size_t n)
+{
+    if (left < n || !readAll(source, bytes, n))
+        return false;
+    left -= static_cast<std::uint32_t>(n);
+    return true;
+}
+
 // The old chunks: packets of colours, each after a number of entries kept.
 struct OldPalette {
     std::array<PaletteTable::Entry, OldColours> colours{};
@@ -37,24 +46,21 @@ struct OldPalette {
 Problem readOld(ByteSource& source, std::uint32_t size, OldPalette& old)
 {
     std::array<std::uint8_t, 2> packets;
-    if (size < packets.size() || !readAll(source, packets.data(), packets.size()))
+    if (!take(source, size, packets.data(), packets.size()))
         return cut();
-    size -= static_cast<std::uint32_t>(packets.size());
     std::size_t at = 0;
     for (std::uint32_t p = littleEndian(packets.data(), 2); p > 0; --p) {
         std::array<std::uint8_t, 2> packet;
-        if (size < packet.size() || !readAll(source, packet.data(), packet.size()))
+        if (!take(source, size, packet.data(), packet.size()))
             return cut();
-        size -= static_cast<std::uint32_t>(packet.size());
         at += packet[0];
         const std::size_t count = packet[1] == 0 ? OldColours : packet[1];
         if (at + count > OldColours)
             return "ancien bloc de palette de plus de " + std::to_string(OldColours) + " couleurs";
         for (std::size_t k = 0; k < count; ++k) {
             std::array<std::uint8_t, 3> levels;
-            if (size < levels.size() || !readAll(source, levels.data(), levels.size()))
+            if (!take(source, size, levels.data(), levels.size()))
                 return cut();
-            size -= static_cast<std::uint32_t>(levels.size());
             old.colours[at++] = {levels[0], levels[1], levels[2]};
         }
         old.count = std::max(old.count, at);
@@ -65,9 +71,8 @@ Problem readOld(ByteSource& source, std::uint32_t size, OldPalette& old)
 Problem readPalette(ByteSource& source, std::uint32_t size, Palette& read)
 {
     std::array<std::uint8_t, PaletteHeadBytes> head;
-    if (size < head.size() || !readAll(source, head.data(), head.size()))
+    if (!take(source, size, head.data(), head.size()))
         return cut();
-    size -= static_cast<std::uint32_t>(head.size());
     const std::uint32_t count = littleEndian(head.data(), 4);
     const std::uint32_t first = littleEndian(head.data() + 4, 4);
     const std::uint32_t last = littleEndian(head.data() + 8, 4);
@@ -82,16 +87,14 @@ Problem readPalette(ByteSource& source, std::uint32_t size, Palette& read)
     read.colours.assign(count, PaletteTable::Entry{});
     for (std::uint32_t k = first; k <= last; ++k) {
         std::array<std::uint8_t, EntryBytes> entry;
-        if (size < entry.size() || !readAll(source, entry.data(), entry.size()))
+        if (!take(source, size, entry.data(), entry.size()))
             return cut();
-        size -= static_cast<std::uint32_t>(entry.size());
         read.colours[k] = {entry[2], entry[3], entry[4]};
         if ((littleEndian(entry.data(), 2) & HasName) == 0)
             continue;
         std::array<std::uint8_t, 2> length;
-        if (size < length.size() || !readAll(source, length.data(), length.size()))
+        if (!take(source, size, length.data(), length.size()))
             return cut();
-        size -= static_cast<std::uint32_t>(length.size());
         const std::uint32_t nameBytes = littleEndian(length.data(), 2);
         if (size < nameBytes || !skip(source, nameBytes))
             return cut();
