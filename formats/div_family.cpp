@@ -63,7 +63,8 @@ bool detect(const Head& head)
     return file != nullptr && file->name != "pal";
 }
 
-Problem read(ByteSource& source, Palette& palette)
+// Refuses a file cut before the end of its levels, unlike the window.
+Problem readStrict(ByteSource& source, Palette& palette)
 {
     std::array<char, MapLevelOffset + DivLevelBytes + DivRangeBytes> bytes;
     const std::size_t header = readFully(source, bytes.data(), DivLevelOffset);
@@ -104,6 +105,6 @@ Problem write(const Palette& palette, const WriteContext&, std::string& out)
 
 } // namespace
 
-extern const Format DivFormat{"div", ".pal", "DIV", DivEntryCount, SignatureBytes, detect, read, write};
+extern const Format DivFormat{"div", ".pal", "DIV", DivEntryCount, SignatureBytes, detect, readStrict, write};
 
 } // namespace corvane::formats

@@ -26,10 +26,9 @@ Palette windowPalette(const Input& input, std::string_view head)
     palette.kind = input.caption.text();
     if (input.result.kind == PaletteKind::Div) {
         palette.sixBit = true;
-        constexpr std::size_t RangesAt = DivLevelOffset + DivLevelBytes;
-        if (head.size() >= RangesAt + DivRangeBytes) {
+        if (head.size() >= DivRangeOffset + DivRangeBytes) {
             palette.ranges.emplace();
-            std::copy_n(head.begin() + RangesAt, DivRangeBytes, palette.ranges->begin());
+            std::copy_n(head.begin() + DivRangeOffset, DivRangeBytes, palette.ranges->begin());
         }
     }
     return palette;
@@ -76,7 +75,7 @@ Problem InputReader::read(ByteSource& source, const Format* from, Input& input)
     // the first bytes: most inputs are read no further than their palette.
     // Only detection by size or by every line reads on, to the whole head and
     // one byte more, which tells whether the head is all of the input.
-    constexpr std::size_t FirstBytes = DivLevelOffset + DivLevelBytes + DivRangeBytes;
+    constexpr std::size_t FirstBytes = DivRangeOffset + DivRangeBytes;
     head_.resize(HeadBytes + 1);
     std::size_t got = readFully(source, head_.data(), FirstBytes);
     // A source that cannot say why failed in reading, as far as anyone knows.
