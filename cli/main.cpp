@@ -181,7 +181,7 @@ public:
     {
         const std::string name = std::filesystem::path(in).filename().string();
         if (name.empty() || name == "." || name == "..") {
-            fail(inputName(in), "lecture impossible : " + frenchErrnoText(EISDIR));
+            fail(inputName(in), cannotRead(frenchErrnoText(EISDIR)));
             return;
         }
         FileId id;

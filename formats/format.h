@@ -22,9 +22,6 @@ namespace corvane::formats {
 
 // A palette of more colours is refused by every reader.
 inline constexpr std::size_t MaxColours = 32767;
-inline constexpr std::string_view TooManyColours = "plus de 32767 couleurs : trop pour Corvane";
-// A palette of none is refused by every reader and writer.
-inline constexpr std::string_view NoColour = "la palette n'a aucune couleur";
 
 // A palette as read from any format.
 struct Palette {

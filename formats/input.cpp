@@ -1,6 +1,5 @@
 #include "input.h"
 
-#include "code_page.h"
 #include "conversion.h"
 #include "div_pal.h"
 #include "levels.h"
@@ -39,25 +38,6 @@ std::size_t extensionAt(std::string_view name)
 {
     const std::size_t dot = name.rfind('.');
     return dot == std::string_view::npos || dot == 0 ? name.size() : dot;
-}
-
-void appendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
-
-bool isControl(char32_t c)
-{
-    return c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0);
 }
 
 } // namespace
@@ -111,44 +91,6 @@ Problem InputReader::read(ByteSource& source, const Format* from, Input& input)
     input.format = from;
     Problem problem = input.format->read(whole, input.palette);
     return source.failed() ? failure() : problem;
-}
-
-std::string cannotRead(std::string_view why)
-{
-    return "lecture impossible : " + std::string(why);
-}
-
-std::string fileTextToUtf8(std::string_view bytes)
-{
-    std::string out;
-    out.reserve(bytes.size());
-    for (const char byte : bytes) {
-        const auto b = static_cast<unsigned char>(byte);
-        const char32_t c = windows1252(b); // the five unassigned bytes are controls: escaped
-        if (isControl(c))
-            appendByteEscape(out, b);
-        else if (c == '\\')
-            out.append("\\\\");
-        else
-            appendUtf8(out, c);
-    }
-    return out;
-}
-
-std::string printableName(std::string_view name)
-{
-    std::string out;
-    out.reserve(name.size());
-    for (const char byte : name) {
-        const auto b = static_cast<unsigned char>(byte);
-        if (b < 0x20 || b == 0x7F)
-            appendByteEscape(out, b);
-        else if (b == '\\')
-            out.append("\\\\");
-        else
-            out.push_back(byte);
-    }
-    return out;
 }
 
 std::string kindText(const Input& input)

@@ -4,11 +4,6 @@
 
 namespace corvane::formats {
 
-std::string colourCount(std::size_t n)
-{
-    return std::to_string(n) + (n > 1 ? " couleurs" : " couleur");
-}
-
 Problem sixBitLevels(const Palette& palette, std::size_t most, DivLevels& levels)
 {
     const std::size_t count = palette.colours.size();
