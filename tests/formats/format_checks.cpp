@@ -2,8 +2,8 @@
 // outputs make_samples.py computes beside the samples (SAMPLE.FORMAT.attendu).
 #include "format_checks.h"
 
+#include "input.h"
 #include "levels.h"
-#include "load.h"
 
 namespace corvane::test {
 namespace {
@@ -39,29 +39,15 @@ TEST_P(FormatReader, ReadsItsSamplesAndBadInputs)
     });
 }
 
-// The palette corvane-convert takes from a sample: the window's reader for a
-// file the window opens, else the reader that detection picks.
+// The palette corvane-convert takes from a sample, through its own input reader.
 formats::Palette samplePalette(const std::string& bytes)
 {
-    formats::Palette palette;
-    PaletteTable table;
-    KindCaption caption;
-    MemorySource source(bytes);
-    const LoadResult loaded = loadPalette(source, table, caption);
-    if (loaded.kind != PaletteKind::Unknown) {
-        palette.colours = table.entries();
-        palette.sixBit = loaded.kind == PaletteKind::Div;
-        constexpr std::size_t RangesAt = DivLevelOffset + DivLevelBytes;
-        if (palette.sixBit && bytes.size() >= RangesAt + formats::DivRangeBytes) {
-            palette.ranges.emplace();
-            std::copy_n(bytes.begin() + RangesAt, formats::DivRangeBytes, palette.ranges->begin());
-        }
-        return palette;
-    }
-    const formats::Format* format = formats::detectFormat(headOf(bytes));
-    MemorySource again(bytes);
-    EXPECT_TRUE(format != nullptr && !format->read(again, palette)) << "no reader takes the sample";
-    return palette;
+    TrickleSource source(bytes);
+    formats::InputReader reader;
+    formats::Input input;
+    EXPECT_EQ(reader.read(source, nullptr, input), std::nullopt);
+    EXPECT_TRUE(input.recognised()) << "no reader takes the sample";
+    return input.palette;
 }
 
 class FormatWriter : public testing::TestWithParam<std::string_view> {};
