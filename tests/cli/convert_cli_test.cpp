@@ -414,7 +414,7 @@ TEST(ConvertCli, FailedWritesLeaveTheTargetAndNoTemporaryFile)
 
     // Each output is larger than the limit: the write fails partway.
     const fs::path target = dir.write("cible.pal", Precious);
-    const std::set<std::string> before = entriesOf(dir.path());
+    std::set<std::string> before = entriesOf(dir.path());
     for (const bool existing : {true, false}) {
         SCOPED_TRACE(existing ? "over an existing file" : "a new file");
         const fs::path output = existing ? target : dir.path() / "nouveau.pal";
@@ -424,6 +424,15 @@ TEST(ConvertCli, FailedWritesLeaveTheTargetAndNoTemporaryFile)
         EXPECT_EQ(entriesOf(dir.path()), before);
     }
     EXPECT_EQ(fileBytes(target), Precious);
+
+    // A file that appears after the target was looked at, just before the rename.
+    const fs::path rival = dir.path() / "rivale.pal";
+    const Result raced = run({input, rival.string()}, RunOptions().hooked({"CORVANE_HOOK_RIVAL=" + Precious}));
+    EXPECT_EQ(raced.status, 1);
+    EXPECT_EQ(raced.err, message(rival.string(), "le fichier existe déjà (--force pour le remplacer)"));
+    EXPECT_EQ(fileBytes(rival), Precious);
+    before.insert("rivale.pal");
+    EXPECT_EQ(entriesOf(dir.path()), before) << "no temporary file is left";
 }
 
 TEST(ConvertCli, NewOutputsFollowTheUmaskReplacedOnesKeepTheirMode)
