@@ -699,8 +699,20 @@ TEST(ConvertCli, UsageErrorsHelpAndVersion)
     const Result help = run({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.starts_with("Utilisation : corvane-convert")) << help.out;
-    for (const std::string& name : formatNames())
-        EXPECT_NE(help.out.find("\n  " + name + " "), std::string::npos) << "a row of the formats' table: " << name;
+    // Each format's row ends with the most colours its writer takes: that many are written, one more refused.
+    for (const std::string& name : formatNames()) {
+        const std::size_t row = help.out.find("\n  " + name + " ");
+        ASSERT_NE(row, std::string::npos) << "a row of the formats' table: " << name;
+        const std::string line = help.out.substr(row + 1, help.out.find('\n', row + 1) - row - 1);
+        const std::size_t most = std::stoul(line.substr(line.rfind(' ') + 1));
+        for (const std::size_t count : {most, most + 1}) {
+            std::string hex;
+            for (std::size_t k = 0; k < count; ++k)
+                hex += "102030\n";
+            EXPECT_EQ(run({"--to=" + name, "-", "-"}, RunOptions().feeding(hex)).status, count == most ? 0 : 1)
+                << line << ", " << count << " colours";
+        }
+    }
     const Result version = run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "corvane-convert (Corvane) " CORVANE_VERSION "\n" CORVANE_COPYRIGHT);
