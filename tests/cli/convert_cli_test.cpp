@@ -636,7 +636,8 @@ TEST(ConvertCli, OutputsInAFolderTakeTheWrittenFormatsExtension)
         {"JEU.PAL", "", "JEU.PAL"},    {"jeu", "", "jeu.pal"},        {"jeu.div.bak", "", "jeu.div.pal"},
         {".jeu", "", ".jeu.pal"},      {"jeu.pal", "gpl", "jeu.gpl"}, {"JEU.PNG", "png", "JEU.PNG"},
         {"jeu.pal", "act", "jeu.act"}, {"jeu.Hex", "hex", "jeu.Hex"}, {"jeu.gpl", "riff", "jeu.pal"},
-        {"jeu.act", "vga", "jeu.pal"},
+        {"jeu.act", "vga", "jeu.pal"}, {".pal", "", ".pal"},          {".PNG", "png", ".PNG"},
+        {".gpl", "", ".gpl.pal"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.input + " --to=" + c.to);

@@ -100,22 +100,26 @@ INSTANTIATE_TEST_SUITE_P(Every, FormatWriter, testing::ValuesIn([] {
 TEST(FormatWriters, RefuseWhatTheirFormatCannotHold)
 {
     const std::string Level = "couleur 1 : niveau 256 hors de 0 à 255";
+    const std::string Negative = "couleur 1 : niveau -1 hors de 0 à 255";
     const std::string Div257 = "une palette DIV n'a que 256 couleurs, celle-ci en a 257";
     const std::string Most256 = "ce format n'a que 256 couleurs, la palette en a 257";
     const struct {
         std::string_view name;
-        std::string tooBright, tooMany; // empty: written
+        std::string tooBright, tooDark, tooMany; // empty: written
     } cases[] = {
-        {"div", "", Div257}, {"vga", "", Div257}, {"act", Level, Most256}, {"png", Level, Most256},
-        {"riff", Level, ""}, {"gpl", Level, ""},  {"hex", Level, ""},      {"jasc", "", ""},
+        {"div", "", "", Div257},           {"vga", "", "", Div257},       {"act", Level, Negative, Most256},
+        {"png", Level, Negative, Most256}, {"riff", Level, Negative, ""}, {"gpl", Level, Negative, ""},
+        {"hex", Level, Negative, ""},      {"jasc", "", "", ""},
     };
-    formats::Palette bright, many, none;
+    formats::Palette bright, dark, many, none;
     bright.colours = {{0, 0, 0}, {0, 256, 0}};
+    dark.colours = {{0, 0, 0}, {0, 0, -1}};
     many.colours.assign(257, Entry{1, 2, 3});
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const formats::Format& format = *formats::formatNamed(c.name);
         for (const auto& [palette, problem] : {std::pair{&bright, c.tooBright},
+                                               {&dark, c.tooDark},
                                                {&many, c.tooMany},
                                                {&none, std::string("la palette n'a aucune couleur")}}) {
             std::string written = "unchanged";
