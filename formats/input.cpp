@@ -17,6 +17,10 @@ namespace {
 // worth kilobytes of message.
 constexpr std::size_t MaxCountShown = 40;
 
+constexpr std::string_view LineFeedWarning =
+    "attention : une ligne de couleur contient un LF seul, que la fenêtre ne prend pas pour une fin de ligne ; "
+    "--from=jasc lit les fins de ligne telles qu'écrites";
+
 Palette windowPalette(const Input& input, std::string_view head)
 {
     Palette palette;
@@ -105,6 +109,8 @@ Problem InputReader::read(ByteSource& source, const Format* from, Input& input)
         input.readFailed = input.result.readFailed;
         if (!input.readFailed)
             input.palette = windowPalette(input, taken);
+        if (input.result.lineFeedInEntry)
+            input.warning = std::string(LineFeedWarning);
         return std::nullopt;
     }
     input.format = from;

@@ -10,6 +10,7 @@
 #include "load.h"
 #include "palette_table.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,8 @@ struct Input {
     // The source failed before the readers had what they needed; only its
     // caller knows why.
     bool readFailed = false;
+    // Read, but maybe not as meant: what to tell after "NAME: ", status unchanged.
+    std::optional<std::string> warning;
 
     [[nodiscard]] bool recognised() const { return byWindow || format != nullptr; }
     // A DIV palette of any kind (pal, fpg, fnt, map).

@@ -254,6 +254,12 @@ std::string outputOf(const std::string& sample)
     return expectedOutput(SampleDir / sample).value_or("");
 }
 
+// The samples whose colour lines end with LF alone, which the window's rule
+// does not end a line on: read as the window reads them, with a warning.
+const std::set<std::string> LineFeedWarned{"jasc16-mixte.pal", "porytiles__primer.pal"};
+const std::string LineFeedWarning = "attention : une ligne de couleur contient un LF seul, que la fenêtre ne prend pas "
+                                    "pour une fin de ligne ; --from=jasc lit les fins de ligne telles qu'écrites";
+
 TEST(ConvertCli, EverySampleGivesItsExpectedBytesInEachMode)
 {
     const std::vector<fs::path> files = sampleFiles();
@@ -266,13 +272,25 @@ TEST(ConvertCli, EverySampleGivesItsExpectedBytesInEachMode)
     fs::create_directories(batch);
 
     std::vector<std::string> batchArgs{"-d", batch.string()}, kindArgs{"--type"};
-    std::string batchErrors, kindLines;
+    std::string batchErrors, kindLines, kindErrors;
     std::map<std::string, std::string> batchOutputs;
     for (const fs::path& file : files) {
         SCOPED_TRACE(file.filename().string());
         const Expected expected = expectedFor(file, rows);
+        const bool warned = LineFeedWarned.contains(file.filename().string());
+        const std::string warning = warned ? message(file.string(), LineFeedWarning) : "";
+        // The warning comes first, the status as without it.
+        const auto warnedRun = [&](const std::vector<std::string>& args, const RunOptions& options = {}) {
+            Result result = run(args, options);
+            EXPECT_TRUE(result.err.starts_with(warned && args[0] == "-" ? message("entrée standard", LineFeedWarning)
+                                                                        : warning))
+                << result.err;
+            result.err.erase(0, warned ? result.err.find('\n') + 1 : 0);
+            return result;
+        };
         fs::remove(output);
-        const Result one = run({file.string(), output.string()});
+        batchErrors += warning;
+        const Result one = warnedRun({file.string(), output.string()});
         if (!expected.content) {
             expectRefused(one, file.string(), output);
             if (!expected.why.empty()) {
@@ -282,7 +300,7 @@ TEST(ConvertCli, EverySampleGivesItsExpectedBytesInEachMode)
         } else {
             EXPECT_EQ(one.status, 0) << one.err;
             EXPECT_EQ(fileBytes(output), *expected.content);
-            const Result piped = run({"-", "-"}, RunOptions().feeding(fileBytes(file)));
+            const Result piped = warnedRun({"-", "-"}, RunOptions().feeding(fileBytes(file)));
             EXPECT_EQ(piped.status, 0) << piped.err;
             EXPECT_EQ(piped.out, *expected.content);
             const std::string name = palNamed(file.filename().string());
@@ -294,7 +312,7 @@ TEST(ConvertCli, EverySampleGivesItsExpectedBytesInEachMode)
         for (const std::string& format : formats) {
             SCOPED_TRACE(format);
             fs::remove(output);
-            const Result to = run({"--to=" + format, file.string(), output.string()});
+            const Result to = warnedRun({"--to=" + format, file.string(), output.string()});
             if (const std::optional<std::string> content = expectedOutput(fs::path(file) += "." + format)) {
                 EXPECT_EQ(to.status, 0) << to.err;
                 EXPECT_EQ(fileBytes(output), *content);
@@ -306,6 +324,7 @@ TEST(ConvertCli, EverySampleGivesItsExpectedBytesInEachMode)
         if (!expected.kindLine.empty()) {
             kindArgs.push_back(file.string());
             kindLines += file.string() + ": " + expected.kindLine + "\n";
+            kindErrors += warning;
         }
     }
 
@@ -322,7 +341,7 @@ TEST(ConvertCli, EverySampleGivesItsExpectedBytesInEachMode)
     const Result kinds = run(kindArgs);
     EXPECT_EQ(kinds.status, 0);
     EXPECT_EQ(kinds.out, kindLines);
-    EXPECT_EQ(kinds.err, "");
+    EXPECT_EQ(kinds.err, kindErrors);
 }
 
 TEST(ConvertCli, FilesThatCannotBeConvertedAreToldAndTheOthersStillAre)

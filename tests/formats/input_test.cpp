@@ -42,6 +42,7 @@ TEST(InputReader, PicksTheReaderAndReadsNoFurtherThanThePaletteOrTheHead)
         std::size_t size;   // with the zeros after it
         const char* format; // "" for the window's reader
         std::size_t taken;
+        bool warns = false; // the window's reader met an LF inside a colour line
     } cases[] = {
         {"fpg", sampleBytes("fpg-foret.fpg"), GiB, "div", 1352},   // levels and range block
         {"div", sampleBytes("div-degrade.PAL"), GiB, "", 1352},    // the window's reader, range block kept for --to
@@ -54,6 +55,11 @@ TEST(InputReader, PicksTheReaderAndReadsNoFurtherThanThePaletteOrTheHead)
         // 768 bytes of levels up to 63 that are also hex lines: hex comes first.
         {"hex_of_768_bytes", lines("102030\r\n", 96), 0, "hex", 768},
         {"vga", std::string(768, '\x3F'), 0, "vga", 769},
+        {"jasc_crlf_header_lf_colours", sampleBytes("porytiles__primer.pal"), 0, "", 1352, true},
+        {"jasc_some_colours_lf", sampleBytes("jasc16-mixte.pal"), 0, "", 1352, true},
+        {"jasc_lf_in_a_long_line", "JASC-PAL\r\n0100\r\n1\r\n" + std::string(9000, ' ') + "1 2 3\n4\r\n", 0, "", 9100,
+         true},
+        {"jasc_lf_after_the_colours", "JASC-PAL\r\n0100\r\n1\r\n1 2 3\r\n\n", 0, "", 100},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -64,6 +70,7 @@ TEST(InputReader, PicksTheReaderAndReadsNoFurtherThanThePaletteOrTheHead)
         EXPECT_FALSE(input.readFailed);
         EXPECT_EQ(input.byWindow ? "" : input.format != nullptr ? input.format->name : "none", c.format);
         EXPECT_LE(source.taken, c.taken);
+        EXPECT_EQ(input.warning.has_value(), c.warns);
     }
 }
 
