@@ -191,6 +191,12 @@ std::vector<std::string> formatNames()
     return names;
 }
 
+// The samples whose colour lines end with LF alone, which the window's rule
+// does not end a line on: read as the window reads them, with a warning.
+const std::set<std::string> LineFeedWarned{"jasc16-mixte.pal", "porytiles__primer.pal"};
+const std::string LineFeedWarning = "attention : une ligne de couleur contient un LF seul, que la fenêtre ne prend pas "
+                                    "pour une fin de ligne ; --from=jasc lit les fins de ligne telles qu'écrites";
+
 // What corvane-convert writes for a sample without --to, or the reason it
 // gives, all from EXPECTED.md and the expected outputs beside the samples,
 // never from the program's code. A file the window opens is converted as the
@@ -210,9 +216,13 @@ Expected expectedFor(const fs::path& sample, const std::map<std::string, SampleR
         expected.kindLine = row->second.caption; // the samples' captions are plain ASCII
         // "Palette PSP " + the count line + " couleurs"
         const std::string count = expected.kindLine.substr(12, expected.kindLine.size() - 12 - 9);
+        // --to=div takes 256 colours at most; after the warning, only --from=jasc is suggested.
         if (!expected.content)
-            expected.why =
-                "palette JASC-PAL de « " + count + " » couleurs : seules celles de 256 ou 16 couleurs se convertissent";
+            expected.why = "palette JASC-PAL de « " + count +
+                           " » couleurs : seules celles de 256 ou 16 couleurs se convertissent" +
+                           (std::stoi(count) <= 256 && !LineFeedWarned.contains(sample.filename().string())
+                                ? " ; --to=div la convertit"
+                                : "");
         return expected;
     }
     const std::string head = fileBytes(sample).substr(0, 8);
@@ -253,12 +263,6 @@ std::string outputOf(const std::string& sample)
 {
     return expectedOutput(SampleDir / sample).value_or("");
 }
-
-// The samples whose colour lines end with LF alone, which the window's rule
-// does not end a line on: read as the window reads them, with a warning.
-const std::set<std::string> LineFeedWarned{"jasc16-mixte.pal", "porytiles__primer.pal"};
-const std::string LineFeedWarning = "attention : une ligne de couleur contient un LF seul, que la fenêtre ne prend pas "
-                                    "pour une fin de ligne ; --from=jasc lit les fins de ligne telles qu'écrites";
 
 TEST(ConvertCli, EverySampleGivesItsExpectedBytesInEachMode)
 {
@@ -353,6 +357,8 @@ TEST(ConvertCli, FilesThatCannotBeConvertedAreToldAndTheOthersStillAre)
     const std::string good = copySample(dir, "bon.pal", "div-degrade.PAL");
     const std::string unknown = dir.write("inconnu.pal", "Palette\r\n").string();
     const std::string count255 = dir.write("c255.pal", jascText("255", {"1 2 3"})).string();
+    const std::string count256 = dir.write("c256.pal", jascText("256 ", {"1 2 3"})).string();
+    const std::string count300 = dir.write("c300.pal", jascText("300", {"1 2 3"})).string();
     const std::string existing = copySample(dir, "existe.pal", "jasc16-crlf.pal");
     const std::string missing = (dir.path() / "absent.pal").string();
     const std::string folder = (dir.path() / "dossier.pal").string();
@@ -360,13 +366,17 @@ TEST(ConvertCli, FilesThatCannotBeConvertedAreToldAndTheOthersStillAre)
 
     // /proc/self/mem is a regular file whose first read fails: a read error,
     // not the end of the file.
-    const Result batch =
-        run({"-d", out.string(), missing, folder, unknown, count255, good, existing, "/proc/self/mem", good});
+    const Result batch = run({"-d", out.string(), missing, folder, unknown, count255, count256, count300, good,
+                              existing, "/proc/self/mem", good});
     EXPECT_EQ(batch.status, 1);
     EXPECT_EQ(batch.err,
               message(missing, "lecture impossible : fichier introuvable") +
                   message(folder, "lecture impossible : c'est un dossier") + message(unknown, "Type Inconnue") +
                   message(count255, "palette JASC-PAL de « 255 » couleurs : seules celles de 256 ou 16 couleurs se "
+                                    "convertissent ; --to=div la convertit") +
+                  message(count256, "palette JASC-PAL de « 256  » couleurs : seules celles de 256 ou 16 couleurs se "
+                                    "convertissent ; --to=div la convertit") +
+                  message(count300, "palette JASC-PAL de « 300 » couleurs : seules celles de 256 ou 16 couleurs se "
                                     "convertissent") +
                   message((out / "existe.pal").string(), "le fichier existe déjà (--force pour le remplacer)") +
                   message("/proc/self/mem", "lecture impossible : erreur d'entrée-sortie") +
