@@ -158,6 +158,8 @@ public:
     {
         formats::Input input;
         Failure failure = readInput(reader_, name, from_, input, id);
+        if (!failure && input.warning)
+            tell(inputName(name), *input.warning);
         formats::Output output;
         if (!failure)
             failure = formats::convertInput(input, to_, name, output);
@@ -223,6 +225,8 @@ int showKinds(std::span<char* const> files, const formats::Format* from)
             status = NotAllConverted;
             continue;
         }
+        if (input.warning)
+            tell(inputName(name), *input.warning);
         const std::string line = printableName(name) + ": " + formats::kindText(input) + "\n";
         std::fwrite(line.data(), 1, line.size(), stdout);
     }

@@ -18,6 +18,10 @@ namespace {
 // worth kilobytes of message.
 constexpr std::size_t MaxCountShown = 40;
 
+constexpr std::string_view LineFeedWarning =
+    "attention : une ligne de couleur contient un LF seul, que la fenêtre ne prend pas pour une fin de ligne ; "
+    "--from=jasc lit les fins de ligne telles qu'écrites";
+
 Palette windowPalette(const Input& input, std::string_view head)
 {
     Palette palette;
@@ -86,6 +90,8 @@ Problem InputReader::read(ByteSource& source, const Format* from, Input& input)
         if (input.result.readFailed)
             return failure();
         input.palette = windowPalette(input, taken);
+        if (input.result.lineFeedInEntry)
+            input.warning = std::string(LineFeedWarning);
         return std::nullopt;
     }
     input.format = from;
@@ -127,8 +133,14 @@ Problem convertInput(const Input& input, const Format* to, std::string_view name
             const std::string shown = count.size() > MaxCountShown
                                           ? fileTextToUtf8(count.substr(0, MaxCountShown)) + "…"
                                           : fileTextToUtf8(count);
-            return "palette JASC-PAL de « " + shown +
-                   " » couleurs : seules celles de 256 ou 16 couleurs se convertissent";
+            std::string why =
+                "palette JASC-PAL de « " + shown + " » couleurs : seules celles de 256 ou 16 couleurs se convertissent";
+            // Said only when true: a count of none or of more than 256 is refused there too. After the
+            // warning of LF line ends, it would carry the window's misreading: the warning says what to do.
+            const Format* div = formatNamed("div");
+            if (std::string written; !input.warning && !div->write(input.palette, WriteContext{}, written))
+                why.append(" ; --to=div la convertit");
+            return why;
         }
         output.content = convertPalette(input.table, conversion);
         return std::nullopt;

@@ -10,6 +10,7 @@
 #include "load.h"
 #include "palette_table.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,8 @@ struct Input {
     // table: a DIV palette's 256 colours as 6-bit levels, with its range block
     // when the file holds it whole; a JASC-PAL palette's entries.
     Palette palette;
+    // Read, but maybe not as meant: what to tell after "NAME: ", status unchanged.
+    std::optional<std::string> warning;
 
     [[nodiscard]] bool recognised() const { return byWindow || format != nullptr; }
     // A DIV palette of any kind (pal, fpg, fnt, map).

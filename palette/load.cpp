@@ -36,6 +36,7 @@ LoadResult loadPalette(ByteSource& source, PaletteTable& table, KindCaption& cap
         JascCount count = readJascPal(whole, table, caption);
         result.countText = std::move(count.text);
         result.count = count.value;
+        result.lineFeedInEntry = count.lineFeedInEntry;
         break;
     }
     case PaletteKind::Unknown:

@@ -74,6 +74,15 @@ def default_ranges():
     return block
 
 
+def edited_ranges():
+    """Ranges as DIV's palette editor leaves them once edited: 8, 16 or 32
+    colours, types 0 to 3, every other one fixed, indices of our own."""
+    block = b""
+    for a in range(16):
+        block += bytes([8 << (a % 3), a % 4, a % 2, 0]) + bytes((200 - 7 * a + 3 * k) % 256 for k in range(32))
+    return block
+
+
 class Div:
     @staticmethod
     def detect(head, whole):
@@ -267,6 +276,8 @@ def samples():
         "fpg-coupe.fpg": fpg[:400],
         "map-carte.map": map_file(hsv_ramps([k / 8 for k in range(8)], 32, 0.4, 63)),
         "fnt-lettres.fnt": fnt_file(ember_levels()),
+        # A new FPG holding no graphic yet: its palette and edited ranges only.
+        "fpg-plages.fpg": b"fpg" + DIV_TAIL + b"\x00" + packed(forest()[::-1]) + edited_ranges(),
         "vga-braises.pal": packed(ember_levels()),
         "act256-photoshop.act": packed(photoshop_colours(256)),
         # Photoshop's table of fewer colours: count 40, transparent index 0.

@@ -36,6 +36,7 @@ const ReaderCase DivCases[] = {
      "le fichier s'arrête avant les 768 niveaux de sa palette"},
     {"other_name", false, divFile("fpx") + Levels, "ce n'est pas un fichier DIV (pal, fpg, fnt ou map)"},
     {"other_tail", false, "fpg\x1A\n\r\0\0"s + Levels, "ce n'est pas un fichier DIV (pal, fpg, fnt ou map)"},
+    {"other_seventh_byte", false, "fpg\x1A\r\n\x01\0"s + Levels, "ce n'est pas un fichier DIV (pal, fpg, fnt ou map)"},
     {"empty", false, "", "ce n'est pas un fichier DIV (pal, fpg, fnt ou map)"},
 };
 

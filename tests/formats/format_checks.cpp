@@ -2,8 +2,8 @@
 // outputs make_samples.py computes beside the samples (SAMPLE.FORMAT.attendu).
 #include "format_checks.h"
 
+#include "input.h"
 #include "levels.h"
-#include "load.h"
 
 namespace corvane::test {
 namespace {
@@ -39,28 +39,15 @@ TEST_P(FormatReader, ReadsItsSamplesAndBadInputs)
     });
 }
 
-// The palette corvane-convert takes from a sample: the window's reader for a
-// file the window opens, else the reader that detection picks.
+// The palette corvane-convert takes from a sample, through its own input reader.
 formats::Palette samplePalette(const std::string& bytes)
 {
-    formats::Palette palette;
-    PaletteTable table;
-    KindCaption caption;
-    MemorySource source(bytes);
-    const LoadResult loaded = loadPalette(source, table, caption);
-    if (loaded.kind != PaletteKind::Unknown) {
-        palette.colours = table.entries();
-        palette.sixBit = loaded.kind == PaletteKind::Div;
-        if (palette.sixBit && bytes.size() >= DivRangeOffset + DivRangeBytes) {
-            palette.ranges.emplace();
-            std::copy_n(bytes.begin() + DivRangeOffset, DivRangeBytes, palette.ranges->begin());
-        }
-        return palette;
-    }
-    const formats::Format* format = formats::detectFormat(headOf(bytes));
-    MemorySource again(bytes);
-    EXPECT_TRUE(format != nullptr && !format->read(again, palette)) << "no reader takes the sample";
-    return palette;
+    TrickleSource source(bytes);
+    formats::InputReader reader;
+    formats::Input input;
+    EXPECT_EQ(reader.read(source, nullptr, input), std::nullopt);
+    EXPECT_TRUE(input.recognised()) << "no reader takes the sample";
+    return input.palette;
 }
 
 class FormatWriter : public testing::TestWithParam<std::string_view> {};
@@ -113,22 +100,26 @@ INSTANTIATE_TEST_SUITE_P(Every, FormatWriter, testing::ValuesIn([] {
 TEST(FormatWriters, RefuseWhatTheirFormatCannotHold)
 {
     const std::string Level = "couleur 1 : niveau 256 hors de 0 à 255";
+    const std::string Negative = "couleur 1 : niveau -1 hors de 0 à 255";
     const std::string Div257 = "une palette DIV n'a que 256 couleurs, celle-ci en a 257";
     const std::string Most256 = "ce format n'a que 256 couleurs, la palette en a 257";
     const struct {
         std::string_view name;
-        std::string tooBright, tooMany; // empty: written
+        std::string tooBright, tooDark, tooMany; // empty: written
     } cases[] = {
-        {"div", "", Div257}, {"vga", "", Div257}, {"act", Level, Most256}, {"png", Level, Most256},
-        {"riff", Level, ""}, {"gpl", Level, ""},  {"hex", Level, ""},      {"jasc", "", ""},
+        {"div", "", "", Div257},           {"vga", "", "", Div257},       {"act", Level, Negative, Most256},
+        {"png", Level, Negative, Most256}, {"riff", Level, Negative, ""}, {"gpl", Level, Negative, ""},
+        {"hex", Level, Negative, ""},      {"jasc", "", "", ""},
     };
-    formats::Palette bright, many, none;
+    formats::Palette bright, dark, many, none;
     bright.colours = {{0, 0, 0}, {0, 256, 0}};
+    dark.colours = {{0, 0, 0}, {0, 0, -1}};
     many.colours.assign(257, Entry{1, 2, 3});
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const formats::Format& format = *formats::formatNamed(c.name);
         for (const auto& [palette, problem] : {std::pair{&bright, c.tooBright},
+                                               {&dark, c.tooDark},
                                                {&many, c.tooMany},
                                                {&none, std::string("la palette n'a aucune couleur")}}) {
             std::string written = "unchanged";
