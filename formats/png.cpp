@@ -7,7 +7,9 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <array>
 #include <csetjmp>
+#include <cstdint>
 #include <vector>
 
 namespace corvane::formats {
@@ -17,6 +19,9 @@ constexpr std::string_view Signature{"\x89PNG\r\n\x1a\n", 8};
 constexpr png_uint_32 Cell = 16;   // pixels a side of each colour's square
 constexpr png_uint_32 PerRow = 16; // squares to a row
 constexpr std::size_t MostColours = 256;
+// An image without a palette is decoded a row at a time; past this many
+// pixels it is a picture, and reading it would only take time.
+constexpr std::uint64_t MostPixels = std::uint64_t{1} << 28;
 
 // How the setjmp frame was left.
 enum Outcome : int { Done = 0, Failed = 1, PaletteRead = 2 };
@@ -65,6 +70,120 @@ int writeImage(png_structp png, png_infop info, png_bytepp rows)
     png_write_image(png, rows);
     png_write_end(png, nullptr);
     return Done;
+}
+
+// The distinct colours of an image without a palette, each at the first
+// pixel, in reading order, that shows it.
+class ColourScan {
+public:
+    explicit ColourScan(png_uint_32 width) : width_(width) { slots_.fill(Empty); }
+
+    // One row of RGBA pixels of an Adam7 pass (pass 0 of a plain image).
+    // False once the image shows more colours than a palette holds.
+    bool take(const png_byte* row, int pass, png_uint_32 passRow)
+    {
+        const png_uint_32 y = interlaced_ ? PNG_ROW_FROM_PASS_ROW(passRow, pass) : passRow;
+        const png_uint_32 columns = interlaced_ ? PNG_PASS_COLS(width_, pass) : width_;
+        for (png_uint_32 i = 0; i < columns; ++i, row += 4) {
+            if (row[3] == 0)
+                continue; // transparent: no colour of the palette
+            const std::uint32_t rgb = std::uint32_t{row[0]} << 16 | std::uint32_t{row[1]} << 8 | row[2];
+            const png_uint_32 x = interlaced_ ? PNG_COL_FROM_PASS_COL(i, pass) : i;
+            if (!see(rgb, std::uint64_t{y} * width_ + x))
+                return false;
+        }
+        return true;
+    }
+
+    void setInterlaced(bool interlaced) { interlaced_ = interlaced; }
+    [[nodiscard]] std::size_t count() const { return count_; }
+
+    std::vector<PaletteTable::Entry> colours()
+    {
+        std::sort(seen_.begin(), seen_.begin() + static_cast<std::ptrdiff_t>(count_),
+                  [](const Seen& a, const Seen& b) { return a.at < b.at; });
+        std::vector<PaletteTable::Entry> out;
+        for (const Seen& colour : std::span(seen_.data(), count_))
+            out.push_back({static_cast<std::int16_t>(colour.rgb >> 16),
+                           static_cast<std::int16_t>(colour.rgb >> 8 & 0xFF),
+                           static_cast<std::int16_t>(colour.rgb & 0xFF)});
+        return out;
+    }
+
+private:
+    struct Seen {
+        std::uint32_t rgb;
+        std::uint64_t at;
+    };
+    static constexpr std::uint16_t Empty = 0xFFFF;
+    static constexpr std::size_t SlotBits = 10; // four slots a colour: short probes
+
+    bool see(std::uint32_t rgb, std::uint64_t at)
+    {
+        // Runs of one colour are the rule in palette images: no lookup for them.
+        if (count_ == 0 || rgb != last_) {
+            std::size_t slot = (rgb * 2654435761u) >> (32 - SlotBits);
+            while (slots_[slot] != Empty && seen_[slots_[slot]].rgb != rgb)
+                slot = (slot + 1) % slots_.size();
+            if (slots_[slot] == Empty) {
+                if (count_ == MostColours)
+                    return false;
+                slots_[slot] = static_cast<std::uint16_t>(count_);
+                seen_[count_++] = {rgb, at};
+            }
+            last_ = rgb;
+            lastIndex_ = slots_[slot];
+        }
+        // An interlaced image may show a colour first in a later pass, yet earlier in reading order.
+        seen_[lastIndex_].at = std::min(seen_[lastIndex_].at, at);
+        return true;
+    }
+
+    png_uint_32 width_;
+    bool interlaced_ = false;
+    std::array<Seen, MostColours> seen_{};
+    std::size_t count_ = 0;
+    std::array<std::uint16_t, std::size_t{1} << SlotBits> slots_{};
+    std::uint32_t last_ = 0;
+    std::size_t lastIndex_ = 0;
+};
+
+// Returns Done with every colour seen, or with the scan stopped at one too many.
+int scanRows(png_structp png, png_infop info, png_bytep row, ColourScan& scan, bool& tooMany)
+{
+    if (setjmp(png_jmpbuf(png)) != 0)
+        return Failed;
+    const png_uint_32 width = png_get_image_width(png, info);
+    const png_uint_32 height = png_get_image_height(png, info);
+    const bool interlaced = png_get_interlace_type(png, info) == PNG_INTERLACE_ADAM7;
+    scan.setInterlaced(interlaced);
+    // Without libpng's own interlace handling, each pass comes as a small image of its own.
+    for (int pass = 0; pass < (interlaced ? 7 : 1); ++pass) {
+        const png_uint_32 rows = interlaced ? PNG_PASS_ROWS(height, pass) : height;
+        if (interlaced && (rows == 0 || PNG_PASS_COLS(width, pass) == 0))
+            continue; // libpng skips an empty pass
+        for (png_uint_32 r = 0; r < rows; ++r) {
+            png_read_row(png, row, nullptr);
+            if (!scan.take(row, pass, r)) {
+                tooMany = true;
+                return Done;
+            }
+        }
+    }
+    return Done;
+}
+
+// Every sample as 8-bit RGBA: grey to RGB, tRNS to alpha, 16 bits to the high byte.
+int startRows(png_structp png, png_infop info)
+{
+    if (setjmp(png_jmpbuf(png)) != 0)
+        return Failed;
+    png_set_expand(png);
+    png_set_strip_16(png);
+    png_set_gray_to_rgb(png);
+    png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    png_read_update_info(png, info);
+    return png_get_channels(png, info) == 4 && png_get_bit_depth(png, info) == 8 ? Done : Failed;
 }
 
 struct Writing {
@@ -117,6 +236,30 @@ public:
     png_infop info_ = nullptr;
 };
 
+// A true-colour or grey image: a Lospec palette image, one square or pixel a colour.
+Problem readPixels(png_structp png, png_infop info, Palette& palette)
+{
+    const png_uint_32 width = png_get_image_width(png, info);
+    if (std::uint64_t{width} * png_get_image_height(png, info) > MostPixels)
+        return "image PNG sans palette de plus de " + std::to_string(MostPixels) + " pixels : trop grande";
+    if (startRows(png, info) != Done)
+        return std::string("image PNG illisible");
+    // Four bytes a pixel, within libpng's own limit on the width: a few megabytes at most.
+    std::vector<png_byte> row(png_get_rowbytes(png, info));
+    ColourScan scan(width);
+    bool tooMany = false;
+    if (scanRows(png, info, row.data(), scan, tooMany) != Done)
+        return std::string("image PNG illisible");
+    if (tooMany)
+        return "image PNG de plus de " + std::to_string(MostColours) + " couleurs : une image, pas une palette";
+    if (scan.count() == 0)
+        return std::string("image PNG sans palette dont tous les pixels sont transparents");
+    palette = Palette{};
+    palette.kind = "Couleurs d'une image PNG sans palette";
+    palette.colours = scan.colours();
+    return std::nullopt;
+}
+
 } // namespace
 
 bool detectPng(const Head& head)
@@ -147,7 +290,7 @@ Problem readPng(ByteSource& source, Palette& palette)
     png_colorp entries = nullptr;
     int count = 0;
     if (png_get_PLTE(reader.png_, reader.info_, &entries, &count) == 0 || count <= 0)
-        return std::string("image PNG sans palette (pas de bloc PLTE)");
+        return readPixels(reader.png_, reader.info_, palette);
     palette = Palette{};
     palette.kind = "Palette d'une image PNG";
     palette.colours.reserve(static_cast<std::size_t>(count));
