@@ -76,7 +76,7 @@ int writeImage(png_structp png, png_infop info, png_bytepp rows)
 // pixel, in reading order, that shows it.
 class ColourScan {
 public:
-    explicit ColourScan(png_uint_32 width) : width_(width) { slots_.fill(Empty); }
+    ColourScan(png_uint_32 width, int depth) : width_(width), sampleBytes_(depth / 8) { slots_.fill(Empty); }
 
     // One row of RGBA pixels of an Adam7 pass (pass 0 of a plain image).
     // False once the image shows more colours than a palette holds.
@@ -84,10 +84,13 @@ public:
     {
         const png_uint_32 y = interlaced_ ? PNG_ROW_FROM_PASS_ROW(passRow, pass) : passRow;
         const png_uint_32 columns = interlaced_ ? PNG_PASS_COLS(width_, pass) : width_;
-        for (png_uint_32 i = 0; i < columns; ++i, row += 4) {
-            if (row[3] == 0)
-                continue; // transparent: no colour of the palette
-            const std::uint32_t rgb = std::uint32_t{row[0]} << 16 | std::uint32_t{row[1]} << 8 | row[2];
+        const std::size_t s = sampleBytes_;
+        for (png_uint_32 i = 0; i < columns; ++i, row += 4 * s) {
+            // Transparent: no colour of the palette. Only a 16-bit alpha of 0, not one that rounds to it.
+            if (row[3 * s] == 0 && row[4 * s - 1] == 0)
+                continue;
+            // A 16-bit level's high byte.
+            const std::uint32_t rgb = std::uint32_t{row[0]} << 16 | std::uint32_t{row[s]} << 8 | row[2 * s];
             const png_uint_32 x = interlaced_ ? PNG_COL_FROM_PASS_COL(i, pass) : i;
             if (!see(rgb, std::uint64_t{y} * width_ + x))
                 return false;
@@ -140,6 +143,7 @@ private:
     }
 
     png_uint_32 width_;
+    std::size_t sampleBytes_;
     bool interlaced_ = false;
     std::array<Seen, MostColours> seen_{};
     std::size_t count_ = 0;
@@ -173,17 +177,17 @@ int scanRows(png_structp png, png_infop info, png_bytep row, ColourScan& scan, b
     return Done;
 }
 
-// Every sample as 8-bit RGBA: grey to RGB, tRNS to alpha, 16 bits to the high byte.
+// Every pixel as RGBA of 8 or 16 bits a sample: grey to RGB, tRNS to alpha.
 int startRows(png_structp png, png_infop info)
 {
     if (setjmp(png_jmpbuf(png)) != 0)
         return Failed;
     png_set_expand(png);
-    png_set_strip_16(png);
     png_set_gray_to_rgb(png);
-    png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    png_set_filler(png, 0xFFFF, PNG_FILLER_AFTER);
     png_read_update_info(png, info);
-    return png_get_channels(png, info) == 4 && png_get_bit_depth(png, info) == 8 ? Done : Failed;
+    const int depth = png_get_bit_depth(png, info);
+    return png_get_channels(png, info) == 4 && (depth == 8 || depth == 16) ? Done : Failed;
 }
 
 struct Writing {
@@ -244,9 +248,9 @@ Problem readPixels(png_structp png, png_infop info, Palette& palette)
         return "image PNG sans palette de plus de " + std::to_string(MostPixels) + " pixels : trop grande";
     if (startRows(png, info) != Done)
         return std::string("image PNG illisible");
-    // Four bytes a pixel, within libpng's own limit on the width: a few megabytes at most.
+    // Eight bytes a pixel at most, within libpng's own limit on the width: a few megabytes.
     std::vector<png_byte> row(png_get_rowbytes(png, info));
-    ColourScan scan(width);
+    ColourScan scan(width, png_get_bit_depth(png, info));
     bool tooMany = false;
     if (scanRows(png, info, row.data(), scan, tooMany) != Done)
         return std::string("image PNG illisible");
