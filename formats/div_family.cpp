@@ -1,4 +1,4 @@
-#include "div_family.h"
+#include "format.h"
 
 #include "gzip_source.h"
 #include "kind_caption.h"
@@ -10,6 +10,9 @@
 #include <string_view>
 
 namespace corvane::formats {
+
+extern const Format DivFormat;
+
 namespace {
 
 // What follows the three-letter name in every DIV file's header, as in a palette's.
@@ -52,7 +55,32 @@ const DivFile* inflatedFileOf(std::string_view start)
 // The first bytes of a gzip file's content, enough for either rule.
 constexpr std::size_t InflatedHeadBytes = std::max(SignatureBytes, KindHeadBytes);
 
-Problem readDivFile(ByteSource& source, Palette& palette, bool compressed)
+constexpr std::array<std::uint8_t, DivRangeBytes> DefaultRanges = [] {
+    std::array<std::uint8_t, DivRangeBytes> block{};
+    std::size_t at = 0;
+    for (std::size_t range = 0; range < 16; ++range) {
+        block[at] = 16; // colours in the range; type, fixed and black stay 0
+        at += 4;
+        for (std::size_t k = 0; k < 32; ++k)
+            block[at++] = static_cast<std::uint8_t>((range * 16 + k) % 256);
+    }
+    return block;
+}();
+
+bool detect(const Head& head)
+{
+    if (head.bytes.starts_with(GzipMagic)) {
+        MemorySource compressed(head.bytes);
+        GzipSource inflated(compressed);
+        std::array<char, InflatedHeadBytes> start;
+        return inflatedFileOf({start.data(), readFully(inflated, start.data(), start.size())}) != nullptr;
+    }
+    // A pal file is the window's, found by its rule before this one.
+    const DivFile* file = fileOf(head.bytes);
+    return file != nullptr && file->name != "pal";
+}
+
+Problem readFile(ByteSource& source, Palette& palette, bool compressed)
 {
     std::array<char, MapLevelOffset + DivLevelBytes + DivRangeBytes> bytes;
     const std::size_t header = readFully(source, bytes.data(), DivLevelOffset);
@@ -82,51 +110,24 @@ Problem readDivFile(ByteSource& source, Palette& palette, bool compressed)
     return std::nullopt;
 }
 
-constexpr std::array<std::uint8_t, DivRangeBytes> DefaultRanges = [] {
-    std::array<std::uint8_t, DivRangeBytes> block{};
-    std::size_t at = 0;
-    for (std::size_t range = 0; range < 16; ++range) {
-        block[at] = 16; // colours in the range; type, fixed and black stay 0
-        at += 4;
-        for (std::size_t k = 0; k < 32; ++k)
-            block[at++] = static_cast<std::uint8_t>((range * 16 + k) % 256);
-    }
-    return block;
-}();
-
-} // namespace
-
-bool detectDiv(const Head& head)
-{
-    if (head.bytes.starts_with(GzipMagic)) {
-        MemorySource compressed(head.bytes);
-        GzipSource inflated(compressed);
-        std::array<char, InflatedHeadBytes> start;
-        return inflatedFileOf({start.data(), readFully(inflated, start.data(), start.size())}) != nullptr;
-    }
-    // A pal file is the window's, found by its rule before this one.
-    const DivFile* file = fileOf(head.bytes);
-    return file != nullptr && file->name != "pal";
-}
-
-Problem readDiv(ByteSource& source, Palette& palette)
+Problem read(ByteSource& source, Palette& palette)
 {
     std::array<char, GzipMagic.size()> magic;
     const std::size_t got = readFully(source, magic.data(), magic.size());
     PrefixedSource whole({magic.data(), got}, source);
     if (std::string_view(magic.data(), got) != GzipMagic)
-        return readDivFile(whole, palette, false);
+        return readFile(whole, palette, false);
     GzipSource inflated(whole);
-    Problem problem = readDivFile(inflated, palette, true);
+    Problem problem = readFile(inflated, palette, true);
     if (problem && inflated.broken() && !inflated.failed())
         return std::string("flux gzip coupé ou abîmé avant la fin de la palette");
     return problem;
 }
 
-Problem writeDiv(const Palette& palette, const WriteContext&, std::string& out)
+Problem write(const Palette& palette, const WriteContext&, std::string& out)
 {
     DivLevels levels;
-    if (Problem problem = sixBitLevels(palette, levels))
+    if (Problem problem = sixBitLevels(palette, DivFormat.maxColours, levels))
         return problem;
     const auto& ranges = palette.ranges ? *palette.ranges : DefaultRanges;
     out.assign(DivHeader);
@@ -134,5 +135,9 @@ Problem writeDiv(const Palette& palette, const WriteContext&, std::string& out)
     out.append(reinterpret_cast<const char*>(ranges.data()), ranges.size());
     return std::nullopt;
 }
+
+} // namespace
+
+extern const Format DivFormat{"div", ".pal", "DIV", DivEntryCount, SignatureBytes, detect, read, write};
 
 } // namespace corvane::formats

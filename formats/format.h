@@ -10,6 +10,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -71,7 +72,7 @@ struct Format {
 };
 
 // Every format, in the order detection tries them.
-[[nodiscard]] std::span<const Format> allFormats();
+[[nodiscard]] std::span<const std::reference_wrapper<const Format>> allFormats();
 [[nodiscard]] const Format* formatNamed(std::string_view name);
 // The first format whose detection accepts the head; nullptr if none does.
 [[nodiscard]] const Format* detectFormat(const Head& head);

@@ -1,39 +1,24 @@
-#include "act.h"
-#include "div_family.h"
 #include "format.h"
-#include "gpl.h"
-#include "hex.h"
-#include "jasc_text.h"
-#include "png.h"
-#include "riff.h"
-#include "vga.h"
 
 #include <array>
+#include <functional>
 
 namespace corvane::formats {
-namespace {
 
-// A first line, after a UTF-8 byte-order mark, and its CR LF.
-constexpr std::size_t GplSignature = 3 + std::string_view("GIMP Palette").size() + 2;
-constexpr std::size_t JascSignature = 3 + std::string_view("JASC-PAL").size() + 2;
+// Each defined in its own file, beside its reader and writer.
+extern const Format DivFormat, PngFormat, RiffFormat, GplFormat, JascFormat, HexFormat, VgaFormat, ActFormat;
+
+namespace {
 
 // In the order detection tries them: the signatures that cannot be mistaken
 // first, the bare binary tables last, since almost anything of the right size
 // could be one.
-constexpr std::array<Format, 8> Formats{{
-    {"div", ".pal", "DIV", 256, 8, detectDiv, readDiv, writeDiv},
-    {"png", ".png", "PNG", 256, 8, detectPng, readPng, writePng},
-    {"riff", ".pal", "RIFF", MaxColours, 12, detectRiff, readRiff, writeRiff},
-    {"gpl", ".gpl", "GIMP", MaxColours, GplSignature, detectGpl, readGpl, writeGpl},
-    {"jasc", ".pal", "JASC-PAL", MaxColours, JascSignature, detectJasc, readJasc, writeJasc},
-    {"hex", ".hex", "Lospec", MaxColours, 0, detectHex, readHex, writeHex},
-    {"vga", ".pal", "VGA", 256, 0, detectVga, readVga, writeVga},
-    {"act", ".act", "Adobe", 256, 0, detectAct, readAct, writeAct},
-}};
+constexpr std::array<std::reference_wrapper<const Format>, 8> Formats{
+    {DivFormat, PngFormat, RiffFormat, GplFormat, JascFormat, HexFormat, VgaFormat, ActFormat}};
 
 } // namespace
 
-std::span<const Format> allFormats()
+std::span<const std::reference_wrapper<const Format>> allFormats()
 {
     return Formats;
 }

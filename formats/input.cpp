@@ -190,6 +190,8 @@ Problem convertInput(const Input& input, const Format* to, std::string_view name
         output.content = convertPalette(input.table, conversion);
         return std::nullopt;
     }
+    if (output.format->write == nullptr)
+        return "le format " + std::string(output.format->title) + " se lit mais ne s'écrit pas";
     return output.format->write(input.palette, WriteContext{paletteName(name)}, output.content);
 }
 

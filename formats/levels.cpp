@@ -9,11 +9,11 @@ std::string colourCount(std::size_t n)
     return std::to_string(n) + (n > 1 ? " couleurs" : " couleur");
 }
 
-Problem sixBitLevels(const Palette& palette, DivLevels& levels)
+Problem sixBitLevels(const Palette& palette, std::size_t most, DivLevels& levels)
 {
     const std::size_t count = palette.colours.size();
-    if (count > DivEntryCount)
-        return "une palette DIV n'a que 256 couleurs, celle-ci en a " + std::to_string(count);
+    if (count > most)
+        return "une palette DIV n'a que " + std::to_string(most) + " couleurs, celle-ci en a " + std::to_string(count);
     if (count == 0)
         return std::string(NoColour);
     const std::size_t period = count == 16 ? 16 : DivEntryCount;

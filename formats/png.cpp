@@ -1,4 +1,4 @@
-#include "png.h"
+#include "format.h"
 
 #include "levels.h"
 
@@ -13,12 +13,16 @@
 #include <vector>
 
 namespace corvane::formats {
+
+extern const Format PngFormat;
+
 namespace {
 
 constexpr std::string_view Signature{"\x89PNG\r\n\x1a\n", 8};
 constexpr png_uint_32 Cell = 16;   // pixels a side of each colour's square
 constexpr png_uint_32 PerRow = 16; // squares to a row
-constexpr std::size_t MostColours = 256;
+// An image without a palette shows no more colours than a palette holds.
+constexpr std::size_t MostColours = PNG_MAX_PALETTE_LENGTH;
 // An image without a palette is decoded a row at a time; past this many
 // pixels it is a picture, and reading it would only take time.
 constexpr std::uint64_t MostPixels = std::uint64_t{1} << 28;
@@ -264,14 +268,12 @@ Problem readPixels(png_structp png, png_infop info, Palette& palette)
     return std::nullopt;
 }
 
-} // namespace
-
-bool detectPng(const Head& head)
+bool detect(const Head& head)
 {
     return head.bytes.starts_with(Signature);
 }
 
-Problem readPng(ByteSource& source, Palette& palette)
+Problem read(ByteSource& source, Palette& palette)
 {
     const std::string unreadable = "image PNG illisible";
     ReadStruct reader;
@@ -303,9 +305,9 @@ Problem readPng(ByteSource& source, Palette& palette)
     return std::nullopt;
 }
 
-Problem writePng(const Palette& palette, const WriteContext&, std::string& out)
+Problem write(const Palette& palette, const WriteContext&, std::string& out)
 {
-    if (Problem problem = checkEightBit(palette, MostColours))
+    if (Problem problem = checkEightBit(palette, PngFormat.maxColours))
         return problem;
     const std::size_t count = palette.colours.size();
     std::vector<png_color> entries;
@@ -351,5 +353,9 @@ Problem writePng(const Palette& palette, const WriteContext&, std::string& out)
     out = std::move(written);
     return std::nullopt;
 }
+
+} // namespace
+
+extern const Format PngFormat{"png", ".png", "PNG", PNG_MAX_PALETTE_LENGTH, Signature.size(), detect, read, write};
 
 } // namespace corvane::formats
