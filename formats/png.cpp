@@ -76,33 +76,44 @@ int writeImage(png_structp png, png_infop info, png_bytepp rows)
     return Done;
 }
 
+// How a row of an image without a palette holds its pixels, as libpng reads
+// it untransformed: the page's libpng is built without its transformations.
+struct PixelLayout {
+    std::size_t channels; // grey, grey and alpha, RGB, RGBA
+    int depth;            // bits a sample: 1, 2, 4 or 8 for grey, 8 or 16 for all
+    bool alpha;
+    bool keyed; // a tRNS colour marks the transparent pixels
+    png_color_16 key;
+};
+
 // The distinct colours of an image without a palette, each at the first
 // pixel, in reading order, that shows it.
 class ColourScan {
 public:
-    ColourScan(png_uint_32 width, int depth) : width_(width), sampleBytes_(depth / 8) { slots_.fill(Empty); }
+    ColourScan(png_uint_32 width, const PixelLayout& layout) : width_(width), layout_(layout) { slots_.fill(Empty); }
 
-    // One row of RGBA pixels of an Adam7 pass (pass 0 of a plain image).
-    // False once the image shows more colours than a palette holds.
-    bool take(const png_byte* row, int pass, png_uint_32 passRow)
+    // One row of an Adam7 pass (pass 0 of a plain image). False once the
+    // image shows more colours than a palette holds.
+    bool take(const png_byte* row, bool interlaced, int pass, png_uint_32 passRow)
     {
-        const png_uint_32 y = interlaced_ ? PNG_ROW_FROM_PASS_ROW(passRow, pass) : passRow;
-        const png_uint_32 columns = interlaced_ ? PNG_PASS_COLS(width_, pass) : width_;
-        const std::size_t s = sampleBytes_;
-        for (png_uint_32 i = 0; i < columns; ++i, row += 4 * s) {
-            // Transparent: no colour of the palette. Only a 16-bit alpha of 0, not one that rounds to it.
-            if (row[3 * s] == 0 && row[4 * s - 1] == 0)
+        const png_uint_32 y = interlaced ? PNG_ROW_FROM_PASS_ROW(passRow, pass) : passRow;
+        const png_uint_32 columns = interlaced ? PNG_PASS_COLS(width_, pass) : width_;
+        const std::size_t channels = layout_.channels;
+        std::array<unsigned, 4> v{};
+        for (png_uint_32 i = 0; i < columns; ++i) {
+            for (std::size_t c = 0; c < channels; ++c)
+                v[c] = sample(row, i * channels + c);
+            if (transparent(v))
                 continue;
-            // A 16-bit level's high byte.
-            const std::uint32_t rgb = std::uint32_t{row[0]} << 16 | std::uint32_t{row[s]} << 8 | row[2 * s];
-            const png_uint_32 x = interlaced_ ? PNG_COL_FROM_PASS_COL(i, pass) : i;
+            const std::uint32_t rgb =
+                channels >= 3 ? level(v[0]) << 16 | level(v[1]) << 8 | level(v[2]) : level(v[0]) * 0x010101u;
+            const png_uint_32 x = interlaced ? PNG_COL_FROM_PASS_COL(i, pass) : i;
             if (!see(rgb, std::uint64_t{y} * width_ + x))
                 return false;
         }
         return true;
     }
 
-    void setInterlaced(bool interlaced) { interlaced_ = interlaced; }
     [[nodiscard]] std::size_t count() const { return count_; }
 
     std::vector<PaletteTable::Entry> colours()
@@ -124,6 +135,35 @@ private:
     };
     static constexpr std::uint16_t Empty = 0xFFFF;
     static constexpr std::size_t SlotBits = 10; // four slots a colour: short probes
+
+    [[nodiscard]] unsigned sample(const png_byte* row, std::size_t k) const
+    {
+        const int depth = layout_.depth;
+        if (depth == 16)
+            return unsigned{row[2 * k]} << 8 | row[2 * k + 1];
+        if (depth == 8)
+            return row[k];
+        const std::size_t bit = k * static_cast<std::size_t>(depth);
+        return row[bit / 8] >> (8 - depth - static_cast<int>(bit % 8)) & ((1u << depth) - 1);
+    }
+
+    // A 16-bit level's high byte; a grey of fewer bits spread over 0..255.
+    [[nodiscard]] std::uint32_t level(unsigned value) const
+    {
+        const int depth = layout_.depth;
+        return depth == 16 ? value >> 8 : depth == 8 ? value : value * 255 / ((1u << depth) - 1);
+    }
+
+    // Alpha 0 exactly (a 16-bit alpha of 1 is not transparent), or the tRNS colour.
+    [[nodiscard]] bool transparent(const std::array<unsigned, 4>& v) const
+    {
+        if (layout_.alpha)
+            return v[layout_.channels - 1] == 0;
+        if (!layout_.keyed)
+            return false;
+        const png_color_16& key = layout_.key;
+        return layout_.channels == 1 ? v[0] == key.gray : v[0] == key.red && v[1] == key.green && v[2] == key.blue;
+    }
 
     bool see(std::uint32_t rgb, std::uint64_t at)
     {
@@ -147,8 +187,7 @@ private:
     }
 
     png_uint_32 width_;
-    std::size_t sampleBytes_;
-    bool interlaced_ = false;
+    PixelLayout layout_;
     std::array<Seen, MostColours> seen_{};
     std::size_t count_ = 0;
     std::array<std::uint16_t, std::size_t{1} << SlotBits> slots_{};
@@ -164,7 +203,6 @@ int scanRows(png_structp png, png_infop info, png_bytep row, ColourScan& scan, b
     const png_uint_32 width = png_get_image_width(png, info);
     const png_uint_32 height = png_get_image_height(png, info);
     const bool interlaced = png_get_interlace_type(png, info) == PNG_INTERLACE_ADAM7;
-    scan.setInterlaced(interlaced);
     // Without libpng's own interlace handling, each pass comes as a small image of its own.
     for (int pass = 0; pass < (interlaced ? 7 : 1); ++pass) {
         const png_uint_32 rows = interlaced ? PNG_PASS_ROWS(height, pass) : height;
@@ -172,26 +210,13 @@ int scanRows(png_structp png, png_infop info, png_bytep row, ColourScan& scan, b
             continue; // libpng skips an empty pass
         for (png_uint_32 r = 0; r < rows; ++r) {
             png_read_row(png, row, nullptr);
-            if (!scan.take(row, pass, r)) {
+            if (!scan.take(row, interlaced, pass, r)) {
                 tooMany = true;
                 return Done;
             }
         }
     }
     return Done;
-}
-
-// Every pixel as RGBA of 8 or 16 bits a sample: grey to RGB, tRNS to alpha.
-int startRows(png_structp png, png_infop info)
-{
-    if (setjmp(png_jmpbuf(png)) != 0)
-        return Failed;
-    png_set_expand(png);
-    png_set_gray_to_rgb(png);
-    png_set_filler(png, 0xFFFF, PNG_FILLER_AFTER);
-    png_read_update_info(png, info);
-    const int depth = png_get_bit_depth(png, info);
-    return png_get_channels(png, info) == 4 && (depth == 8 || depth == 16) ? Done : Failed;
 }
 
 struct Writing {
@@ -250,11 +275,17 @@ Problem readPixels(png_structp png, png_infop info, Palette& palette)
     const png_uint_32 width = png_get_image_width(png, info);
     if (std::uint64_t{width} * png_get_image_height(png, info) > MostPixels)
         return "image PNG sans palette de plus de " + std::to_string(MostPixels) + " pixels : trop grande";
-    if (startRows(png, info) != Done)
-        return std::string("image PNG illisible");
+    const png_byte type = png_get_color_type(png, info);
+    PixelLayout layout{
+        png_get_channels(png, info), png_get_bit_depth(png, info), (type & PNG_COLOR_MASK_ALPHA) != 0, false, {}};
+    png_color_16p key = nullptr;
+    if (png_get_tRNS(png, info, nullptr, nullptr, &key) != 0 && key != nullptr) {
+        layout.keyed = true;
+        layout.key = *key;
+    }
     // Eight bytes a pixel at most, within libpng's own limit on the width: a few megabytes.
     std::vector<png_byte> row(png_get_rowbytes(png, info));
-    ColourScan scan(width, png_get_bit_depth(png, info));
+    ColourScan scan(width, layout);
     bool tooMany = false;
     if (scanRows(png, info, row.data(), scan, tooMany) != Done)
         return std::string("image PNG illisible");

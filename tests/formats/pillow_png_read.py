@@ -18,6 +18,12 @@ def drawn(mode, size, pixels):
     return image
 
 
+def keyed(image, transparency):
+    """The image saved with a tRNS colour: its pixels of that colour are transparent."""
+    image.info["transparency"] = transparency
+    return image
+
+
 def lospec(colours, side):
     """One side × side square per colour, eight to a row, as Lospec serves them."""
     width = side * min(8, len(colours))
@@ -41,6 +47,9 @@ CASES = {
                   [(10, 20, 30), (40, 50, 60), (70, 80, 90)]),
     "grey.png": (drawn("L", (3, 1), [200, 0, 200]), [(200, 200, 200), (0, 0, 0)]),
     "grey-alpha.png": (drawn("LA", (2, 1), [(5, 0), (6, 255)]), [(6, 6, 6)]),
+    "keyed.png": (keyed(drawn("RGB", (3, 1), [(7, 7, 7), (1, 2, 3), (4, 5, 6)]), (7, 7, 7)),
+                  [(1, 2, 3), (4, 5, 6)]),
+    "one-bit.png": (drawn("1", (3, 1), [255, 0, 255]), [(255, 255, 255), (0, 0, 0)]),
     # 16 bits a level: its high byte.
     "grey16.png": (drawn("I;16", (3, 1), [0x1234, 0xFF00, 0x12FF]), [(0x12, 0x12, 0x12), (0xFF, 0xFF, 0xFF)]),
     "picture.png": (drawn("RGB", (20, 15), [(k, k // 2, 255 - k % 256) for k in range(300)]), None),
