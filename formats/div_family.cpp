@@ -110,7 +110,8 @@ Problem readFile(ByteSource& source, Palette& palette, bool compressed)
     return std::nullopt;
 }
 
-Problem read(ByteSource& source, Palette& palette)
+// Refuses a file cut before the end of its levels, unlike the window.
+Problem readStrict(ByteSource& source, Palette& palette)
 {
     std::array<char, GzipMagic.size()> magic;
     const std::size_t got = readFully(source, magic.data(), magic.size());
@@ -138,6 +139,6 @@ Problem write(const Palette& palette, const WriteContext&, std::string& out)
 
 } // namespace
 
-extern const Format DivFormat{"div", ".pal", "DIV", DivEntryCount, SignatureBytes, detect, read, write};
+extern const Format DivFormat{"div", ".pal", "DIV", DivEntryCount, SignatureBytes, detect, readStrict, write};
 
 } // namespace corvane::formats

@@ -11,7 +11,7 @@ const std::string Levels = [] {
         levels[i] = static_cast<char>(i % 251);
     return levels;
 }();
-const std::string Ranges(formats::DivRangeBytes, '\x07');
+const std::string Ranges(DivRangeBytes, '\x07');
 
 std::string divFile(std::string_view name, char version = '\0')
 {
