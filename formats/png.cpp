@@ -26,6 +26,8 @@ constexpr std::size_t MostColours = PNG_MAX_PALETTE_LENGTH;
 // An image without a palette is decoded a row at a time; past this many
 // pixels it is a picture, and reading it would only take time.
 constexpr std::uint64_t MostPixels = std::uint64_t{1} << 28;
+// libpng's own default limit, checked here too: it sizes the one row buffer (8 MB at most).
+constexpr png_uint_32 MostWidth = 1'000'000;
 
 // How the setjmp frame was left.
 enum Outcome : int { Done = 0, Failed = 1, PaletteRead = 2 };
@@ -273,8 +275,10 @@ public:
 Problem readPixels(png_structp png, png_infop info, Palette& palette)
 {
     const png_uint_32 width = png_get_image_width(png, info);
-    if (std::uint64_t{width} * png_get_image_height(png, info) > MostPixels)
-        return "image PNG sans palette de plus de " + std::to_string(MostPixels) + " pixels : trop grande";
+    const png_uint_32 height = png_get_image_height(png, info);
+    if (width > MostWidth || std::uint64_t{width} * height > MostPixels)
+        return "image PNG sans palette de " + std::to_string(width) + " × " + std::to_string(height) +
+               " pixels : trop grande pour une palette";
     const png_byte type = png_get_color_type(png, info);
     PixelLayout layout{
         png_get_channels(png, info), png_get_bit_depth(png, info), (type & PNG_COLOR_MASK_ALPHA) != 0, false, {}};
@@ -283,7 +287,6 @@ Problem readPixels(png_structp png, png_infop info, Palette& palette)
         layout.keyed = true;
         layout.key = *key;
     }
-    // Eight bytes a pixel at most, within libpng's own limit on the width: a few megabytes.
     std::vector<png_byte> row(png_get_rowbytes(png, info));
     ColourScan scan(width, layout);
     bool tooMany = false;

@@ -32,6 +32,8 @@ const ReaderCase PngCases[] = {
      Pixels + "4 couleurs : 18 18 18, 171 171 171, 0 0 0, 255 255 255"},
     {"truecolour_300_colours", true, sampleBytes("png-rgb-300.png"),
      "image PNG de plus de 256 couleurs : une image, pas une palette"},
+    {"truecolour_too_large", true, sampleBytes("png-rgb-geante.png"),
+     "image PNG sans palette de 20000 × 20000 pixels : trop grande pour une palette"},
     {"truecolour_cut_in_image", true, sampleBytes("png-lospec8.png").substr(0, 70), Unreadable},
     {"cut_in_plte", true, Png16.substr(0, 100), Unreadable},
     {"ihdr_crc_wrong", true, png16ChangedAt(20), Unreadable},
