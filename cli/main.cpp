@@ -36,8 +36,9 @@ Convertit des palettes de couleurs. Une palette que la fenêtre de Corvane ouvre
 sa commande « Convertir Palette » : une palette DIV devient une palette JASC-PAL
 de 256 couleurs, une palette JASC-PAL de 256 ou 16 couleurs une palette DIV.
 Toute autre palette est reconnue à son contenu parmi les formats ci-dessous :
-la palette d'un fichier DIV (fpg, fnt, map) devient une palette JASC-PAL, les
-autres une palette DIV de 1352 octets. --to choisit un autre format de sortie.
+la palette d'un fichier DIV (fpg, fnt, map, ou tout fichier DIV compressé par
+gzip, comme les écrit BennuGD) devient une palette JASC-PAL, les autres une
+palette DIV de 1352 octets. --to choisit un autre format de sortie.
 
   -d, --directory=DOSSIER  écrit chaque sortie dans DOSSIER, qui doit exister,
                            sous le nom de son entrée, l'extension habituelle
@@ -60,10 +61,14 @@ palette DIV menée vers un format de 8 bits puis ramenée perd un niveau sur cha
 composante non nulle, comme dans la fenêtre. De div à vga et l'inverse, les
 niveaux passent sans perte. Ne sont gardés ni l'alpha JASC-PAL, ni les noms de
 couleurs GIMP, ni l'indice transparent Adobe, ni les drapeaux RIFF, ni l'image
-d'un PNG ou d'un FPG : seulement leurs couleurs.
+d'un PNG ou d'un FPG : seulement leurs couleurs. D'une image PNG sans palette
+(celles de Lospec), ses couleurs distinctes dans l'ordre où elles apparaissent,
+ligne après ligne, sans ses pixels transparents ; de plus de 256 couleurs, c'est
+une image et non une palette : elle est refusée.
 
 Exemples :
   corvane-convert lospec.hex JEU.PAL        palette Lospec ou GIMP en palette DIV
+  corvane-convert lospec.png JEU.PAL        image de palette Lospec en palette DIV
   corvane-convert --to=div TUILES.FPG T.PAL la palette d'un FPG, plages comprises
   corvane-convert -d pal TUILES.FPG         la même en JASC-PAL : pal/TUILES.pal
   corvane-convert --to=png JEU.PAL jeu.png  palette DIV en image PNG indexée

@@ -20,7 +20,7 @@ else
     counts="1000 10000" runs=7 pause=2
 fi
 
-bash scripts/deps.sh cmake ninja-build g++ libpng-dev time
+bash scripts/deps.sh cmake ninja-build g++ libpng-dev zlib1g-dev time
 build=build/perf-convert
 cmake --preset perf-convert >/dev/null
 cmake --build --preset perf-convert --target corvane-convert >/dev/null

@@ -226,9 +226,11 @@ Expected expectedFor(const fs::path& sample, const std::map<std::string, SampleR
         return expected;
     }
     const std::string head = fileBytes(sample).substr(0, 8);
-    const bool divFamily = head.size() == 8 &&
-                           (head.starts_with("fpg") || head.starts_with("fnt") || head.starts_with("map")) &&
-                           head.substr(3, 4) == "\x1A\r\n\0"s;
+    // Every gzip sample is a DIV file as BennuGD compresses them.
+    const bool divFamily =
+        head.starts_with("\x1F\x8B") ||
+        (head.size() == 8 && (head.starts_with("fpg") || head.starts_with("fnt") || head.starts_with("map")) &&
+         head.substr(3, 4) == "\x1A\r\n\0"s);
     expected.content = expectedOutput(fs::path(sample) += divFamily ? ".jasc" : ".div");
     return expected;
 }
