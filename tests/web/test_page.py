@@ -1,21 +1,22 @@
 """The page in headless Chromium, opened from file://, against corvane-convert.
 
-Every answer of the page (kind text, refusal, downloaded name and bytes) must
-be corvane-convert's for the same file; the downloads are also checked against
-the expected outputs beside the samples, and the strip against the colours
-the sample's expected hex output lists.
+Every answer of the page (kind text, refusal, downloaded name and bytes, the
+archive of several outputs) must be corvane-convert's for the same files; the
+downloads are also checked against the expected outputs beside the samples,
+and each row's swatches against the colours of corvane-convert --to=hex.
 
     CORVANE_SITE=build/web/site CORVANE_CONVERT=build/run/cli/corvane-convert \\
         /usr/bin/python3 -m unittest discover -s tests/web -p 'test_*.py'
 """
 
-import base64
+import io
 import os
 import shutil
 import subprocess
 import tempfile
 import time
 import unittest
+import zipfile
 
 import cdp
 
@@ -65,22 +66,36 @@ def cli_convert(path, fmt):
         return name, read(os.path.join(out, name)), ""
 
 
-def strip_pixels(colours):
-    """The 512 x 20 RGBA strip the window draws for these colours (none: nothing drawn)."""
-    row = bytearray(512 * 4)
-    n = min(len(colours), 256)
-    for k in range(n):
-        level = bytes(colours[k]) + b"\xff"
-        for x in range(512 * k // n, 512 * (k + 1) // n):
-            row[4 * x:4 * x + 4] = level
-    return bytes(row) * 20
+def hex_colours(path):
+    """The colours of corvane-convert --to=hex, as bytes; none when it refuses."""
+    data = cli_convert(path, "hex")[1]
+    return [bytes.fromhex(line) for line in data.decode().split()] if data else []
 
 
-def hex_colours(sample):
-    path = os.path.join(DATA, sample + ".hex.attendu")
-    if not os.path.exists(path):
-        return []
-    return [bytes.fromhex(line) for line in read(path).decode().split()]
+def swatches(colours):
+    """What each swatch's name and colour must be: the first 256 colours."""
+    return [["%d : #%s" % (k, c.hex()), "rgb(%d, %d, %d)" % tuple(c)] for k, c in enumerate(colours[:256])]
+
+
+# Each row once the worker has answered for it, its grid built (scrolled to).
+ROWS = """(() => {
+    const rows = [...document.querySelectorAll('#fichiers > li')];
+    const text = (row, part) => row.querySelector(part).textContent;
+    if (rows.some((row) => !text(row, '.type') && !text(row, '.refus')))
+        return null;
+    const waiting = rows.find((row) => row.querySelector('.copier') && !row.querySelector('[role=grid]'));
+    if (waiting) {
+        waiting.scrollIntoView();
+        return null;
+    }
+    window.scrollTo(0, 0);
+    return rows.map((row) => ({
+        name: text(row, '.nom'), kind: text(row, '.type'), refusal: text(row, '.refus'), more: text(row, '.plus'),
+        copy: !!row.querySelector('.copier'),
+        cells: [...row.querySelectorAll('[role=gridcell]')].map((c) =>
+            [c.getAttribute('aria-label'), getComputedStyle(c).backgroundColor]),
+    }));
+})()"""
 
 
 class PageTest(unittest.TestCase):
@@ -108,17 +123,20 @@ class PageTest(unittest.TestCase):
     def text(self, element):
         return self.page.eval("document.getElementById('%s').textContent" % element)
 
+    def open_files(self, *paths, timeout=10):
+        """Opens the files through the input, added to the rows there; gives the rows once all answered."""
+        before = self.page.eval("document.querySelectorAll('#fichiers > li').length")
+        self.page.set_file("#fichier", *paths)
+        return self.page.wait_for("(() => { const rows = %s; return rows && rows.length === %d && rows; })()"
+                                  % (ROWS, before + len(paths)), timeout)
+
     def open_file(self, path, timeout=10):
-        """Opens the file through the input; gives (type, message) once the page has answered."""
-        self.page.set_file("#fichier", path)
-        return self.page.wait_for(
-            "(() => { const t = document.getElementById('type').textContent,"
-            "  m = document.getElementById('message').textContent;"
-            "  return document.getElementById('nom').textContent.includes(%r) && (t || m) ? [t, m] : null; })()"
-            % os.path.basename(path), timeout)
+        """Opens the one file; gives [kind, refusal]."""
+        row = self.open_files(path, timeout=timeout)[-1]
+        return [row["kind"], row["refusal"]]
 
     def convert(self, fmt):
-        """Chooses the format and presses the button: (name, bytes) downloaded, or the message."""
+        """Chooses the format and presses the button: (name, bytes, message) downloaded, or the message."""
         page, browser = self.page, self.browser
         if page.eval("document.getElementById('convertir').disabled"):
             return None, None, self.text("message")
@@ -137,7 +155,7 @@ class PageTest(unittest.TestCase):
                 self.assertEqual(done["state"], "completed")
                 data = read(os.path.join(self.downloads, began[0]["guid"]))
                 os.remove(os.path.join(self.downloads, began[0]["guid"]))
-                return began[0]["suggestedFilename"], data, ""
+                return began[0]["suggestedFilename"], data, self.text("message")
             if page.eval("window.messageWrites > 0 && document.getElementById('message').textContent !== ''"):
                 # Whatever the page would download with it has begun by now.
                 browser.pump(0.2)
@@ -145,21 +163,13 @@ class PageTest(unittest.TestCase):
             browser.pump(0.02)
         self.fail("neither a download nor a message after pressing Convertir Palette (%r)" % fmt)
 
-    def check_file(self, path, colours):
+    def check_file(self, path):
         """The page's every answer for the file is corvane-convert's."""
         self.load()
         kind, reason = cli_kind(path)
-        self.assertEqual(self.open_file(path), [kind, reason])
-        size = self.page.eval("[document.getElementById('bande').width, document.getElementById('bande').height]")
-        self.assertEqual(size, [512, 20])
-        expected, deadline = strip_pixels(colours), time.monotonic() + 2
-        while True:  # the strip may be painted a frame after the kind is shown
-            pixels = base64.b64decode(self.page.eval("btoa(String.fromCharCode(...document.getElementById("
-                                                     "'bande').getContext('2d').getImageData(0, 0, 512, 20).data))"))
-            if pixels == expected or time.monotonic() > deadline:
-                break
-            self.browser.pump(0.05)
-        self.assertTrue(pixels == expected, "strip pixels")
+        [row] = self.open_files(path)
+        self.assertEqual([row["kind"], row["refusal"]], [kind, reason])
+        self.assertEqual(row["cells"], swatches(hex_colours(path)))
 
         options = self.page.eval("[...document.getElementById('format').options].map(o => o.value)")
         self.assertEqual(options, [""] + self.formats)
@@ -177,14 +187,13 @@ class PageTest(unittest.TestCase):
     def test_every_sample(self):
         for sample in samples():
             with self.subTest(sample=sample):
-                outcomes = self.check_file(os.path.join(DATA, sample), hex_colours(sample))
+                outcomes = self.check_file(os.path.join(DATA, sample))
                 for fmt, data in outcomes.items():
                     expected = os.path.join(DATA, sample + ("." + fmt if fmt else "") + ".attendu")
                     if os.path.exists(expected):
                         self.assertTrue(data == read(expected), "%s: %s.attendu" % (sample, fmt))
 
     def test_bad_files(self):
-        # None of them has a colour to draw.
         table = [
             ("vide.pal", b""),
             ("un-octet.pal", b"\x1a"),
@@ -200,12 +209,12 @@ class PageTest(unittest.TestCase):
                 path = os.path.join(self.scratch, name)
                 with open(path, "wb") as f:
                     f.write(data)
-                self.check_file(path, [])
+                self.check_file(path)
                 os.remove(path)
 
     def test_no_request_beyond_the_pages_own_files(self):
         self.browser.take_events("Network.requestWillBeSent")
-        self.check_file(os.path.join(DATA, "div-degrade.PAL"), hex_colours("div-degrade.PAL"))
+        self.check_file(os.path.join(DATA, "div-degrade.PAL"))
         urls = {e["request"]["url"] for e in self.browser.take_events("Network.requestWillBeSent")}
         self.assertIn(PAGE, urls)
         site = "file://" + SITE + "/"
