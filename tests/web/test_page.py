@@ -123,6 +123,10 @@ class PageTest(unittest.TestCase):
     def text(self, element):
         return self.page.eval("document.getElementById('%s').textContent" % element)
 
+    def message(self):
+        """The lines under the button, one a line."""
+        return self.page.eval("[...document.getElementById('message').children].map(p => p.textContent).join('\\n')")
+
     def open_files(self, *paths, timeout=10):
         """Opens the files through the input, added to the rows there; gives the rows once all answered."""
         before = self.page.eval("document.querySelectorAll('#fichiers > li').length")
@@ -139,14 +143,14 @@ class PageTest(unittest.TestCase):
         """Chooses the format and presses the button: (name, bytes, message) downloaded, or the message."""
         page, browser = self.page, self.browser
         if page.eval("document.getElementById('convertir').disabled"):
-            return None, None, self.text("message")
+            return None, None, self.message()
         page.eval("(() => { const s = document.getElementById('format'); s.value = %r;"
                   "  s.dispatchEvent(new Event('change', {bubbles: true}));"
                   "  window.messageWrites = 0;"
                   "  new MutationObserver(() => window.messageWrites++).observe("
                   "    document.getElementById('message'), {childList: true, characterData: true, subtree: true});"
                   "  document.getElementById('convertir').click(); })()" % fmt)
-        deadline = time.monotonic() + 10
+        deadline, answered = time.monotonic() + 10, None
         while time.monotonic() < deadline:
             began = browser.take_events("Browser.downloadWillBegin")
             if began:
@@ -155,11 +159,13 @@ class PageTest(unittest.TestCase):
                 self.assertEqual(done["state"], "completed")
                 data = read(os.path.join(self.downloads, began[0]["guid"]))
                 os.remove(os.path.join(self.downloads, began[0]["guid"]))
-                return began[0]["suggestedFilename"], data, self.text("message")
-            if page.eval("window.messageWrites > 0 && document.getElementById('message').textContent !== ''"):
-                # Whatever the page would download with it has begun by now.
-                browser.pump(0.2)
-                return None, None, self.text("message")
+                return began[0]["suggestedFilename"], data, self.message()
+            if answered and time.monotonic() > answered:
+                return None, None, self.message()
+            if not answered and page.eval("window.messageWrites > 0 && "
+                                          "document.getElementById('message').textContent !== ''"):
+                # Whatever the page would download with it has begun by then.
+                answered = time.monotonic() + 0.3
             browser.pump(0.02)
         self.fail("neither a download nor a message after pressing Convertir Palette (%r)" % fmt)
 
@@ -192,6 +198,46 @@ class PageTest(unittest.TestCase):
                     expected = os.path.join(DATA, sample + ("." + fmt if fmt else "") + ".attendu")
                     if os.path.exists(expected):
                         self.assertTrue(data == read(expected), "%s: %s.attendu" % (sample, fmt))
+
+    def test_samples_at_once(self):
+        # JEU.PAL and JEU.FPG both give JEU.pal by default: one name where case is ignored.
+        paths = [os.path.join(DATA, sample) for sample in samples()]
+        for name, sample in (("JEU.PAL", "div-degrade.PAL"), ("JEU.FPG", "fpg-foret.fpg")):
+            paths.append(os.path.join(self.scratch, name))
+            shutil.copyfile(os.path.join(DATA, sample), paths[-1])
+        self.load()
+        rows = self.open_files(*paths, timeout=60)
+        self.assertEqual([row["name"] for row in rows], [os.path.basename(path) for path in paths])
+        for path, row in zip(paths, rows):
+            with self.subTest(file=row["name"]):
+                self.assertEqual([row["kind"], row["refusal"]], list(cli_kind(path)))
+                self.assertEqual(row["cells"], swatches(hex_colours(path)))
+        self.assertEqual(self.page.eval("document.getElementById('format').options[0].text"),
+                         "Format par défaut de chaque fichier")
+
+        for fmt in [""] + self.formats:
+            with self.subTest(format=fmt or "(défaut)"):
+                entries, lines, names = [], [], set()
+                for path in paths:
+                    name, data, reason = cli_convert(path, fmt)
+                    if not reason and name.lower() in names:
+                        reason = "un fichier de ce nom est déjà dans l'archive"
+                    if reason:
+                        lines.append("%s : %s" % (os.path.basename(path), reason))
+                    else:
+                        names.add(name.lower())
+                        entries.append((name, data))
+                name, data, message = self.convert(fmt)
+                self.assertEqual((name, message), ("corvane.zip", "\n".join(lines)))
+                with zipfile.ZipFile(io.BytesIO(data)) as archive:
+                    self.assertIsNone(archive.testzip())
+                    self.assertEqual([(i.filename, i.compress_type) for i in archive.infolist()],
+                                     [(n, zipfile.ZIP_DEFLATED) for n, _ in entries])
+                    self.assertTrue([archive.read(n) for n, _ in entries] == [d for _, d in entries])
+                path = os.path.join(self.scratch, "corvane.zip")
+                with open(path, "wb") as f:
+                    f.write(data)
+                subprocess.run(["unzip", "-tqq", path], check=True)
 
     def test_bad_files(self):
         table = [
