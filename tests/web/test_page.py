@@ -214,6 +214,12 @@ class PageTest(unittest.TestCase):
                 self.assertEqual(row["cells"], swatches(hex_colours(path)))
         self.assertEqual(self.page.eval("document.getElementById('format').options[0].text"),
                          "Format par défaut de chaque fichier")
+        self.page.send("Emulation.setDeviceMetricsOverride",
+                       {"width": 320, "height": 640, "deviceScaleFactor": 1, "mobile": True})
+        self.page.eval("[...document.querySelectorAll('#fichiers > li')].forEach(row => row.scrollIntoView())")
+        self.browser.pump(0.2)
+        self.assertLessEqual(self.page.eval("document.documentElement.scrollWidth"), 320, "no scrolling sideways")
+        self.page.send("Emulation.clearDeviceMetricsOverride")
 
         for fmt in [""] + self.formats:
             with self.subTest(format=fmt or "(défaut)"):
@@ -282,32 +288,128 @@ class PageTest(unittest.TestCase):
         self.assertLess(peak - idle, 64 * MiB, "renderer peak %d MiB over idle" % ((peak - idle) // MiB))
         os.remove(path)
 
+    def click(self, selector):
+        """A real click at the element's middle, as a user's: it grants the page a user gesture."""
+        x, y = self.page.eval("(() => { const e = document.querySelector(%r); e.scrollIntoView({block: 'center'});"
+                              "  const r = e.getBoundingClientRect(); return [r.x + r.width / 2, r.y + r.height / 2]; })()"
+                              % selector)
+        for kind in ("mouseMoved", "mousePressed", "mouseReleased"):
+            self.page.send("Input.dispatchMouseEvent", {"type": kind, "x": x, "y": y, "button": "left", "clickCount": 1})
+
+    def test_interactions(self):
+        gimp, window = os.path.join(DATA, "gimp32.gpl"), os.path.join(DATA, "div-degrade.PAL")
+        same = os.path.join(self.scratch, "meme.gpl")
+
+        def first_choice(rows):
+            return self.page.eval("document.getElementById('format').options[0].text")
+
+        def names(rows):
+            return self.page.eval("[...document.querySelectorAll('#fichiers .nom')].map(e => e.textContent)")
+
+        def hovered(rows):
+            self.page.send("Input.dispatchMouseEvent", {"type": "mouseMoved", "x": 0, "y": 0})
+            self.click("#fichiers [role=gridcell]:nth-child(6)")
+            return self.page.eval("document.querySelector('#fichiers .couleur').textContent")
+
+        def removed(rows):
+            self.click("[aria-label='Retirer div-degrade.PAL']")
+            return names(rows), self.page.eval("document.activeElement.getAttribute('aria-label')")
+
+        def cleared(rows):
+            self.click("#effacer")
+            return names(rows), self.page.eval("[document.getElementById('effacer').hidden,"
+                                               " document.getElementById('convertir').disabled]")
+
+        def chosen_again(rows):
+            with open(same, "wb") as f:
+                f.write(b"GIMP Palette\n1 2 3\n4 5 6\n")
+            return [row["kind"] for row in rows + self.open_files(same)[-1:]]
+
+        def copied(rows):
+            self.page.send("Browser.grantPermissions", {"permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
+            self.page.eval("navigator.clipboard.writeText('')")
+            self.click("#fichiers .copier")
+            return self.page.wait_for("navigator.clipboard.readText()", 10).encode()
+
+        with open(same, "wb") as f:
+            f.write(b"GIMP Palette\n1 2 3\n")
+        kinds = [cli_kind(same)[0]]
+        table = [
+            # (what, files: paths or (name, bytes), what the page shows, expected)
+            ("first choice, one file the window converts", [window], first_choice, "JASC-PAL (comme la fenêtre)"),
+            ("first choice, one file of another format", [gimp], first_choice, "DIV (par défaut)"),
+            ("first choice, several files", [window, gimp], first_choice, "Format par défaut de chaque fichier"),
+            ("a level above 255 drawn at 255", [("n300.pal", b"JASC-PAL\r\n0100\r\n2\r\n300 0 0\r\n1 2 3\r\n")],
+             lambda rows: rows[0]["cells"], [["0 : #ff0000", "rgb(255, 0, 0)"], ["1 : #010203", "rgb(1, 2, 3)"]]),
+            ("beyond 256 colours", [("300.gpl", b"GIMP Palette\n" + b"1 2 3\n" * 300)],
+             lambda rows: [len(rows[0]["cells"]), rows[0]["more"]], [256, "… et 44 couleurs de plus"]),
+            ("no colour, no Copier", [("vide.pal", b"")], lambda rows: rows[0]["copy"], False),
+            ("hovering a swatch", [gimp], hovered, "5 : #" + hex_colours(gimp)[5].hex()),
+            ("Retirer", [window, gimp], removed, (["gimp32.gpl"], "Retirer gimp32.gpl")),
+            ("Tout effacer", [window, gimp], cleared, ([], [True, True])),
+            ("the same file chosen again after it changed", [same], chosen_again,
+             kinds + [cli_kind(same)[0].replace("1 couleur", "2 couleurs")]),
+            ("Copier", [gimp], copied, cli_convert(gimp, "hex")[1]),
+        ]
+        for what, files, probe, expected in table:
+            with self.subTest(what):
+                paths = []
+                for item in files:
+                    if isinstance(item, tuple):
+                        paths.append(os.path.join(self.scratch, item[0]))
+                        with open(paths[-1], "wb") as f:
+                            f.write(item[1])
+                    else:
+                        paths.append(item)
+                self.load()
+                self.assertEqual(probe(self.open_files(*paths)), expected)
+
     def test_keyboard_and_screen_reader(self):
-        path = os.path.join(DATA, "div-degrade.PAL")
+        paths = [os.path.join(DATA, "div-degrade.PAL"), os.path.join(DATA, "gimp32.gpl")]
         self.load()
-        kind = self.open_file(path)[0]
+        rows = self.open_files(*paths)
         self.page.eval("document.activeElement.blur()")
+        focused = ("(() => { const e = document.activeElement;"
+                   "  return e.id || e.getAttribute('aria-label') || e.textContent; })()")
         order = []
-        for _ in range(3):
+        for _ in range(10):
             self.page.press("Tab", "Tab", 9)
-            order.append(self.page.eval("document.activeElement.id"))
-        self.assertEqual(order, ["ouvrir", "format", "convertir"])
+            order.append(self.page.eval(focused))
+        first = [rows[k]["cells"][0][0] for k in range(2)]
+        self.assertEqual(order, ["ouvrir", "effacer", first[0], "Copier", "Retirer div-degrade.PAL",
+                                 first[1], "Copier", "Retirer gimp32.gpl", "format", "convertir"])
         # Enter on the focused button converts, as a click does.
         self.page.send("Input.dispatchKeyEvent", {"type": "keyDown", "key": "Enter", "code": "Enter",
                                                   "windowsVirtualKeyCode": 13, "text": "\r"})
         self.page.send("Input.dispatchKeyEvent", {"type": "keyUp", "key": "Enter", "code": "Enter",
                                                   "windowsVirtualKeyCode": 13})
         began = self.browser.wait_event("Browser.downloadWillBegin", 10)
-        self.assertEqual(began["suggestedFilename"], cli_convert(path, "")[0])
+        self.assertEqual(began["suggestedFilename"], "corvane.zip")
         self.browser.wait_event("Browser.downloadProgress", 10,
                                 lambda p: p["guid"] == began["guid"] and p["state"] == "completed")
         os.remove(os.path.join(self.downloads, began["guid"]))
+
+        # Within the first grid (256 colours), from its first swatch; at an edge the focus stays.
+        self.page.eval("document.querySelector('#fichiers [role=gridcell]').focus()")
+        moves = [("ArrowRight", 39, 1), ("ArrowDown", 40, 17), ("ArrowLeft", 37, 16), ("ArrowUp", 38, 0),
+                 ("ArrowUp", 38, 0), ("ArrowLeft", 37, 0), ("End", 35, 255), ("ArrowRight", 39, 255),
+                 ("ArrowDown", 40, 255), ("Home", 36, 0)]
+        cells = rows[0]["cells"]
+        for key, code, index in moves:
+            self.page.press(key, key, code)
+            self.assertEqual(self.page.eval(focused), cells[index][0], key)
+        self.page.press("End", "End", 35)
 
         nodes = self.page.send("Accessibility.getFullAXTree")["nodes"]
         by_id = {n["nodeId"]: n for n in nodes}
         named = {(n["role"]["value"], n.get("name", {}).get("value")) for n in nodes if "role" in n}
         self.assertLessEqual({("button", "Ouvrir Palette ..."), ("button", "Convertir Palette"),
-                              ("combobox", "Format de sortie")}, named)
+                              ("combobox", "Format de sortie"), ("button", "Tout effacer"),
+                              ("button", "Retirer gimp32.gpl"), ("button", "Copier"),
+                              ("grid", "Couleurs de div-degrade.PAL")}, named)
+        focus = [(n["role"]["value"], n["name"]["value"]) for n in nodes
+                 if {"name": "focused", "value": {"type": "booleanOrUndefined", "value": True}} in n.get("properties", [])]
+        self.assertIn(("gridcell", cells[255][0]), focus)
 
         def texts(node):
             own = [node["name"]["value"]] if node["role"]["value"] == "StaticText" else []
@@ -315,7 +417,7 @@ class PageTest(unittest.TestCase):
 
         live = [n for n in nodes if {"name": "live", "value": {"type": "token", "value": "polite"}}
                 in n.get("properties", []) and n.get("role", {}).get("value") != "StaticText"]
-        self.assertIn(kind, ["".join(texts(n)) for n in live], "the kind is read from a polite live region")
+        self.assertIn(rows[0]["kind"], ["".join(texts(n)) for n in live], "the kind is read from a polite live region")
         self.assertIn("alert", {n["role"]["value"] for n in nodes if "role" in n})
 
 
