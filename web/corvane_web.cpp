@@ -44,12 +44,12 @@ EM_JS(int, readSlice, (double offset, char* buf, int n), {
 });
 // clang-format on
 
-// The worker's file through readSlice, a slice at a time. The first slice
-// holds what detection sees, enough for most palettes; the next ones double,
-// so that a long file costs few calls while a hundred short ones stay small.
+// The worker's file through readSlice, a slice at a time. The first slice is
+// enough for a DIV palette's head, and the next ones double, so that a long
+// file costs few calls while a hundred short ones leave little to collect.
 class SliceSource final : public corvane::ByteSource {
 public:
-    static constexpr std::size_t FirstSlice = corvane::formats::HeadBytes;
+    static constexpr std::size_t FirstSlice = 4096;
     static constexpr std::size_t LargestSlice = std::size_t{1} << 22;
 
     std::size_t read(char* buf, std::size_t n) override

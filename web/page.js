@@ -72,29 +72,30 @@
         table.setAttribute("aria-label", "Couleurs de " + row.name);
         let line;
         for (let k = 0; k < levels.length / 3; ++k) {
-            if (k % Columns === 0)
+            if (k % Columns === 0) {
                 table.append((line = element("div", "ligne")));
-            line.setAttribute("role", "row");
-            const cell = element("span", "case");
+                line.setAttribute("role", "row");
+            }
+            // Bare spans, as light as a swatch can be: a hundred grids are 25,600 of them.
+            const cell = document.createElement("span");
             cell.setAttribute("role", "gridcell");
             cell.setAttribute("aria-label", `${k} : ${hex(levels, k)}`);
             cell.tabIndex = k === 0 ? 0 : -1;
             cell.style.backgroundColor = hex(levels, k);
-            cell.dataset.index = k;
             line.append(cell);
             cells.push(cell);
         }
         const show = (event) => {
-            if (event.target.dataset.index !== undefined)
+            if (event.target.parentNode.parentNode === table)
                 shown.textContent = event.target.getAttribute("aria-label");
         };
         table.addEventListener("mouseover", show);
         table.addEventListener("focusin", show);
         table.addEventListener("keydown", (event) => {
-            const at = Number(event.target.dataset.index);
+            const at = cells.indexOf(event.target);
             const to = { ArrowLeft: at - 1, ArrowRight: at + 1, ArrowUp: at - Columns, ArrowDown: at + Columns,
                          Home: 0, End: cells.length - 1 }[event.key];
-            if (to === undefined || event.altKey || event.ctrlKey || event.metaKey)
+            if (at < 0 || to === undefined || event.altKey || event.ctrlKey || event.metaKey)
                 return;
             event.preventDefault();
             // At an edge the focus stays.
@@ -106,14 +107,15 @@
         });
         item.querySelector(".couleurs").replaceChildren(table);
     };
-    // Grids are built when their row comes near the view: a hundred files cost a hundred rows.
+    // Grids are built when their row comes near the view, and kept: a hundred
+    // files cost a hundred rows until they are scrolled through, and moving
+    // grids from row to row would leave more to collect than they weigh.
     const seen = new IntersectionObserver(
         (entries) => {
             for (const entry of entries) {
-                const row = rows.get(Number(entry.target.dataset.id));
-                if (entry.isIntersecting && row?.levels) {
+                if (entry.isIntersecting) {
                     seen.unobserve(entry.target);
-                    grid(row);
+                    grid(rows.get(Number(entry.target.dataset.id)));
                 }
             }
         },
@@ -217,8 +219,8 @@
     clear.addEventListener("click", () => {
         worker.postMessage({ close: [...rows.keys()] });
         seen.disconnect();
-        rows.clear();
         list.replaceChildren();
+        rows.clear();
         say([]);
         refresh();
         open.focus();
