@@ -303,7 +303,7 @@ class PageTest(unittest.TestCase):
 
     def click(self, selector):
         """A real click at the element's middle, as a user's: it grants the page a user gesture."""
-        self.page.wait_for("document.querySelector(%r)" % selector, 10)
+        self.page.wait_for("!!document.querySelector(%r)" % selector, 10)
         x, y = self.page.eval("(() => { const e = document.querySelector(%r); e.scrollIntoView({block: 'center'});"
                               "  const r = e.getBoundingClientRect(); return [r.x + r.width / 2, r.y + r.height / 2]; })()"
                               % selector)
