@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The page in headless Chromium: every sample and bad file against
 # corvane-convert, no request beyond its own files, a 1 GiB file in bounded
-# memory, keyboard and accessibility tree. Builds what it needs; fails on any
-# failure.
+# memory, keyboard and accessibility tree; served over HTTP, installable and
+# working offline. Builds what it needs; fails on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 bash scripts/deps.sh cmake ninja-build g++ libpng-dev qt6-base-dev qt6-translations-l10n chromium python3-websocket
