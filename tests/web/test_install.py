@@ -44,6 +44,14 @@ COLOURS = """(() => {
 })()"""
 
 
+def serve(folder):
+    """(process, its root URL): python3 -m http.server serving the folder on a free port."""
+    server = subprocess.Popen([sys.executable, "-u", "-m", "http.server", "--bind", "127.0.0.1", "--directory",
+                               folder, "0"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    # "Serving HTTP on 127.0.0.1 port N (http://127.0.0.1:N/) ..."
+    return server, server.stdout.readline().split("(")[1].split(")")[0]
+
+
 class InstallTest(unittest.TestCase):
     # The page's own ways to open a file and convert it, whatever its markup.
     open_file = test_page.PageTest.open_file
@@ -55,11 +63,7 @@ class InstallTest(unittest.TestCase):
         cls.scratch = tempfile.mkdtemp(prefix="corvane-install-")
         cls.downloads = os.path.join(cls.scratch, "telechargements")
         os.mkdir(cls.downloads)
-        cls.server = subprocess.Popen([sys.executable, "-u", "-m", "http.server", "--bind", "127.0.0.1",
-                                       "--directory", SITE, "0"],
-                                      stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-        # "Serving HTTP on 127.0.0.1 port N (http://127.0.0.1:N/) ..."
-        cls.url = cls.server.stdout.readline().split("(")[1].split(")")[0]
+        cls.server, cls.url = serve(SITE)
         cls.browser = cdp.Browser()
         cls.page = cls.browser.new_page(downloads=cls.downloads)
 
