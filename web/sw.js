@@ -13,6 +13,8 @@ self.addEventListener("install", (event) => {
     // Past the browser's HTTP cache: the files of this build, never an older copy.
     event.waitUntil(caches.open(CACHE)
         .then((cache) => cache.addAll(FILES.map((file) => new Request(file, { cache: "reload" }))))
+        // The page takes every file as it starts, none later: an open page
+        // mixes no versions when the new worker takes over at once.
         .then(() => self.skipWaiting()));
 });
 
