@@ -5,7 +5,9 @@ resident memory over idle and the page's slowest answer, sampled throughout.
 
 Both pages are opened from file:// in a new tab of one headless Chromium, turn
 about, RUNS times each; the time is the page's own clock (performance.now(),
-zero at navigation) when data-ready first shows on <html>. The empty page
+zero at navigation) when data-ready first shows on <html>. The page is also
+timed served by python3 -m http.server, its service worker in place after a
+first visit, as an installed page opens. The empty page
 carries data-ready in its markup: its figure is what any page costs. The
 1 GiB file (the page's tests' own) is opened RUNS / 10 times, at least once,
 each in a new tab once the page is ready, timed on the page's clock from just
@@ -18,10 +20,10 @@ import os
 import statistics
 import sys
 import tempfile
-
 import time
 
 import cdp
+from test_install import serve
 from test_page import MiB, resident, write_gibibyte_file, write_mebibyte_fpg
 
 SEEN = """(() => {
@@ -105,18 +107,30 @@ def main():
         empty = os.path.join(folder, "vide.html")
         with open(empty, "w") as f:
             f.write('<!doctype html>\n<html lang="fr" data-ready><meta charset="utf-8"><title>Vide</title></html>\n')
-        times = {"page": [], "vide": []}
-        with cdp.Browser() as browser:
-            time_to_ready(browser, page_url)  # the first tab pays for the browser's own start
-            for _ in range(runs):
-                times["page"].append(time_to_ready(browser, page_url))
-                times["vide"].append(time_to_ready(browser, "file://" + empty))
-            big = os.path.join(folder, "enorme.pal")
-            write_gibibyte_file(big)
-            kind = [time_to_kind(browser, page_url, big) for _ in range(max(1, runs // 10))]
-            os.remove(big)
-            memory, slowest, shown = hundred_files(browser, page_url, folder)
+        times = {"page": [], "servie": [], "vide": []}
+        server, root = serve(os.path.dirname(os.path.abspath(sys.argv[1])))
+        served = root + os.path.basename(sys.argv[1])
+        try:
+            with cdp.Browser() as browser:
+                time_to_ready(browser, page_url)  # the first tab pays for the browser's own start
+                first = browser.new_page(watch=False)
+                first.navigate(served)
+                first.wait_for("navigator.serviceWorker.ready.then((r) => r.active.state === 'activated')", 30)
+                first.close()
+                for _ in range(runs):
+                    times["page"].append(time_to_ready(browser, page_url))
+                    times["servie"].append(time_to_ready(browser, served))
+                    times["vide"].append(time_to_ready(browser, "file://" + empty))
+                big = os.path.join(folder, "enorme.pal")
+                write_gibibyte_file(big)
+                kind = [time_to_kind(browser, page_url, big) for _ in range(max(1, runs // 10))]
+                os.remove(big)
+                memory, slowest, shown = hundred_files(browser, page_url, folder)
+        finally:
+            server.terminate()
+            server.wait()
     print("page de Corvane (%d fois) : %s" % (runs, summary(times["page"])))
+    print("page servie     (%d fois) : %s" % (runs, summary(times["servie"])))
     print("page vide       (%d fois) : %s" % (runs, summary(times["vide"])))
     print("fichier de 1 Gio, type affiché (%d fois) : %s" % (len(kind), summary(kind)))
     print("100 FPG de 1 Mio : %.1f Mio au-dessus du repos, réponse la plus lente %.0f ms, tous les types en %.1f s"

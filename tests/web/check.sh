@@ -2,8 +2,9 @@
 # The page in headless Chromium: every sample and bad file against
 # corvane-convert, alone and all at once (the archive checked by zipfile and
 # unzip -t), no request beyond its own files, a 1 GiB file and a hundred FPG
-# files in bounded memory, the interactions, keyboard and accessibility tree. Builds what it needs; fails on any
-# failure.
+# files in bounded memory, the interactions, keyboard and accessibility tree;
+# served over HTTP, installable and working offline. Builds what it needs;
+# fails on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 bash scripts/deps.sh cmake ninja-build g++ libpng-dev qt6-base-dev qt6-translations-l10n chromium python3-websocket unzip
