@@ -185,10 +185,11 @@
             if (answer.refusal)
                 say([answer.refusal]);
             else
-                navigator.clipboard.writeText(answer.text).then(
+                // No clipboard at all on a page served over plain HTTP from another machine.
+                (navigator.clipboard?.writeText(answer.text) ?? Promise.reject()).then(
                     () => say([]), () => say(["le navigateur n'a pas laissé copier la palette"]));
         } else {
-            // With one file, its refusal alone, as for one file today; with several, a line each.
+            // With one file, its refusal alone; with several, a line each after the file's name.
             const lines = answer.refusals.map(([name, why]) => (rows.size > 1 ? `${name} : ${why}` : why));
             say(lines);
             if (answer.output !== undefined)
