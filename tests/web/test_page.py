@@ -356,7 +356,6 @@ class PageTest(unittest.TestCase):
             # (what, files: paths or (name, bytes), what the page shows, expected)
             ("first choice, one file the window converts", [window], first_choice, "JASC-PAL (comme la fenêtre)"),
             ("first choice, one file of another format", [gimp], first_choice, "DIV (par défaut)"),
-            ("first choice, several files", [window, gimp], first_choice, "Format par défaut de chaque fichier"),
             ("a level above 255 drawn at 255", [("n300.pal", b"JASC-PAL\r\n0100\r\n2\r\n300 0 0\r\n1 2 3\r\n")],
              lambda rows: rows[0]["cells"], [["0 : #ff0000", "rgb(255, 0, 0)"], ["1 : #010203", "rgb(1, 2, 3)"]]),
             ("beyond 256 colours", [("300.gpl", b"GIMP Palette\n" + b"1 2 3\n" * 300)],
