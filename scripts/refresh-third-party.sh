@@ -13,11 +13,11 @@ mkdir -p "$scratch/sources.list.d" "$scratch/lists/partial" "$scratch/cache/arch
 : >"$scratch/sources.list"
 # One-line lists: each deb line again as deb-src.
 for list in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-    [ -f "$list" ] && sed -n 's/^\s*deb\s/deb-src /p' "$list" >>"$scratch/sources.list"
+    if [ -f "$list" ]; then sed -n 's/^\s*deb\s/deb-src /p' "$list" >>"$scratch/sources.list"; fi
 done
 # deb822 files: each stanza of type deb again as deb-src.
 for list in /etc/apt/sources.list.d/*.sources; do
-    [ -f "$list" ] && sed 's/^Types:.*\bdeb\b.*/Types: deb-src/' "$list" >"$scratch/sources.list.d/${list##*/}"
+    if [ -f "$list" ]; then sed 's/^Types:.*\bdeb\b.*/Types: deb-src/' "$list" >"$scratch/sources.list.d/${list##*/}"; fi
 done
 apt_scratch=(-o "Dir::Etc::sourcelist=$scratch/sources.list" -o "Dir::Etc::sourceparts=$scratch/sources.list.d"
     -o "Dir::State::Lists=$scratch/lists" -o "Dir::Cache=$scratch/cache" -o Dir::Cache::pkgcache=
@@ -63,8 +63,8 @@ take() { # PACKAGE DEST FILES...
 take libpng1.6 libpng LICENSE png.h pngconf.h pngdebug.h pnginfo.h pngpriv.h pngstruct.h \
     scripts/pnglibconf.h.prebuilt png.c pngerror.c pngget.c pngmem.c pngread.c pngrio.c pngrtran.c pngrutil.c \
     pngset.c pngtrans.c pngwio.c pngwrite.c pngwtran.c pngwutil.c
-take zlib zlib LICENSE zlib.h zconf.h zutil.h deflate.h inflate.h inftrees.h inffast.h inffixed.h trees.h crc32.h gzguts.h \
-    adler32.c crc32.c deflate.c inffast.c inflate.c inftrees.c trees.c zutil.c \
+take zlib zlib LICENSE zlib.h zconf.h zutil.h gzguts.h deflate.h inflate.h inftrees.h inffast.h inffixed.h trees.h \
+    crc32.h adler32.c crc32.c deflate.c inffast.c inflate.c inftrees.c trees.c zutil.c \
     contrib/minizip/zip.c contrib/minizip/zip.h contrib/minizip/ioapi.c contrib/minizip/ioapi.h
 take giflib giflib COPYING gif_lib.h gif_lib_private.h gif_hash.h dgif_lib.c egif_lib.c gifalloc.c gif_err.c \
     gif_hash.c openbsd-reallocarray.c
