@@ -82,9 +82,14 @@ Archive::~Archive()
         zipClose(zip_, nullptr);
 }
 
+bool Archive::fits(std::string_view name, std::string_view content)
+{
+    return name.size() <= 0xFFFF && content.size() < 0xFFFFFFFF;
+}
+
 bool Archive::add(std::string_view name, std::string_view content)
 {
-    if (failed_)
+    if (failed_ || !fits(name, content))
         return false;
     const std::time_t now = std::time(nullptr);
     const std::tm local = *std::localtime(&now);

@@ -16,7 +16,11 @@ public:
     Archive(const Archive&) = delete;
     Archive& operator=(const Archive&) = delete;
 
-    // False once anything failed: the archive is then not to be given.
+    // What a zip entry without its 64-bit extension can hold: a name of
+    // fewer than 65,536 bytes, a content of fewer than 4 GiB.
+    [[nodiscard]] static bool fits(std::string_view name, std::string_view content);
+    // False once anything failed: the archive is then not to be given. The
+    // entry must fit.
     bool add(std::string_view name, std::string_view content);
     // The whole archive; empty when it failed.
     std::string finish();

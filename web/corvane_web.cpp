@@ -257,6 +257,8 @@ EMSCRIPTEN_KEEPALIVE void corvane_zip_start()
 // Adds the last output, under its -d file name; gives why not, or "".
 EMSCRIPTEN_KEEPALIVE const char* corvane_zip_add()
 {
+    if (!corvane::web::Archive::fits(outputName, output))
+        return give("nom ou contenu trop long pour une archive zip");
     return give(archive->add(outputName, output) ? "" : "l'archive n'a pas pu être écrite");
 }
 
