@@ -5,6 +5,7 @@
 #include "archive.h"
 #include "format.h"
 #include "input.h"
+#include "messages.h"
 
 #include <emscripten.h>
 
