@@ -39,12 +39,25 @@ def read(path):
         return f.read()
 
 
-def refusal(result, path):
-    """corvane-convert's reason after "corvane-convert: FILE: "."""
-    text = result.stderr.decode()
+def stderr_lines(result, path):
+    """corvane-convert's lines about the file, each after "corvane-convert: FILE: "."""
     prefix = "corvane-convert: %s: " % path
-    assert result.returncode == 1 and text.startswith(prefix) and text.count("\n") == 1, text
-    return text[len(prefix):-1]
+    lines = result.stderr.decode().splitlines()
+    assert all(line.startswith(prefix) for line in lines), lines
+    return [line[len(prefix):] for line in lines]
+
+
+def warning(result, path):
+    """The warning line corvane-convert gives before anything else, or ""."""
+    lines = [line for line in stderr_lines(result, path) if line.startswith("attention : ")]
+    return lines[0] if lines else ""
+
+
+def refusal(result, path):
+    """corvane-convert's reason, its last line about the file, after any warning."""
+    lines = stderr_lines(result, path)
+    assert result.returncode == 1 and len(lines) == 1 + bool(warning(result, path)), lines
+    return lines[-1]
 
 
 def cli_kind(path):
@@ -53,6 +66,10 @@ def cli_kind(path):
     if result.returncode == 0:
         return result.stdout.decode()[len(path) + 2:-1], ""
     return "", refusal(result, path)
+
+
+def cli_warning(path):
+    return warning(subprocess.run([CONVERT, "--type", path], capture_output=True), path)
 
 
 def cli_convert(path, fmt):
@@ -97,6 +114,7 @@ ROWS = """(() => {
     window.scrollTo(0, 0);
     return rows.map((row) => ({
         name: text(row, '.nom'), kind: text(row, '.type'), refusal: text(row, '.refus'), more: text(row, '.plus'),
+        warning: text(row, '.avertissement'),
         copy: !!row.querySelector('.copier'), cells: seen[row.dataset.id] ?? [],
     }));
 })()"""
@@ -214,7 +232,8 @@ class PageTest(unittest.TestCase):
         self.assertEqual([row["name"] for row in rows], [os.path.basename(path) for path in paths])
         for path, row in zip(paths, rows):
             with self.subTest(file=row["name"]):
-                self.assertEqual([row["kind"], row["refusal"]], list(cli_kind(path)))
+                self.assertEqual([row["kind"], row["refusal"], row["warning"]],
+                                 list(cli_kind(path)) + [cli_warning(path)])
                 self.assertEqual(row["cells"], swatches(hex_colours(path)))
         self.assertEqual(self.page.eval("document.getElementById('format').options[0].text"),
                          "Format par défaut de chaque fichier")
