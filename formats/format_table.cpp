@@ -11,6 +11,11 @@
 #include <array>
 
 namespace corvane::formats {
+
+extern const Format GifFormat;
+extern const Format BmpFormat;
+extern const Format PcxFormat;
+
 namespace {
 
 // A first line, after a UTF-8 byte-order mark, and its CR LF.
@@ -20,16 +25,45 @@ constexpr std::size_t JascSignature = 3 + std::string_view("JASC-PAL").size() + 
 // In the order detection tries them: the signatures that cannot be mistaken
 // first, the bare binary tables last, since almost anything of the right size
 // could be one.
-constexpr std::array<Format, 8> Formats{{
+const std::array<Format, 11> Formats{{
     {"div", ".pal", "DIV", 256, 8, detectDiv, readDiv, writeDiv},
     {"png", ".png", "PNG", 256, 8, detectPng, readPng, writePng},
     {"riff", ".pal", "RIFF", MaxColours, 12, detectRiff, readRiff, writeRiff},
     {"gpl", ".gpl", "GIMP", MaxColours, GplSignature, detectGpl, readGpl, writeGpl},
     {"jasc", ".pal", "JASC-PAL", MaxColours, JascSignature, detectJasc, readJasc, writeJasc},
     {"hex", ".hex", "Lospec", MaxColours, 0, detectHex, readHex, writeHex},
+    GifFormat,
+    BmpFormat,
+    PcxFormat,
     {"vga", ".pal", "VGA", 256, 0, detectVga, readVga, writeVga},
     {"act", ".act", "Adobe", 256, 0, detectAct, readAct, writeAct},
 }};
+
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+
+bool isHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// The text rules without a signature (hex, txt) take a head only if each of
+// its non-empty lines is a ';' comment or hex digits, '#' before them allowed.
+// A first line that starts otherwise, as GIF, BM and a PCX's version byte
+// after its line feed do, is none of theirs: the signatures after them decide.
+// Anything unsure counts as text, which only defers to the whole head.
+bool cannotBeText(std::string_view head)
+{
+    if (head.starts_with(ByteOrderMark))
+        head.remove_prefix(ByteOrderMark.size());
+    const std::size_t start = head.find_first_not_of("\r\n");
+    if (start == std::string_view::npos || head.size() - start < 2)
+        return false;
+    const char first = head[start];
+    const char second = head[start + 1];
+    if (first == ';' || first == '#' || first == ' ' || first == '\t')
+        return false;
+    return !(isHexDigit(first) && isHexDigit(second));
+}
 
 } // namespace
 
@@ -48,8 +82,15 @@ const Format* formatNamed(std::string_view name)
 
 const Format* detectSignature(const Head& head)
 {
+    const bool binary = cannotBeText(head.bytes);
     for (const Format& format : Formats) {
-        if (format.signatureBytes == 0 || (format.signatureBytes > head.bytes.size() && !head.whole))
+        // The size rules (vga, act) come last and need the whole input.
+        if (format.signatureBytes == 0) {
+            if (!binary)
+                return nullptr;
+            continue;
+        }
+        if (format.signatureBytes > head.bytes.size() && !head.whole)
             return nullptr;
         if (format.detect(head))
             return &format;
