@@ -86,14 +86,19 @@ TEST_P(FormatWriter, WritesEveryExpectedOutputAndReadsItBack)
         EXPECT_EQ(written, fileBytes(entry.path()));
 
         // A 6-bit format's levels come back times 4: written again, they are the same bytes.
+        // A table of fixed size (gif's power of two, pcx's 256) comes back black after the last colour.
         TrickleSource source(written);
         formats::Palette back;
         ASSERT_EQ(format.read(source, back), std::nullopt);
-        std::string again;
-        ASSERT_EQ(format.write(back, context, again), std::nullopt);
-        EXPECT_EQ(again, written);
+        if (back.sixBit || back.colours.size() == palette.colours.size()) {
+            std::string again;
+            ASSERT_EQ(format.write(back, context, again), std::nullopt);
+            EXPECT_EQ(again, written);
+        }
         if (!back.sixBit) {
-            EXPECT_EQ(back.colours, palette.colours);
+            std::vector<Entry> padded = palette.colours;
+            padded.resize(std::max(padded.size(), back.colours.size()), Entry{0, 0, 0});
+            EXPECT_EQ(back.colours, padded);
         }
         ++checked;
     }
@@ -120,8 +125,9 @@ TEST(FormatWriters, RefuseWhatTheirFormatCannotHold)
         std::string_view name;
         std::string tooBright, tooMany; // empty: written
     } cases[] = {
-        {"div", "", Div257}, {"vga", "", Div257}, {"act", Level, Most256}, {"png", Level, Most256},
-        {"riff", Level, ""}, {"gpl", Level, ""},  {"hex", Level, ""},      {"jasc", "", ""},
+        {"div", "", Div257},     {"vga", "", Div257},     {"act", Level, Most256}, {"png", Level, Most256},
+        {"riff", Level, ""},     {"gpl", Level, ""},      {"hex", Level, ""},      {"jasc", "", ""},
+        {"gif", Level, Most256}, {"bmp", Level, Most256}, {"pcx", Level, Most256},
     };
     formats::Palette bright, many, none;
     bright.colours = {{0, 0, 0}, {0, 256, 0}};

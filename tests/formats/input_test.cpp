@@ -30,10 +30,12 @@ TEST(InputReader, ReadsNoFurtherThanThePaletteOrTheHead)
         const char* sample;
         std::size_t taken;
     } cases[] = {
-        {"fpg-foret.fpg", 1352},   // levels and range block
-        {"div-degrade.PAL", 1352}, // the window's reader, range block kept for --to
-        {"jasc16-lf.pal", 1352},   // a signature in the first bytes; the reader's own buffer
-        {"png16-4bits.png", 1352}, // up to its PLTE chunk
+        {"fpg-foret.fpg", 1352},       // levels and range block
+        {"div-degrade.PAL", 1352},     // the window's reader, range block kept for --to
+        {"jasc16-lf.pal", 1352},       // a signature in the first bytes; the reader's own buffer
+        {"png16-4bits.png", 1352},     // up to its PLTE chunk
+        {"gif89-32-locale.gif", 1352}, // a binary signature, decided before the text rules' whole head
+        {"bmp8-windows.bmp", 1352},    {"pcx16-ega.pcx", 1352},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.sample);
