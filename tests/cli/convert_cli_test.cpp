@@ -627,7 +627,8 @@ TEST(ConvertCli, OutputsInAFolderTakeTheWrittenFormatsExtension)
         {"JEU.PAL", "", "JEU.PAL"},    {"jeu", "", "jeu.pal"},        {"jeu.div.bak", "", "jeu.div.pal"},
         {".jeu", "", ".jeu.pal"},      {"jeu.pal", "gpl", "jeu.gpl"}, {"JEU.PNG", "png", "JEU.PNG"},
         {"jeu.pal", "act", "jeu.act"}, {"jeu.Hex", "hex", "jeu.Hex"}, {"jeu.gpl", "riff", "jeu.pal"},
-        {"jeu.act", "vga", "jeu.pal"},
+        {"jeu.act", "vga", "jeu.pal"}, {"jeu.pal", "gif", "jeu.gif"}, {"jeu.pal", "bmp", "jeu.bmp"},
+        {"jeu.pal", "pcx", "jeu.pcx"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.input + " --to=" + c.to);
@@ -666,7 +667,7 @@ TEST(ConvertCli, UsageErrorsHelpAndVersion)
         {"--help=x"},
         {"--force=1"},
         {"--to"},
-        {"--from=bmp", "a", "b"},
+        {"--from=tga", "a", "b"},
         {"--to=DIV", "a", "b"},
         {"--type", "--to=div", "a"},
     };
@@ -685,7 +686,7 @@ TEST(ConvertCli, UsageErrorsHelpAndVersion)
           {"--bogus=1", "option inconnue : « --bogus »"},
           {"-x", "option inconnue : « -x »"},
           {"--from", "l'option « --from » demande un format"},
-          {"--to=bmp", "format inconnu : « bmp » (formats connus : " + known + ")"}})
+          {"--to=tga", "format inconnu : « tga » (formats connus : " + known + ")"}})
         EXPECT_TRUE(run({option}).err.starts_with("corvane-convert: "s + problem + "\n")) << option;
     const Result help = run({"--help"});
     EXPECT_EQ(help.status, 0);
