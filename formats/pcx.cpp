@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <vector>
+#include <memory>
 
 namespace corvane::formats {
 
@@ -53,22 +53,26 @@ Palette pcxPalette(const std::uint8_t* levels, std::size_t count)
 }
 
 // The palette ends the file: read through in large reads, keeping only the
-// last TailBytes.
+// last TailBytes before the buffer fills up again.
 Problem readTail(ByteSource& source, Palette& palette)
 {
-    std::vector<std::uint8_t> buffer(TailBytes + 65536);
-    std::size_t kept = 0;
+    constexpr std::size_t BufferBytes = TailBytes + 65536;
+    const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(BufferBytes);
+    std::size_t end = 0;
     for (;;) {
-        const std::size_t got = source.read(reinterpret_cast<char*>(buffer.data() + kept), buffer.size() - kept);
+        if (end == BufferBytes) {
+            std::memmove(buffer.get(), buffer.get() + end - TailBytes, TailBytes);
+            end = TailBytes;
+        }
+        const std::size_t got = source.read(reinterpret_cast<char*>(buffer.get() + end), BufferBytes - end);
         if (got == 0)
             break;
-        const std::size_t held = kept + got;
-        kept = std::min(held, TailBytes);
-        std::memmove(buffer.data(), buffer.data() + held - kept, kept);
+        end += got;
     }
-    if (kept < TailBytes || buffer[0] != PaletteMark)
+    const std::uint8_t* tail = buffer.get() + end - std::min(end, TailBytes);
+    if (end < TailBytes || tail[0] != PaletteMark)
         return std::string("image PCX de 256 couleurs sans sa palette : pas d'octet 0x0C avant les 768 derniers");
-    palette = pcxPalette(buffer.data() + 1, 256);
+    palette = pcxPalette(tail + 1, 256);
     return std::nullopt;
 }
 
