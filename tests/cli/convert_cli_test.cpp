@@ -334,6 +334,7 @@ TEST(ConvertCli, FilesThatCannotBeConvertedAreToldAndTheOthersStillAre)
     const std::string good = copySample(dir, "bon.pal", "div-degrade.PAL");
     const std::string unknown = dir.write("inconnu.pal", "Palette\r\n").string();
     const std::string count255 = dir.write("c255.pal", jascText("255", {"1 2 3"})).string();
+    const std::string noTable = dir.write("sans-table.gif", "GIF89a\x01\x00\x01\x00\x00\x00\x00;"s).string();
     const std::string existing = copySample(dir, "existe.pal", "jasc16-crlf.pal");
     const std::string missing = (dir.path() / "absent.pal").string();
     const std::string folder = (dir.path() / "dossier.pal").string();
@@ -342,13 +343,14 @@ TEST(ConvertCli, FilesThatCannotBeConvertedAreToldAndTheOthersStillAre)
     // /proc/self/mem is a regular file whose first read fails: a read error,
     // not the end of the file.
     const Result batch =
-        run({"-d", out.string(), missing, folder, unknown, count255, good, existing, "/proc/self/mem", good});
+        run({"-d", out.string(), missing, folder, unknown, count255, noTable, good, existing, "/proc/self/mem", good});
     EXPECT_EQ(batch.status, 1);
     EXPECT_EQ(batch.err,
               message(missing, "lecture impossible : fichier introuvable") +
                   message(folder, "lecture impossible : c'est un dossier") + message(unknown, "Type Inconnue") +
                   message(count255, "palette JASC-PAL de « 255 » couleurs : seules celles de 256 ou 16 couleurs se "
                                     "convertissent") +
+                  message(noTable, "image GIF sans table de couleurs") +
                   message((out / "existe.pal").string(), "le fichier existe déjà (--force pour le remplacer)") +
                   message("/proc/self/mem", "lecture impossible : erreur d'entrée-sortie") +
                   message((out / "bon.pal").string(), "le fichier existe déjà (--force pour le remplacer)"));
