@@ -114,6 +114,35 @@ struct CloseGif {
     void operator()(GifFileType* gif) const { EGifCloseFile(gif, nullptr); }
 };
 
+// The grid's image for `count` colours, with a black table of 2^bits entries;
+// false when giflib fails.
+bool encodeGrid(std::size_t count, int bits, std::string& out)
+{
+    const std::array<GifColorType, 256> black{};
+    const std::unique_ptr<ColorMapObject, decltype(&GifFreeMapObject)> table(GifMakeMapObject(1 << bits, black.data()),
+                                                                             GifFreeMapObject);
+    Grid grid = colourGrid(count);
+    Writing writing;
+    {
+        std::unique_ptr<GifFileType, CloseGif> gif(EGifOpen(&writing, writeToString, nullptr));
+        if (table == nullptr || gif == nullptr)
+            return false;
+        EGifSetGifVersion(gif.get(), true);
+        const auto width = static_cast<int>(grid.width);
+        const auto height = static_cast<int>(grid.height);
+        if (EGifPutScreenDesc(gif.get(), width, height, ColourResolution, 0, table.get()) == GIF_ERROR ||
+            EGifPutImageDesc(gif.get(), 0, 0, width, height, false, nullptr) == GIF_ERROR)
+            return false;
+        for (int y = 0; y < height; ++y)
+            if (EGifPutLine(gif.get(), grid.pixels.data() + std::size_t(y) * grid.width, width) == GIF_ERROR)
+                return false;
+    }
+    if (writing.outOfMemory)
+        return false;
+    out = std::move(writing.out);
+    return true;
+}
+
 Problem write(const Palette& palette, const WriteContext&, std::string& out)
 {
     if (Problem problem = checkEightBit(palette, GifFormat.maxColours))
@@ -122,34 +151,22 @@ Problem write(const Palette& palette, const WriteContext&, std::string& out)
     int bits = 1;
     while ((std::size_t{1} << bits) < count)
         ++bits;
-    // The table rounds up to a power of two: black after the last colour.
-    std::array<GifColorType, 256> colours{};
-    for (std::size_t k = 0; k < count; ++k)
-        colours[k] = {static_cast<GifByteType>(palette.colours[k][Red]),
-                      static_cast<GifByteType>(palette.colours[k][Green]),
-                      static_cast<GifByteType>(palette.colours[k][Blue])};
-    const std::string failed = "mémoire insuffisante pour écrire l'image GIF";
-    const std::unique_ptr<ColorMapObject, decltype(&GifFreeMapObject)> table(
-        GifMakeMapObject(1 << bits, colours.data()), GifFreeMapObject);
-    Grid grid = colourGrid(count);
-    Writing writing;
-    {
-        std::unique_ptr<GifFileType, CloseGif> gif(EGifOpen(&writing, writeToString, nullptr));
-        if (table == nullptr || gif == nullptr)
-            return failed;
-        EGifSetGifVersion(gif.get(), true);
-        const auto width = static_cast<int>(grid.width);
-        const auto height = static_cast<int>(grid.height);
-        if (EGifPutScreenDesc(gif.get(), width, height, ColourResolution, 0, table.get()) == GIF_ERROR ||
-            EGifPutImageDesc(gif.get(), 0, 0, width, height, false, nullptr) == GIF_ERROR)
-            return failed;
-        for (int y = 0; y < height; ++y)
-            if (EGifPutLine(gif.get(), grid.pixels.data() + std::size_t(y) * grid.width, width) == GIF_ERROR)
-                return failed;
+    // The compressed image depends on the colour count alone: giflib encodes
+    // it once for a batch of palettes of one size, and each palette fills the
+    // table, which always follows the 13-byte screen descriptor.
+    thread_local std::size_t encodedCount = 0;
+    thread_local std::string encoded;
+    if (encodedCount != count) {
+        encodedCount = 0;
+        if (!encodeGrid(count, bits, encoded))
+            return std::string("mémoire insuffisante pour écrire l'image GIF");
+        encodedCount = count;
     }
-    if (writing.outOfMemory)
-        return failed;
-    out = std::move(writing.out);
+    std::string bytes = encoded;
+    // The table rounds up to a power of two: black after the last colour.
+    for (std::size_t i = 0; i < count * 3; ++i)
+        bytes[ScreenBytes + i] = static_cast<char>(palette.colours[i / 3][i % 3]);
+    out = std::move(bytes);
     return std::nullopt;
 }
 
