@@ -84,7 +84,8 @@ const Format* detectSignature(const Head& head)
 {
     const bool binary = cannotBeText(head.bytes);
     for (const Format& format : Formats) {
-        // The size rules (vga, act) come last and need the whole input.
+        // No signature: a text rule, which a binary head cannot satisfy, or a
+        // size rule (vga, act), which the whole input decides after every signature.
         if (format.signatureBytes == 0) {
             if (!binary)
                 return nullptr;
