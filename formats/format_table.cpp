@@ -4,7 +4,7 @@
 #include "gpl.h"
 #include "hex.h"
 #include "jasc_text.h"
-#include "png.h"
+#include "png_format.h"
 #include "riff.h"
 #include "vga.h"
 

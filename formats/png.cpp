@@ -1,10 +1,9 @@
-#include "png.h"
+#include "png_format.h"
 
 #include "grid.h"
 #include "levels.h"
 
-// Our own png.h shadows libpng's on the include path.
-#include <libpng16/png.h>
+#include <png.h>
 #include <zlib.h>
 
 #include <algorithm>
