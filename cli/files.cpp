@@ -14,6 +14,8 @@
 namespace corvane::cli {
 namespace {
 
+using formats::frenchErrnoText;
+
 constexpr std::string_view TempPrefix = ".corvane-convert.";
 constexpr std::string_view SameAsInput = "la sortie est le fichier d'entrée lui-même";
 constexpr std::string_view NotRegular = "ce n'est pas un fichier ordinaire";
@@ -118,10 +120,7 @@ Failure readInput(formats::InputReader& reader, const std::string& name, const f
         return failure;
     id = file.id();
     FdSource source(file.fd());
-    Failure problem = reader.read(source, from, input);
-    if (input.readFailed)
-        return cannotRead(frenchErrnoText(source.error()));
-    return problem;
+    return reader.read(source, from, input);
 }
 
 Failure writeStandardOutput(std::string_view content, const FileId& input)

@@ -2,6 +2,7 @@
 
 #include "byte_source.h"
 #include "input.h"
+#include "messages.h"
 
 #include <signal.h>
 #include <sys/stat.h>
@@ -23,8 +24,7 @@ class FdSource final : public ByteSource {
 public:
     explicit FdSource(int fd) : fd_(fd) {}
     std::size_t read(char* buf, std::size_t n) override;
-    [[nodiscard]] bool failed() const override { return error_ != 0; }
-    [[nodiscard]] int error() const { return error_; }
+    [[nodiscard]] int failure() const override { return error_; }
 
 private:
     int fd_;

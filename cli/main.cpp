@@ -19,6 +19,8 @@
 #include <vector>
 
 namespace corvane::cli {
+
+using formats::frenchErrnoText;
 namespace {
 
 constexpr std::string_view Program = "corvane-convert";
@@ -182,7 +184,7 @@ public:
     {
         const std::string name = std::filesystem::path(in).filename().string();
         if (name.empty() || name == "." || name == "..") {
-            fail(inputName(in), "lecture impossible : " + frenchErrnoText(EISDIR));
+            fail(inputName(in), cannotRead(frenchErrnoText(EISDIR)));
             return;
         }
         FileId id;

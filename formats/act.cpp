@@ -1,24 +1,25 @@
-#include "act.h"
+#include "format.h"
 
 #include "levels.h"
 
 #include <array>
 
 namespace corvane::formats {
+
+extern const Format ActFormat;
+
 namespace {
 
 constexpr std::size_t TableBytes = 768;
 // A count and a transparent index, both big-endian, after a table of fewer colours.
 constexpr std::size_t CountedBytes = TableBytes + 4;
 
-} // namespace
-
-bool detectAct(const Head& head)
+bool detect(const Head& head)
 {
     return head.whole && (head.bytes.size() == TableBytes || head.bytes.size() == CountedBytes);
 }
 
-Problem readAct(ByteSource& source, Palette& palette)
+Problem read(ByteSource& source, Palette& palette)
 {
     // One byte more than the largest table tells a longer file apart.
     std::array<std::uint8_t, CountedBytes + 1> bytes;
@@ -39,9 +40,9 @@ Problem readAct(ByteSource& source, Palette& palette)
     return std::nullopt;
 }
 
-Problem writeAct(const Palette& palette, const WriteContext&, std::string& out)
+Problem write(const Palette& palette, const WriteContext&, std::string& out)
 {
-    if (Problem problem = checkEightBit(palette, TableBytes / 3))
+    if (Problem problem = checkEightBit(palette, ActFormat.maxColours))
         return problem;
     const std::size_t count = palette.colours.size();
     out.assign(TableBytes, '\0');
@@ -51,5 +52,9 @@ Problem writeAct(const Palette& palette, const WriteContext&, std::string& out)
         out += {static_cast<char>(count >> 8), static_cast<char>(count & 0xFF), '\xFF', '\xFF'};
     return std::nullopt;
 }
+
+} // namespace
+
+extern const Format ActFormat{"act", ".act", "Adobe", TableBytes / 3, 0, detect, read, write};
 
 } // namespace corvane::formats

@@ -1,4 +1,4 @@
-#include "div_family.h"
+#include "format.h"
 
 #include "kind_caption.h"
 #include "levels.h"
@@ -8,6 +8,9 @@
 #include <string_view>
 
 namespace corvane::formats {
+
+extern const Format DivFormat;
+
 namespace {
 
 // What follows the three-letter name in every DIV file's header, as in a palette's.
@@ -53,16 +56,15 @@ constexpr std::array<std::uint8_t, DivRangeBytes> DefaultRanges = [] {
     return block;
 }();
 
-} // namespace
-
-bool detectDiv(const Head& head)
+bool detect(const Head& head)
 {
     // A pal file is the window's, found by its rule before this one.
     const DivFile* file = fileOf(head.bytes);
     return file != nullptr && file->name != "pal";
 }
 
-Problem readDiv(ByteSource& source, Palette& palette)
+// Refuses a file cut before the end of its levels, unlike the window.
+Problem readStrict(ByteSource& source, Palette& palette)
 {
     std::array<char, MapLevelOffset + DivLevelBytes + DivRangeBytes> bytes;
     const std::size_t header = readFully(source, bytes.data(), DivLevelOffset);
@@ -89,10 +91,10 @@ Problem readDiv(ByteSource& source, Palette& palette)
     return std::nullopt;
 }
 
-Problem writeDiv(const Palette& palette, const WriteContext&, std::string& out)
+Problem write(const Palette& palette, const WriteContext&, std::string& out)
 {
     DivLevels levels;
-    if (Problem problem = sixBitLevels(palette, levels))
+    if (Problem problem = sixBitLevels(palette, DivFormat.maxColours, levels))
         return problem;
     const auto& ranges = palette.ranges ? *palette.ranges : DefaultRanges;
     out.assign(DivHeader);
@@ -100,5 +102,9 @@ Problem writeDiv(const Palette& palette, const WriteContext&, std::string& out)
     out.append(reinterpret_cast<const char*>(ranges.data()), ranges.size());
     return std::nullopt;
 }
+
+} // namespace
+
+extern const Format DivFormat{"div", ".pal", "DIV", DivEntryCount, SignatureBytes, detect, readStrict, write};
 
 } // namespace corvane::formats

@@ -5,11 +5,13 @@
 // never links this library.
 
 #include "byte_source.h"
+#include "div_pal.h"
 #include "palette_table.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -20,11 +22,6 @@ namespace corvane::formats {
 
 // A palette of more colours is refused by every reader.
 inline constexpr std::size_t MaxColours = 32767;
-inline constexpr std::string_view TooManyColours = "plus de 32767 couleurs : trop pour Corvane";
-// A palette of none is refused by every reader and writer.
-inline constexpr std::string_view NoColour = "la palette n'a aucune couleur";
-// DIV's colour-range block: 16 ranges of 36 bytes, after the 768 levels.
-inline constexpr std::size_t DivRangeBytes = 576;
 
 // A palette as read from any format.
 struct Palette {
@@ -71,7 +68,7 @@ struct Format {
 };
 
 // Every format, in the order detection tries them.
-[[nodiscard]] std::span<const Format> allFormats();
+[[nodiscard]] std::span<const std::reference_wrapper<const Format>> allFormats();
 [[nodiscard]] const Format* formatNamed(std::string_view name);
 // The first format whose detection accepts the head; nullptr if none does.
 [[nodiscard]] const Format* detectFormat(const Head& head);

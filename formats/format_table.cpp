@@ -1,43 +1,22 @@
-#include "act.h"
-#include "div_family.h"
 #include "format.h"
-#include "gpl.h"
-#include "hex.h"
-#include "jasc_text.h"
-#include "png_format.h"
-#include "riff.h"
-#include "vga.h"
 
 #include <array>
+#include <functional>
 
 namespace corvane::formats {
 
-extern const Format GifFormat;
-extern const Format BmpFormat;
-extern const Format PcxFormat;
+// Each defined in its own file, beside its reader and writer.
+extern const Format DivFormat, PngFormat, RiffFormat, GplFormat, JascFormat, HexFormat, GifFormat, BmpFormat, PcxFormat,
+    VgaFormat, ActFormat;
 
 namespace {
-
-// A first line, after a UTF-8 byte-order mark, and its CR LF.
-constexpr std::size_t GplSignature = 3 + std::string_view("GIMP Palette").size() + 2;
-constexpr std::size_t JascSignature = 3 + std::string_view("JASC-PAL").size() + 2;
 
 // In the order detection tries them: the signatures that cannot be mistaken
 // first, the bare binary tables last, since almost anything of the right size
 // could be one.
-const std::array<Format, 11> Formats{{
-    {"div", ".pal", "DIV", 256, 8, detectDiv, readDiv, writeDiv},
-    {"png", ".png", "PNG", 256, 8, detectPng, readPng, writePng},
-    {"riff", ".pal", "RIFF", MaxColours, 12, detectRiff, readRiff, writeRiff},
-    {"gpl", ".gpl", "GIMP", MaxColours, GplSignature, detectGpl, readGpl, writeGpl},
-    {"jasc", ".pal", "JASC-PAL", MaxColours, JascSignature, detectJasc, readJasc, writeJasc},
-    {"hex", ".hex", "Lospec", MaxColours, 0, detectHex, readHex, writeHex},
-    GifFormat,
-    BmpFormat,
-    PcxFormat,
-    {"vga", ".pal", "VGA", 256, 0, detectVga, readVga, writeVga},
-    {"act", ".act", "Adobe", 256, 0, detectAct, readAct, writeAct},
-}};
+constexpr std::array<std::reference_wrapper<const Format>, 11> Formats{{DivFormat, PngFormat, RiffFormat, GplFormat,
+                                                                        JascFormat, HexFormat, GifFormat, BmpFormat,
+                                                                        PcxFormat, VgaFormat, ActFormat}};
 
 constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
@@ -67,7 +46,7 @@ bool cannotBeText(std::string_view head)
 
 } // namespace
 
-std::span<const Format> allFormats()
+std::span<const std::reference_wrapper<const Format>> allFormats()
 {
     return Formats;
 }

@@ -1,4 +1,4 @@
-#include "gpl.h"
+#include "format.h"
 
 #include "levels.h"
 #include "text_reader.h"
@@ -6,9 +6,14 @@
 #include <cstdio>
 
 namespace corvane::formats {
+
+extern const Format GplFormat;
+
 namespace {
 
 constexpr std::string_view Magic = "GIMP Palette";
+// The first line, after a UTF-8 byte-order mark, and its CR LF.
+constexpr std::size_t SignatureBytes = 3 + Magic.size() + 2;
 
 // Lines of the header, comments and blank lines carry no colour.
 bool carriesNoColour(std::string_view line)
@@ -17,14 +22,12 @@ bool carriesNoColour(std::string_view line)
            line.find_first_not_of(" \t") == std::string_view::npos;
 }
 
-} // namespace
-
-bool detectGpl(const Head& head)
+bool detect(const Head& head)
 {
     return firstLineIs(head, Magic);
 }
 
-Problem readGpl(ByteSource& source, Palette& palette)
+Problem read(ByteSource& source, Palette& palette)
 {
     TextReader reader(source);
     if (!reader.nextIs(Magic))
@@ -45,9 +48,9 @@ Problem readGpl(ByteSource& source, Palette& palette)
     return handOver(read, palette);
 }
 
-Problem writeGpl(const Palette& palette, const WriteContext& context, std::string& out)
+Problem write(const Palette& palette, const WriteContext& context, std::string& out)
 {
-    if (Problem problem = checkEightBit(palette, MaxColours))
+    if (Problem problem = checkEightBit(palette, GplFormat.maxColours))
         return problem;
     std::string name = context.name;
     for (char& c : name)
@@ -61,5 +64,9 @@ Problem writeGpl(const Palette& palette, const WriteContext& context, std::strin
                               std::snprintf(entry, sizeof entry, "%3d %3d %3d\n", colour[0], colour[1], colour[2])));
     return std::nullopt;
 }
+
+} // namespace
+
+extern const Format GplFormat{"gpl", ".gpl", "GIMP", MaxColours, SignatureBytes, detect, read, write};
 
 } // namespace corvane::formats

@@ -1,9 +1,12 @@
-#include "hex.h"
+#include "format.h"
 
 #include "levels.h"
 #include "text_reader.h"
 
 namespace corvane::formats {
+
+extern const Format HexFormat;
+
 namespace {
 
 constexpr std::string_view Digits = "0123456789abcdef";
@@ -36,9 +39,7 @@ bool readColour(std::string_view line, PaletteTable::Entry& colour)
     return true;
 }
 
-} // namespace
-
-bool detectHex(const Head& head)
+bool detect(const Head& head)
 {
     // A line the head cuts short is not judged; a whole input's last line is.
     std::string_view bytes = head.bytes;
@@ -58,7 +59,7 @@ bool detectHex(const Head& head)
     return any;
 }
 
-Problem readHex(ByteSource& source, Palette& palette)
+Problem read(ByteSource& source, Palette& palette)
 {
     TextReader reader(source);
     Palette read;
@@ -75,9 +76,9 @@ Problem readHex(ByteSource& source, Palette& palette)
     return handOver(read, palette);
 }
 
-Problem writeHex(const Palette& palette, const WriteContext&, std::string& out)
+Problem write(const Palette& palette, const WriteContext&, std::string& out)
 {
-    if (Problem problem = checkEightBit(palette, MaxColours))
+    if (Problem problem = checkEightBit(palette, HexFormat.maxColours))
         return problem;
     out.clear();
     for (const PaletteTable::Entry& colour : palette.colours) {
@@ -87,5 +88,9 @@ Problem writeHex(const Palette& palette, const WriteContext&, std::string& out)
     }
     return std::nullopt;
 }
+
+} // namespace
+
+extern const Format HexFormat{"hex", ".hex", "Lospec", MaxColours, 0, detect, read, write};
 
 } // namespace corvane::formats

@@ -1,14 +1,15 @@
 #include "input.h"
 
-#include "code_page.h"
 #include "conversion.h"
 #include "div_pal.h"
 #include "levels.h"
+#include "messages.h"
 #include "palette_kind.h"
 #include "text_reader.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 
 namespace corvane::formats {
 namespace {
@@ -24,10 +25,9 @@ Palette windowPalette(const Input& input, std::string_view head)
     palette.kind = input.caption.text();
     if (input.result.kind == PaletteKind::Div) {
         palette.sixBit = true;
-        constexpr std::size_t RangesAt = DivLevelOffset + DivLevelBytes;
-        if (head.size() >= RangesAt + DivRangeBytes) {
+        if (head.size() >= DivRangeOffset + DivRangeBytes) {
             palette.ranges.emplace();
-            std::copy_n(head.begin() + RangesAt, DivRangeBytes, palette.ranges->begin());
+            std::copy_n(head.begin() + DivRangeOffset, DivRangeBytes, palette.ranges->begin());
         }
     }
     return palette;
@@ -38,25 +38,6 @@ std::size_t extensionAt(std::string_view name)
 {
     const std::size_t dot = name.rfind('.');
     return dot == std::string_view::npos || dot == 0 ? name.size() : dot;
-}
-
-void appendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
-
-bool isControl(char32_t c)
-{
-    return c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0);
 }
 
 } // namespace
@@ -74,15 +55,15 @@ Problem InputReader::read(ByteSource& source, const Format* from, Input& input)
     // the first bytes: most inputs are read no further than their palette.
     // Only detection by size or by every line reads on, to the whole head and
     // one byte more, which tells whether the head is all of the input.
-    constexpr std::size_t FirstBytes = DivLevelOffset + DivLevelBytes + DivRangeBytes;
+    constexpr std::size_t FirstBytes = DivRangeOffset + DivRangeBytes;
     head_.resize(HeadBytes + 1);
     std::size_t got = readFully(source, head_.data(), FirstBytes);
-    const auto failed = [&] {
-        input.readFailed = source.failed();
-        return input.readFailed;
+    // A source that cannot say why failed in reading, as far as anyone knows.
+    const auto failure = [&source] {
+        return cannotRead(frenchErrnoText(source.failure() != 0 ? source.failure() : EIO));
     };
-    if (failed())
-        return std::nullopt;
+    if (source.failed())
+        return failure();
 
     input.windowOpens = detectKind(std::string_view(head_.data(), got)) != PaletteKind::Unknown;
     if (from == nullptr && !input.windowOpens) {
@@ -90,8 +71,8 @@ Problem InputReader::read(ByteSource& source, const Format* from, Input& input)
         if (from == nullptr) {
             if (got == FirstBytes)
                 got += readFully(source, head_.data() + got, head_.size() - got);
-            if (failed())
-                return std::nullopt;
+            if (source.failed())
+                return failure();
             from = detectFormat(Head{std::string_view(head_.data(), std::min(got, HeadBytes)), got <= HeadBytes});
         }
         if (from == nullptr)
@@ -102,52 +83,14 @@ Problem InputReader::read(ByteSource& source, const Format* from, Input& input)
     if (from == nullptr) {
         input.byWindow = true;
         input.result = loadPalette(whole, input.table, input.caption);
-        input.readFailed = input.result.readFailed;
-        if (!input.readFailed)
-            input.palette = windowPalette(input, taken);
+        if (input.result.readFailed)
+            return failure();
+        input.palette = windowPalette(input, taken);
         return std::nullopt;
     }
     input.format = from;
     Problem problem = input.format->read(whole, input.palette);
-    return failed() ? std::nullopt : problem;
-}
-
-std::string cannotRead(std::string_view why)
-{
-    return "lecture impossible : " + std::string(why);
-}
-
-std::string fileTextToUtf8(std::string_view bytes)
-{
-    std::string out;
-    out.reserve(bytes.size());
-    for (const char byte : bytes) {
-        const auto b = static_cast<unsigned char>(byte);
-        const char32_t c = windows1252(b); // the five unassigned bytes are controls: escaped
-        if (isControl(c))
-            appendByteEscape(out, b);
-        else if (c == '\\')
-            out.append("\\\\");
-        else
-            appendUtf8(out, c);
-    }
-    return out;
-}
-
-std::string printableName(std::string_view name)
-{
-    std::string out;
-    out.reserve(name.size());
-    for (const char byte : name) {
-        const auto b = static_cast<unsigned char>(byte);
-        if (b < 0x20 || b == 0x7F)
-            appendByteEscape(out, b);
-        else if (b == '\\')
-            out.append("\\\\");
-        else
-            out.push_back(byte);
-    }
-    return out;
+    return source.failed() ? failure() : problem;
 }
 
 std::string kindText(const Input& input)
@@ -190,6 +133,8 @@ Problem convertInput(const Input& input, const Format* to, std::string_view name
         output.content = convertPalette(input.table, conversion);
         return std::nullopt;
     }
+    if (output.format->write == nullptr)
+        return "le format " + std::string(output.format->title) + " se lit mais ne s'écrit pas";
     return output.format->write(input.palette, WriteContext{paletteName(name)}, output.content);
 }
 

@@ -31,9 +31,6 @@ struct Input {
     // table: a DIV palette's 256 colours as 6-bit levels, with its range block
     // when the file holds it whole; a JASC-PAL palette's entries.
     Palette palette;
-    // The source failed before the readers had what they needed; only its
-    // caller knows why.
-    bool readFailed = false;
 
     [[nodiscard]] bool recognised() const { return byWindow || format != nullptr; }
     // A DIV palette of any kind (pal, fpg, fnt, map).
@@ -45,25 +42,12 @@ class InputReader {
 public:
     // The window's rule first; for a file it does not know, the first format
     // whose detection takes it. `from` names the reader and skips both.
-    // Gives the reader's refusal; a failed read sets input.readFailed instead.
+    // Gives the reader's refusal, or cannotRead() with why the source failed.
     Problem read(ByteSource& source, const Format* from, Input& input);
 
 private:
     std::vector<char> head_;
 };
-
-// "lecture impossible : WHY"
-[[nodiscard]] std::string cannotRead(std::string_view why);
-
-// Text read from a palette file, decoded as the kind label decodes it
-// (Windows-1252), as UTF-8. Control characters come out as \xHH with the
-// file's byte, and a backslash as \\, so that a line printed from it stays
-// one line and says unambiguously what the file holds.
-[[nodiscard]] std::string fileTextToUtf8(std::string_view bytes);
-
-// A name given on the command line, with its control bytes and backslashes
-// escaped the same way; other bytes are printed as they are.
-[[nodiscard]] std::string printableName(std::string_view name);
 
 // What --type says of the input, after "NAME: ".
 [[nodiscard]] std::string kindText(const Input& input);

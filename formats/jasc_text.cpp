@@ -1,26 +1,29 @@
-#include "jasc_text.h"
+#include "format.h"
 
 #include "jasc_pal.h"
 #include "text_reader.h"
 
 namespace corvane::formats {
+
+extern const Format JascFormat;
+
 namespace {
 
 constexpr std::string_view Kind = "Palette JASC-PAL";
+// The first line, after a UTF-8 byte-order mark, and its CR LF.
+constexpr std::size_t SignatureBytes = 3 + JascPalMagic.size() + 2;
 
 std::string badLine(const TextReader& reader, std::string_view what)
 {
     return reader.where() + " : " + std::string(what);
 }
 
-} // namespace
-
-bool detectJasc(const Head& head)
+bool detect(const Head& head)
 {
     return firstLineIs(head, JascPalMagic);
 }
 
-Problem readJasc(ByteSource& source, Palette& palette)
+Problem read(ByteSource& source, Palette& palette)
 {
     TextReader reader(source);
     if (!reader.nextIs(JascPalMagic))
@@ -57,7 +60,7 @@ Problem readJasc(ByteSource& source, Palette& palette)
     return std::nullopt;
 }
 
-Problem writeJasc(const Palette& palette, const WriteContext&, std::string& out)
+Problem write(const Palette& palette, const WriteContext&, std::string& out)
 {
     if (palette.colours.empty())
         return std::string(NoColour);
@@ -67,5 +70,9 @@ Problem writeJasc(const Palette& palette, const WriteContext&, std::string& out)
         out += std::to_string(colour[0]) + ' ' + std::to_string(colour[1]) + ' ' + std::to_string(colour[2]) + "\r\n";
     return std::nullopt;
 }
+
+} // namespace
+
+extern const Format JascFormat{"jasc", ".pal", "JASC-PAL", MaxColours, SignatureBytes, detect, read, write};
 
 } // namespace corvane::formats

@@ -1,4 +1,4 @@
-#include "png_format.h"
+#include "format.h"
 
 #include "grid.h"
 #include "levels.h"
@@ -11,10 +11,12 @@
 #include <vector>
 
 namespace corvane::formats {
+
+extern const Format PngFormat;
+
 namespace {
 
 constexpr std::string_view Signature{"\x89PNG\r\n\x1a\n", 8};
-constexpr std::size_t MostColours = 256;
 
 // How the setjmp frame was left.
 enum Outcome : int { Done = 0, Failed = 1, PaletteRead = 2 };
@@ -115,14 +117,12 @@ public:
     png_infop info_ = nullptr;
 };
 
-} // namespace
-
-bool detectPng(const Head& head)
+bool detect(const Head& head)
 {
     return head.bytes.starts_with(Signature);
 }
 
-Problem readPng(ByteSource& source, Palette& palette)
+Problem read(ByteSource& source, Palette& palette)
 {
     const std::string unreadable = "image PNG illisible";
     ReadStruct reader;
@@ -154,9 +154,9 @@ Problem readPng(ByteSource& source, Palette& palette)
     return std::nullopt;
 }
 
-Problem writePng(const Palette& palette, const WriteContext&, std::string& out)
+Problem write(const Palette& palette, const WriteContext&, std::string& out)
 {
-    if (Problem problem = checkEightBit(palette, MostColours))
+    if (Problem problem = checkEightBit(palette, PngFormat.maxColours))
         return problem;
     const std::size_t count = palette.colours.size();
     std::vector<png_color> entries;
@@ -192,5 +192,9 @@ Problem writePng(const Palette& palette, const WriteContext&, std::string& out)
     out = std::move(written);
     return std::nullopt;
 }
+
+} // namespace
+
+extern const Format PngFormat{"png", ".png", "PNG", PNG_MAX_PALETTE_LENGTH, Signature.size(), detect, read, write};
 
 } // namespace corvane::formats

@@ -1,4 +1,4 @@
-#include "riff.h"
+#include "format.h"
 
 #include "binary.h"
 #include "levels.h"
@@ -8,6 +8,9 @@
 #include <vector>
 
 namespace corvane::formats {
+
+extern const Format RiffFormat;
+
 namespace {
 
 constexpr std::string_view Riff = "RIFF";
@@ -50,19 +53,17 @@ Problem readData(ByteSource& source, std::uint32_t size, Palette& palette)
     return std::nullopt;
 }
 
-} // namespace
-
-bool detectRiff(const Head& head)
+bool detect(const Head& head)
 {
     return head.bytes.size() >= HeaderBytes && head.bytes.starts_with(Riff) &&
            head.bytes.substr(FormAt).starts_with(PaletteForm);
 }
 
-Problem readRiff(ByteSource& source, Palette& palette)
+Problem read(ByteSource& source, Palette& palette)
 {
     std::array<char, HeaderBytes> header;
     const std::size_t got = readFully(source, header.data(), header.size());
-    if (!detectRiff({{header.data(), got}, false}))
+    if (!detect({{header.data(), got}, false}))
         return std::string("ce n'est pas une palette RIFF");
     // Chunks follow, each an id, a size and its bytes, padded to an even size.
     for (;;) {
@@ -77,9 +78,9 @@ Problem readRiff(ByteSource& source, Palette& palette)
     }
 }
 
-Problem writeRiff(const Palette& palette, const WriteContext&, std::string& out)
+Problem write(const Palette& palette, const WriteContext&, std::string& out)
 {
-    if (Problem problem = checkEightBit(palette, MaxColours))
+    if (Problem problem = checkEightBit(palette, RiffFormat.maxColours))
         return problem;
     const auto count = static_cast<std::uint32_t>(palette.colours.size());
     const std::uint32_t dataSize = 4 + EntryBytes * count;
@@ -94,5 +95,9 @@ Problem writeRiff(const Palette& palette, const WriteContext&, std::string& out)
         out += {static_cast<char>(colour[0]), static_cast<char>(colour[1]), static_cast<char>(colour[2]), '\0'};
     return std::nullopt;
 }
+
+} // namespace
+
+extern const Format RiffFormat{"riff", ".pal", "RIFF", MaxColours, HeaderBytes, detect, read, write};
 
 } // namespace corvane::formats

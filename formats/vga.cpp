@@ -1,10 +1,13 @@
-#include "vga.h"
+#include "format.h"
 
 #include "levels.h"
 
 #include <algorithm>
 
 namespace corvane::formats {
+
+extern const Format VgaFormat;
+
 namespace {
 
 constexpr std::uint8_t MaxLevel = 63;
@@ -14,15 +17,13 @@ bool isLevel(char byte)
     return static_cast<std::uint8_t>(byte) <= MaxLevel;
 }
 
-} // namespace
-
-bool detectVga(const Head& head)
+bool detect(const Head& head)
 {
     return head.whole && head.bytes.size() == DivLevelBytes &&
            std::all_of(head.bytes.begin(), head.bytes.end(), isLevel);
 }
 
-Problem readVga(ByteSource& source, Palette& palette)
+Problem read(ByteSource& source, Palette& palette)
 {
     DivLevels levels;
     if (readFully(source, reinterpret_cast<char*>(levels.data()), levels.size()) < levels.size())
@@ -38,13 +39,17 @@ Problem readVga(ByteSource& source, Palette& palette)
     return std::nullopt;
 }
 
-Problem writeVga(const Palette& palette, const WriteContext&, std::string& out)
+Problem write(const Palette& palette, const WriteContext&, std::string& out)
 {
     DivLevels levels;
-    if (Problem problem = sixBitLevels(palette, levels))
+    if (Problem problem = sixBitLevels(palette, VgaFormat.maxColours, levels))
         return problem;
     out.assign(reinterpret_cast<const char*>(levels.data()), levels.size());
     return std::nullopt;
 }
+
+} // namespace
+
+extern const Format VgaFormat{"vga", ".pal", "VGA", DivEntryCount, 0, detect, read, write};
 
 } // namespace corvane::formats

@@ -1,6 +1,7 @@
 #include "byte_source.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace corvane {
@@ -39,9 +40,10 @@ std::size_t FileSource::read(char* buf, std::size_t n)
     return std::fread(buf, 1, n, file_);
 }
 
-bool FileSource::failed() const
+int FileSource::failure() const
 {
-    return file_ != nullptr && std::ferror(file_) != 0;
+    // stdio keeps no errno of its own.
+    return file_ != nullptr && std::ferror(file_) != 0 ? EIO : 0;
 }
 
 std::size_t PrefixedSource::read(char* buf, std::size_t n)

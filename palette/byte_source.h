@@ -9,13 +9,16 @@ namespace corvane {
 
 // Where the readers take their bytes from: memory or a file.
 // read() returns how many bytes it placed in buf; 0 means the end or an
-// error. The readers treat both alike; failed() tells them apart afterwards.
+// error. The readers treat both alike; failed() tells them apart afterwards,
+// and failure() says why.
 class ByteSource {
 public:
     virtual ~ByteSource() = default;
     virtual std::size_t read(char* buf, std::size_t n) = 0;
     // True once a read has failed, as opposed to reaching the end.
-    [[nodiscard]] virtual bool failed() const { return false; }
+    [[nodiscard]] virtual bool failed() const { return failure() != 0; }
+    // Why a read failed, as an errno value; 0 when none has.
+    [[nodiscard]] virtual int failure() const { return 0; }
 };
 
 class MemorySource final : public ByteSource {
@@ -37,7 +40,7 @@ public:
 
     [[nodiscard]] bool isOpen() const { return file_ != nullptr; }
     std::size_t read(char* buf, std::size_t n) override;
-    [[nodiscard]] bool failed() const override;
+    [[nodiscard]] int failure() const override;
 
 private:
     std::FILE* file_ = nullptr;
@@ -49,6 +52,7 @@ public:
     PrefixedSource(std::string_view prefix, ByteSource& rest) : prefix_(prefix), rest_(rest) {}
     std::size_t read(char* buf, std::size_t n) override;
     [[nodiscard]] bool failed() const override { return rest_.failed(); }
+    [[nodiscard]] int failure() const override { return rest_.failure(); }
 
 private:
     MemorySource prefix_;

@@ -28,7 +28,7 @@ LoadResult loadPalette(ByteSource& source, PaletteTable& table, KindCaption& cap
     result.kind = detectKind(headBytes);
     switch (result.kind) {
     case PaletteKind::Div:
-        readDiv(whole, table);
+        readDivTolerant(whole, table);
         caption.set(std::string(KindCaption::Div));
         result.count = static_cast<std::int16_t>(DivEntryCount);
         break;

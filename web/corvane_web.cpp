@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -66,9 +67,7 @@ public:
         next_ += taken;
         return taken;
     }
-    [[nodiscard]] bool failed() const override { return error_ != 0; }
-    // As corvane-convert words the same errors.
-    [[nodiscard]] std::string why() const { return error_ == -1 ? "fichier introuvable" : "erreur d'entrée-sortie"; }
+    [[nodiscard]] int failure() const override { return error_ == -1 ? ENOENT : error_ != 0 ? EIO : 0; }
 
 private:
     std::vector<char> slice_ = std::vector<char>(SliceBytes);
@@ -101,8 +100,6 @@ EMSCRIPTEN_KEEPALIVE const char* corvane_open()
     input = corvane::formats::Input{};
     SliceSource source;
     corvane::formats::Problem problem = reader.read(source, nullptr, input);
-    if (input.readFailed)
-        problem = corvane::formats::cannotRead(source.why());
     if (problem)
         input = corvane::formats::Input{};
     refusal = problem;

@@ -1,4 +1,3 @@
-#include "div_family.h"
 #include "format_checks.h"
 
 namespace corvane::test {
@@ -12,7 +11,7 @@ const std::string Levels = [] {
         levels[i] = static_cast<char>(i % 251);
     return levels;
 }();
-const std::string Ranges(formats::DivRangeBytes, '\x07');
+const std::string Ranges(DivRangeBytes, '\x07');
 
 std::string divFile(std::string_view name, char version = '\0')
 {
@@ -47,7 +46,7 @@ TEST(DivReader, HoldsLevelsTimesFourAndKeepsAWholeRangeBlock)
     const std::string file = divFile("fnt") + Levels + Ranges;
     MemorySource source(file);
     formats::Palette palette;
-    ASSERT_EQ(formats::readDiv(source, palette), std::nullopt);
+    ASSERT_EQ(formats::formatNamed("div")->read(source, palette), std::nullopt);
     EXPECT_TRUE(palette.sixBit);
     EXPECT_EQ(palette.colours[1], (Entry{12, 16, 20}));
     EXPECT_EQ(palette.colours[83], (Entry{996, 1000, 0})); // bytes 249, 250, 0: not clamped
@@ -56,7 +55,7 @@ TEST(DivReader, HoldsLevelsTimesFourAndKeepsAWholeRangeBlock)
 
     const std::string cutFile = file.substr(0, file.size() - 1);
     MemorySource cut(cutFile);
-    ASSERT_EQ(formats::readDiv(cut, palette), std::nullopt);
+    ASSERT_EQ(formats::formatNamed("div")->read(cut, palette), std::nullopt);
     EXPECT_FALSE(palette.ranges.has_value());
 }
 

@@ -51,10 +51,9 @@ formats::Palette samplePalette(const std::string& bytes)
     if (loaded.kind != PaletteKind::Unknown) {
         palette.colours = table.entries();
         palette.sixBit = loaded.kind == PaletteKind::Div;
-        constexpr std::size_t RangesAt = DivLevelOffset + DivLevelBytes;
-        if (palette.sixBit && bytes.size() >= RangesAt + formats::DivRangeBytes) {
+        if (palette.sixBit && bytes.size() >= DivRangeOffset + DivRangeBytes) {
             palette.ranges.emplace();
-            std::copy_n(bytes.begin() + RangesAt, formats::DivRangeBytes, palette.ranges->begin());
+            std::copy_n(bytes.begin() + DivRangeOffset, DivRangeBytes, palette.ranges->begin());
         }
         return palette;
     }

@@ -1,5 +1,4 @@
 #include "format_checks.h"
-#include "gpl.h"
 
 namespace corvane::test {
 namespace {
@@ -42,7 +41,7 @@ TEST(GplWriter, NameLineHasNoControlBytes)
     formats::Palette palette;
     palette.colours = {{0, 128, 255}};
     std::string out;
-    ASSERT_FALSE(formats::writeGpl(palette, {"a\tb\x7F"}, out));
+    ASSERT_FALSE(formats::formatNamed("gpl")->write(palette, {"a\tb\x7F"}, out));
     EXPECT_TRUE(out.starts_with("GIMP Palette\nName: a_b_\n")) << out;
 }
 

@@ -42,11 +42,25 @@ TEST(InputReader, ReadsNoFurtherThanThePaletteOrTheHead)
         EndlessAfter source(fileBytes(SampleDir / c.sample));
         formats::InputReader reader;
         formats::Input input;
-        reader.read(source, nullptr, input);
-        EXPECT_FALSE(input.readFailed);
+        EXPECT_EQ(reader.read(source, nullptr, input), std::nullopt);
         EXPECT_TRUE(input.recognised());
         EXPECT_LE(source.taken, c.taken);
     }
+}
+
+// A format that only reads is refused as a target, not called.
+TEST(ConvertInput, RefusesAFormatWithoutAWriter)
+{
+    formats::Format readOnly = *formats::formatNamed("hex");
+    readOnly.write = nullptr;
+    const std::string bytes = "ff0000\n";
+    MemorySource source(bytes);
+    formats::InputReader reader;
+    formats::Input input;
+    ASSERT_EQ(reader.read(source, nullptr, input), std::nullopt);
+    formats::Output output;
+    EXPECT_EQ(formats::convertInput(input, &readOnly, "a.hex", output).value_or(""),
+              "le format Lospec se lit mais ne s'écrit pas");
 }
 
 } // namespace

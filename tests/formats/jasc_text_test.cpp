@@ -1,5 +1,4 @@
 #include "format_checks.h"
-#include "jasc_text.h"
 
 namespace corvane::test {
 namespace {
@@ -40,7 +39,7 @@ TEST(JascWriter, WritesAnyLevelAsTheWindow)
     formats::Palette palette;
     palette.colours = {{-3, 300, 7}};
     std::string out;
-    ASSERT_FALSE(formats::writeJasc(palette, {}, out));
+    ASSERT_FALSE(formats::formatNamed("jasc")->write(palette, {}, out));
     EXPECT_EQ(out, "JASC-PAL\r\n0100\r\n1\r\n-3 300 7\r\n");
 }
 

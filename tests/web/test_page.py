@@ -23,7 +23,7 @@ ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 DATA = os.path.join(ROOT, "tests", "data")
 SITE = os.path.abspath(os.environ.get("CORVANE_SITE", os.path.join(ROOT, "build", "web", "site")))
 CONVERT = os.path.abspath(os.environ.get("CORVANE_CONVERT",
-                                         os.path.join(ROOT, "build", "test", "cli", "corvane-convert")))
+                                         os.path.join(ROOT, "build", "run", "cli", "corvane-convert")))
 PAGE = "file://" + os.path.join(SITE, "index.html")
 MiB = 1 << 20
 
