@@ -57,7 +57,7 @@ Palette pcxPalette(const std::uint8_t* levels, std::size_t count)
 Problem readTail(ByteSource& source, Palette& palette)
 {
     constexpr std::size_t BufferBytes = TailBytes + 65536;
-    const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(BufferBytes);
+    const std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[BufferBytes]); // left uninitialised: read into
     std::size_t end = 0;
     for (;;) {
         if (end == BufferBytes) {
