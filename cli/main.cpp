@@ -61,7 +61,10 @@ palette DIV menée vers un format de 8 bits puis ramenée perd un niveau sur cha
 composante non nulle, comme dans la fenêtre. De div à vga et l'inverse, les
 niveaux passent sans perte. Ne sont gardés ni l'alpha JASC-PAL, ni les noms de
 couleurs GIMP, ni l'indice transparent Adobe, ni les drapeaux RIFF, ni l'image
-d'un PNG ou d'un FPG : seulement leurs couleurs. D'une image PNG sans palette
+d'un PNG, d'un GIF, d'un BMP, d'un PCX ou d'un FPG : seulement leurs couleurs.
+La table d'un GIF s'arrondit à une puissance de deux (2 à 256 couleurs) et celle
+d'un PCX de 256 couleurs compte toujours 256 : du noir après la dernière couleur.
+D'une image PNG sans palette
 (celles de Lospec), ses couleurs distinctes dans l'ordre où elles apparaissent,
 ligne après ligne, sans ses pixels transparents ; de plus de 256 couleurs, c'est
 une image et non une palette : elle est refusée.
@@ -72,6 +75,7 @@ Exemples :
   corvane-convert --to=div TUILES.FPG T.PAL la palette d'un FPG, plages comprises
   corvane-convert -d pal TUILES.FPG         la même en JASC-PAL : pal/TUILES.pal
   corvane-convert --to=png JEU.PAL jeu.png  palette DIV en image PNG indexée
+  corvane-convert --to=pcx JEU.PAL JEU.PCX  image PCX pour l'éditeur de DIV
 
 Avec « - » pour ENTRÉE, la palette est lue sur l'entrée standard ; avec « - »
 pour SORTIE, elle est écrite sur la sortie standard.

@@ -1,5 +1,6 @@
 #include "format.h"
 
+#include "grid.h"
 #include "levels.h"
 
 #include <png.h>
@@ -18,8 +19,6 @@ extern const Format PngFormat;
 namespace {
 
 constexpr std::string_view Signature{"\x89PNG\r\n\x1a\n", 8};
-constexpr png_uint_32 Cell = 16;   // pixels a side of each colour's square
-constexpr png_uint_32 PerRow = 16; // squares to a row
 // An image without a palette shows no more colours than a palette holds.
 constexpr std::size_t MostColours = PNG_MAX_PALETTE_LENGTH;
 // An image without a palette is decoded a row at a time; past this many
@@ -348,20 +347,10 @@ Problem write(const Palette& palette, const WriteContext&, std::string& out)
         entries.push_back({static_cast<png_byte>(colour[Red]), static_cast<png_byte>(colour[Green]),
                            static_cast<png_byte>(colour[Blue])});
 
-    // Each colour a square, PerRow to a row; cells past the last colour take index 0.
-    const auto columns = static_cast<png_uint_32>(std::min<std::size_t>(count, PerRow));
-    const auto rowsOfSquares = static_cast<png_uint_32>((count + PerRow - 1) / PerRow);
-    const png_uint_32 width = columns * Cell;
-    const png_uint_32 height = rowsOfSquares * Cell;
-    std::vector<png_byte> pixels(std::size_t{width} * height);
-    std::vector<png_bytep> rows(height);
-    for (png_uint_32 y = 0; y < height; ++y) {
-        rows[y] = pixels.data() + std::size_t{y} * width;
-        for (png_uint_32 x = 0; x < width; ++x) {
-            const std::size_t square = std::size_t{y / Cell} * PerRow + x / Cell;
-            rows[y][x] = static_cast<png_byte>(square < count ? square : 0);
-        }
-    }
+    const Grid grid = colourGrid(count);
+    std::vector<png_bytep> rows(grid.height);
+    for (png_uint_32 y = 0; y < grid.height; ++y)
+        rows[y] = const_cast<png_bytep>(grid.row(y)); // libpng only reads them
 
     WriteStruct writer;
     if (writer.info_ == nullptr)
@@ -378,7 +367,7 @@ Problem write(const Palette& palette, const WriteContext&, std::string& out)
     png_set_compression_mem_level(writer.png_, 8);
     png_set_compression_method(writer.png_, Z_DEFLATED);
     png_set_compression_buffer_size(writer.png_, 8192);
-    png_set_IHDR(writer.png_, writer.info_, width, height, 8, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE,
+    png_set_IHDR(writer.png_, writer.info_, grid.width, grid.height, 8, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
     png_set_PLTE(writer.png_, writer.info_, entries.data(), static_cast<int>(count));
     if (writeImage(writer.png_, writer.info_, rows.data()) != Done)

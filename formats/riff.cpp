@@ -1,5 +1,6 @@
 #include "format.h"
 
+#include "binary.h"
 #include "levels.h"
 
 #include <array>
@@ -18,33 +19,6 @@ constexpr std::size_t FormAt = 8;
 constexpr std::size_t HeaderBytes = 12;
 constexpr std::uint16_t Version = 0x0300;
 constexpr std::size_t EntryBytes = 4; // R, G, B, flags
-
-std::uint32_t littleEndian(const std::uint8_t* bytes, std::size_t size)
-{
-    std::uint32_t value = 0;
-    for (std::size_t i = size; i-- > 0;)
-        value = value << 8 | bytes[i];
-    return value;
-}
-
-void appendLittleEndian(std::string& out, std::uint32_t value, std::size_t size)
-{
-    for (std::size_t i = 0; i < size; ++i)
-        out.push_back(static_cast<char>(value >> (8 * i) & 0xFF));
-}
-
-// Passes n bytes; false when the input ends first.
-bool skip(ByteSource& source, std::uint64_t n)
-{
-    std::array<char, 4096> buffer;
-    while (n > 0) {
-        const std::size_t want = n < buffer.size() ? static_cast<std::size_t>(n) : buffer.size();
-        if (readFully(source, buffer.data(), want) < want)
-            return false;
-        n -= want;
-    }
-    return true;
-}
 
 Problem readData(ByteSource& source, std::uint32_t size, Palette& palette)
 {

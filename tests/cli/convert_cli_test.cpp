@@ -361,6 +361,7 @@ TEST(ConvertCli, FilesThatCannotBeConvertedAreToldAndTheOthersStillAre)
     const std::string count255 = dir.write("c255.pal", jascText("255", {"1 2 3"})).string();
     const std::string count256 = dir.write("c256.pal", jascText("256 ", {"1 2 3"})).string();
     const std::string count300 = dir.write("c300.pal", jascText("300", {"1 2 3"})).string();
+    const std::string noTable = dir.write("sans-table.gif", "GIF89a\x01\x00\x01\x00\x00\x00\x00;"s).string();
     const std::string existing = copySample(dir, "existe.pal", "jasc16-crlf.pal");
     const std::string missing = (dir.path() / "absent.pal").string();
     const std::string folder = (dir.path() / "dossier.pal").string();
@@ -368,7 +369,7 @@ TEST(ConvertCli, FilesThatCannotBeConvertedAreToldAndTheOthersStillAre)
 
     // /proc/self/mem is a regular file whose first read fails: a read error,
     // not the end of the file.
-    const Result batch = run({"-d", out.string(), missing, folder, unknown, count255, count256, count300, good,
+    const Result batch = run({"-d", out.string(), missing, folder, unknown, count255, count256, count300, noTable, good,
                               existing, "/proc/self/mem", good});
     EXPECT_EQ(batch.status, 1);
     EXPECT_EQ(batch.err,
@@ -380,6 +381,7 @@ TEST(ConvertCli, FilesThatCannotBeConvertedAreToldAndTheOthersStillAre)
                                     "convertissent ; --to=div la convertit") +
                   message(count300, "palette JASC-PAL de « 300 » couleurs : seules celles de 256 ou 16 couleurs se "
                                     "convertissent") +
+                  message(noTable, "image GIF sans table de couleurs") +
                   message((out / "existe.pal").string(), "le fichier existe déjà (--force pour le remplacer)") +
                   message("/proc/self/mem", "lecture impossible : erreur d'entrée-sortie") +
                   message((out / "bon.pal").string(), "le fichier existe déjà (--force pour le remplacer)"));
@@ -669,6 +671,7 @@ TEST(ConvertCli, OutputsInAFolderTakeTheWrittenFormatsExtension)
         {"jeu.pal", "act", "jeu.act"}, {"jeu.Hex", "hex", "jeu.Hex"}, {"jeu.gpl", "riff", "jeu.pal"},
         {"jeu.act", "vga", "jeu.pal"}, {".pal", "", ".pal"},          {".PNG", "png", ".PNG"},
         {".gpl", "", ".gpl.pal"},
+        {"jeu.pal", "gif", "jeu.gif"}, {"jeu.pal", "bmp", "jeu.bmp"}, {"jeu.pal", "pcx", "jeu.pcx"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.input + " --to=" + c.to);
@@ -707,7 +710,7 @@ TEST(ConvertCli, UsageErrorsHelpAndVersion)
         {"--help=x"},
         {"--force=1"},
         {"--to"},
-        {"--from=bmp", "a", "b"},
+        {"--from=tga", "a", "b"},
         {"--to=DIV", "a", "b"},
         {"--type", "--to=div", "a"},
     };
@@ -726,7 +729,7 @@ TEST(ConvertCli, UsageErrorsHelpAndVersion)
           {"--bogus=1", "option inconnue : « --bogus »"},
           {"-x", "option inconnue : « -x »"},
           {"--from", "l'option « --from » demande un format"},
-          {"--to=bmp", "format inconnu : « bmp » (formats connus : " + known + ")"}})
+          {"--to=tga", "format inconnu : « tga » (formats connus : " + known + ")"}})
         EXPECT_TRUE(run({option}).err.starts_with("corvane-convert: "s + problem + "\n")) << option;
     const Result help = run({"--help"});
     EXPECT_EQ(help.status, 0);

@@ -207,16 +207,17 @@ def converted(data):
 # read(data) and write(palette, name) (read and write raise Refused).
 
 import fmt_binary  # noqa: E402  div, vga, act, riff
+import fmt_image  # noqa: E402  gif, bmp, pcx
 import fmt_png  # noqa: E402
 import fmt_text  # noqa: E402  jasc, gpl, hex
 
-MODULES = [fmt_binary, fmt_png, fmt_text]
+MODULES = [fmt_binary, fmt_png, fmt_text, fmt_image]
 FORMATS = {}
 for _module in MODULES:
     FORMATS.update(_module.FORMATS)
 # The order in which corvane-convert tries them once the window's rule has
 # said "Type Inconnue".
-DETECTION = ["div", "png", "riff", "gpl", "jasc", "hex", "vga", "act"]
+DETECTION = ["div", "png", "riff", "gpl", "jasc", "hex", "gif", "bmp", "pcx", "vga", "act"]
 HEAD_BYTES = 65536
 
 

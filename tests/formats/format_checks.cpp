@@ -72,14 +72,19 @@ TEST_P(FormatWriter, WritesEveryExpectedOutputAndReadsItBack)
         EXPECT_EQ(written, fileBytes(entry.path()));
 
         // A 6-bit format's levels come back times 4: written again, they are the same bytes.
+        // A table of fixed size (gif's power of two, pcx's 256) comes back black after the last colour.
         TrickleSource source(written);
         formats::Palette back;
         ASSERT_EQ(format.read(source, back), std::nullopt);
-        std::string again;
-        ASSERT_EQ(format.write(back, context, again), std::nullopt);
-        EXPECT_EQ(again, written);
+        if (back.sixBit || back.colours.size() == palette.colours.size()) {
+            std::string again;
+            ASSERT_EQ(format.write(back, context, again), std::nullopt);
+            EXPECT_EQ(again, written);
+        }
         if (!back.sixBit) {
-            EXPECT_EQ(back.colours, palette.colours);
+            std::vector<Entry> padded = palette.colours;
+            padded.resize(std::max(padded.size(), back.colours.size()), Entry{0, 0, 0});
+            EXPECT_EQ(back.colours, padded);
         }
         ++checked;
     }
@@ -110,6 +115,7 @@ TEST(FormatWriters, RefuseWhatTheirFormatCannotHold)
         {"div", "", "", Div257},           {"vga", "", "", Div257},       {"act", Level, Negative, Most256},
         {"png", Level, Negative, Most256}, {"riff", Level, Negative, ""}, {"gpl", Level, Negative, ""},
         {"hex", Level, Negative, ""},      {"jasc", "", "", ""},
+        {"gif", Level, Negative, Most256}, {"bmp", Level, Negative, Most256}, {"pcx", Level, Negative, Most256},
     };
     formats::Palette bright, dark, many, none;
     bright.colours = {{0, 0, 0}, {0, 256, 0}};

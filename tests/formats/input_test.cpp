@@ -49,6 +49,10 @@ TEST(InputReader, PicksTheReaderAndReadsNoFurtherThanThePaletteOrTheHead)
         {"jasc", sampleBytes("jasc16-lf.pal"), GiB, "jasc", 1352}, // a signature in the first bytes
         {"png", sampleBytes("png16-4bits.png"), GiB, "png", 1352}, // up to its PLTE chunk
         {"fpg_gzip", sampleBytes("fpg-gzip.fpg"), GiB, "div", 1352 + 4096}, // then at most one refill of the inflater
+        // A binary signature, decided before the text rules' whole head.
+        {"gif", sampleBytes("gif89-32-locale.gif"), GiB, "gif", 1352},
+        {"bmp", sampleBytes("bmp8-windows.bmp"), GiB, "bmp", 1352},
+        {"pcx", sampleBytes("pcx16-ega.pcx"), GiB, "pcx", 1352},
         // Detection sees the head as cut: its last line is not judged.
         {"hex_past_the_head", lines("102030\n", 10000), 0, "hex", 70000},
         {"hex_cut_after_cr", "102030\r\n" + lines("#405060\r\n", 7281), 0, "hex", 65537},

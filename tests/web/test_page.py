@@ -202,7 +202,12 @@ class PageTest(unittest.TestCase):
         options = self.page.eval("[...document.getElementById('format').options].map(o => o.value)")
         self.assertEqual(options, [""] + self.formats)
         outcomes = {}
-        for fmt in options:
+        for index, fmt in enumerate(options):
+            # Chromium lets a page start ten downloads without a click of the
+            # user's: a fresh page for every eight.
+            if index and index % 8 == 0:
+                self.load()
+                self.open_file(path)
             with self.subTest(format=fmt or "(défaut)"):
                 name, data, message = self.convert(fmt)
                 cli_name, cli_data, cli_reason = cli_convert(path, fmt)
