@@ -2,6 +2,7 @@
 
 #include "byte_source.h"
 #include "input.h"
+#include "messages.h"
 
 #include <signal.h>
 #include <sys/stat.h>

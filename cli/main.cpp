@@ -36,8 +36,9 @@ Convertit des palettes de couleurs. Une palette que la fenêtre de Corvane ouvre
 sa commande « Convertir Palette » : une palette DIV devient une palette JASC-PAL
 de 256 couleurs, une palette JASC-PAL de 256 ou 16 couleurs une palette DIV.
 Toute autre palette est reconnue à son contenu parmi les formats ci-dessous :
-la palette d'un fichier DIV (fpg, fnt, map) devient une palette JASC-PAL, les
-autres une palette DIV de 1352 octets. --to choisit un autre format de sortie.
+la palette d'un fichier DIV (fpg, fnt, map, ou tout fichier DIV compressé par
+gzip, comme les écrit BennuGD) devient une palette JASC-PAL, les autres une
+palette DIV de 1352 octets. --to choisit un autre format de sortie.
 
   -d, --directory=DOSSIER  écrit chaque sortie dans DOSSIER, qui doit exister,
                            sous le nom de son entrée, l'extension habituelle
@@ -61,15 +62,24 @@ composante non nulle, comme dans la fenêtre. De div à vga et l'inverse, les
 niveaux passent sans perte. Ne sont gardés ni l'alpha (JASC-PAL, Paint.NET,
 Aseprite), ni les noms de couleurs (GIMP, Aseprite, nuanciers Adobe), ni les
 groupes ASE, ni l'indice transparent Adobe, ni les drapeaux RIFF, ni l'image
-d'un PNG, d'un FPG, d'une image IFF ou d'un sprite : seulement leurs couleurs.
-Une couleur d'un nuancier en CMYK, LAB ou HSB est refusée (pas de gestion des
-couleurs). lbm et aseprite se lisent mais ne s'écrivent pas.
+d'un PNG, d'un GIF, d'un BMP, d'un PCX, d'un FPG, d'une image IFF ou d'un
+sprite : seulement leurs couleurs.
+La table d'un GIF s'arrondit à une puissance de deux (2 à 256 couleurs) et celle
+d'un PCX de 256 couleurs compte toujours 256 : du noir après la dernière couleur.
+D'une image PNG sans palette
+(celles de Lospec), ses couleurs distinctes dans l'ordre où elles apparaissent,
+ligne après ligne, sans ses pixels transparents ; de plus de 256 couleurs, c'est
+une image et non une palette : elle est refusée. Une couleur d'un nuancier en
+CMYK, LAB ou HSB est refusée (pas de gestion des couleurs). lbm et aseprite se
+lisent mais ne s'écrivent pas.
 
 Exemples :
   corvane-convert lospec.hex JEU.PAL        palette Lospec ou GIMP en palette DIV
+  corvane-convert lospec.png JEU.PAL        image de palette Lospec en palette DIV
   corvane-convert --to=div TUILES.FPG T.PAL la palette d'un FPG, plages comprises
   corvane-convert -d pal TUILES.FPG         la même en JASC-PAL : pal/TUILES.pal
   corvane-convert --to=png JEU.PAL jeu.png  palette DIV en image PNG indexée
+  corvane-convert --to=pcx JEU.PAL JEU.PCX  image PCX pour l'éditeur de DIV
   corvane-convert héros.aseprite JEU.PAL    palette d'un sprite Aseprite en DIV
 
 Avec « - » pour ENTRÉE, la palette est lue sur l'entrée standard ; avec « - »
@@ -162,6 +172,8 @@ public:
     {
         formats::Input input;
         Failure failure = readInput(reader_, name, from_, input, id);
+        if (!failure && input.warning)
+            tell(inputName(name), *input.warning);
         formats::Output output;
         if (!failure)
             failure = formats::convertInput(input, to_, name, output);
@@ -185,7 +197,7 @@ public:
     {
         const std::string name = std::filesystem::path(in).filename().string();
         if (name.empty() || name == "." || name == "..") {
-            fail(inputName(in), "lecture impossible : " + frenchErrnoText(EISDIR));
+            fail(inputName(in), cannotRead(frenchErrnoText(EISDIR)));
             return;
         }
         FileId id;
@@ -227,6 +239,8 @@ int showKinds(std::span<char* const> files, const formats::Format* from)
             status = NotAllConverted;
             continue;
         }
+        if (input.warning)
+            tell(inputName(name), *input.warning);
         const std::string line = printableName(name) + ": " + formats::kindText(input) + "\n";
         std::fwrite(line.data(), 1, line.size(), stdout);
     }

@@ -16,19 +16,21 @@ PaletteTable::Entry entryOrBlack(const PaletteTable& table, std::size_t k)
     return k < table.entryCount() ? table.entries()[k] : PaletteTable::Entry{0, 0, 0};
 }
 
-// Writes the first `period` table entries again and again over all 256.
-std::string toDiv(const PaletteTable& table, std::size_t period, ColourIndexList form)
+} // namespace
+
+DivLevels tileDivLevels(std::span<const PaletteTable::Entry> colours, std::size_t period, LevelScale scale)
 {
     DivLevels levels{};
     for (std::size_t n = 0; n < DivEntryCount; ++n) {
-        const PaletteTable::Entry entry = entryOrBlack(table, n % period);
+        const std::size_t k = n % period;
+        if (k >= colours.size())
+            continue; // black, which is 0 on either scale
         for (std::size_t c = 0; c < 3; ++c)
-            levels[n * 3 + c] = divLevel(entry[c]);
+            levels[n * 3 + c] = scale == LevelScale::SixBitTimesFour ? static_cast<std::uint8_t>(colours[k][c] / 4)
+                                                                     : divLevel(colours[k][c]);
     }
-    return buildDivContent(levels, form);
+    return levels;
 }
-
-} // namespace
 
 Conversion conversionFor(const KindCaption& caption)
 {
@@ -68,10 +70,10 @@ std::string convertPalette(const PaletteTable& table, Conversion conversion)
         break;
     }
     case Conversion::Jasc256ToDiv:
-        out = toDiv(table, 256, ColourIndexList::Colours256);
+        out = buildDivContent(tileDivLevels(table.entries(), 256, LevelScale::EightBit), ColourIndexList::Colours256);
         break;
     case Conversion::Jasc16ToDiv:
-        out = toDiv(table, 16, ColourIndexList::Colours16);
+        out = buildDivContent(tileDivLevels(table.entries(), 16, LevelScale::EightBit), ColourIndexList::Colours16);
         break;
     }
     out.append(LineEnd);

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "div_pal.h"
 #include "kind_caption.h"
 #include "palette_table.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace corvane {
@@ -17,6 +20,14 @@ enum class Conversion { None, DivToJasc, Jasc256ToDiv, Jasc16ToDiv };
 // A JASC-PAL component (8-bit scale) to a DIV level: c / 4, less 1 when
 // positive, rounded half to even; saturated to a byte.
 [[nodiscard]] std::uint8_t divLevel(std::int16_t component);
+
+// How the levels given to tileDivLevels are held.
+enum class LevelScale { EightBit, SixBitTimesFour };
+
+// DIV's 256 entries: the first `period` colours again and again, black past
+// the last; 8-bit levels by divLevel(), 6-bit ones held times 4 as they were read.
+[[nodiscard]] DivLevels tileDivLevels(std::span<const PaletteTable::Entry> colours, std::size_t period,
+                                      LevelScale scale);
 
 // The whole output file for the conversion, final CR LF included; empty for
 // Conversion::None. Entries the table lacks are written as black.

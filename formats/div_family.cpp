@@ -1,7 +1,9 @@
 #include "format.h"
 
+#include "gzip_source.h"
 #include "kind_caption.h"
 #include "levels.h"
+#include "palette_kind.h"
 
 #include <algorithm>
 #include <array>
@@ -44,6 +46,15 @@ const DivFile* fileOf(std::string_view start)
     return found == Files.end() ? nullptr : &*found;
 }
 
+// Once inflated, a palette file is any the window's rule would open.
+const DivFile* inflatedFileOf(std::string_view start)
+{
+    return detectKind(start) == PaletteKind::Div ? &Files[0] : fileOf(start);
+}
+
+// The first bytes of a gzip file's content, enough for either rule.
+constexpr std::size_t InflatedHeadBytes = std::max(SignatureBytes, KindHeadBytes);
+
 constexpr std::array<std::uint8_t, DivRangeBytes> DefaultRanges = [] {
     std::array<std::uint8_t, DivRangeBytes> block{};
     std::size_t at = 0;
@@ -58,16 +69,23 @@ constexpr std::array<std::uint8_t, DivRangeBytes> DefaultRanges = [] {
 
 bool detect(const Head& head)
 {
+    if (head.bytes.starts_with(GzipMagic)) {
+        MemorySource compressed(head.bytes);
+        GzipSource inflated(compressed);
+        std::array<char, InflatedHeadBytes> start;
+        return inflatedFileOf({start.data(), readFully(inflated, start.data(), start.size())}) != nullptr;
+    }
     // A pal file is the window's, found by its rule before this one.
     const DivFile* file = fileOf(head.bytes);
     return file != nullptr && file->name != "pal";
 }
 
-Problem read(ByteSource& source, Palette& palette)
+Problem readFile(ByteSource& source, Palette& palette, bool compressed)
 {
     std::array<char, MapLevelOffset + DivLevelBytes + DivRangeBytes> bytes;
     const std::size_t header = readFully(source, bytes.data(), DivLevelOffset);
-    const DivFile* file = fileOf({bytes.data(), header});
+    const std::string_view start(bytes.data(), header);
+    const DivFile* file = compressed ? inflatedFileOf(start) : fileOf(start);
     if (file == nullptr)
         return std::string("ce n'est pas un fichier DIV (pal, fpg, fnt ou map)");
     const std::size_t end = file->levelOffset + DivLevelBytes + DivRangeBytes;
@@ -87,7 +105,24 @@ Problem read(ByteSource& source, Palette& palette)
         std::copy_n(levels + DivLevelBytes, DivRangeBytes, palette.ranges->begin());
     }
     palette.kind = file->kind;
+    if (compressed)
+        palette.kind.append(" (fichier compressé par gzip)");
     return std::nullopt;
+}
+
+// Refuses a file cut before the end of its levels, unlike the window.
+Problem readStrict(ByteSource& source, Palette& palette)
+{
+    std::array<char, GzipMagic.size()> magic;
+    const std::size_t got = readFully(source, magic.data(), magic.size());
+    PrefixedSource whole({magic.data(), got}, source);
+    if (std::string_view(magic.data(), got) != GzipMagic)
+        return readFile(whole, palette, false);
+    GzipSource inflated(whole);
+    Problem problem = readFile(inflated, palette, true);
+    if (problem && inflated.broken() && !inflated.failed())
+        return std::string("flux gzip coupé ou abîmé avant la fin de la palette");
+    return problem;
 }
 
 Problem write(const Palette& palette, const WriteContext&, std::string& out)
@@ -104,6 +139,6 @@ Problem write(const Palette& palette, const WriteContext&, std::string& out)
 
 } // namespace
 
-extern const Format DivFormat{"div", ".pal", "DIV", DivEntryCount, SignatureBytes, detect, read, write};
+extern const Format DivFormat{"div", ".pal", "DIV", DivEntryCount, SignatureBytes, detect, readStrict, write};
 
 } // namespace corvane::formats

@@ -5,6 +5,7 @@
 // never links this library.
 
 #include "byte_source.h"
+#include "div_pal.h"
 #include "palette_table.h"
 
 #include <array>
@@ -21,11 +22,6 @@ namespace corvane::formats {
 
 // A palette of more colours is refused by every reader.
 inline constexpr std::size_t MaxColours = 32767;
-inline constexpr std::string_view TooManyColours = "plus de 32767 couleurs : trop pour Corvane";
-// A palette of none is refused by every reader and writer.
-inline constexpr std::string_view NoColour = "la palette n'a aucune couleur";
-// DIV's colour-range block: 16 ranges of 36 bytes, after the 768 levels.
-inline constexpr std::size_t DivRangeBytes = 576;
 
 // A palette as read from any format.
 struct Palette {

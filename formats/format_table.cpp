@@ -6,17 +6,43 @@
 namespace corvane::formats {
 
 // Each defined in its own file, beside its reader and writer.
-extern const Format DivFormat, PngFormat, RiffFormat, GplFormat, JascFormat, HexFormat, TxtFormat, LbmFormat,
-    AsepriteFormat, AseFormat, AcoFormat, ColFormat, VgaFormat, ActFormat;
+extern const Format DivFormat, PngFormat, RiffFormat, GplFormat, JascFormat, HexFormat, TxtFormat, GifFormat,
+    BmpFormat, PcxFormat, LbmFormat, AsepriteFormat, AseFormat, AcoFormat, ColFormat, VgaFormat, ActFormat;
 
 namespace {
 
 // In the order detection tries them: the signatures that cannot be mistaken
 // first, the bare binary tables last, since almost anything of the right size
 // could be one.
-constexpr std::array<std::reference_wrapper<const Format>, 14> Formats{
-    {DivFormat, PngFormat, RiffFormat, GplFormat, JascFormat, HexFormat, TxtFormat, LbmFormat, AsepriteFormat,
-     AseFormat, AcoFormat, ColFormat, VgaFormat, ActFormat}};
+constexpr std::array<std::reference_wrapper<const Format>, 17> Formats{
+    {DivFormat, PngFormat, RiffFormat, GplFormat, JascFormat, HexFormat, TxtFormat, GifFormat, BmpFormat, PcxFormat,
+     LbmFormat, AsepriteFormat, AseFormat, AcoFormat, ColFormat, VgaFormat, ActFormat}};
+
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+
+bool isHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// The text rules without a signature (hex, txt) take a head only if each of
+// its non-empty lines is a ';' comment or hex digits, '#' before them allowed.
+// A first line that starts otherwise, as GIF, BM and a PCX's version byte
+// after its line feed do, is none of theirs: the signatures after them decide.
+// Anything unsure counts as text, which only defers to the whole head.
+bool cannotBeText(std::string_view head)
+{
+    if (head.starts_with(ByteOrderMark))
+        head.remove_prefix(ByteOrderMark.size());
+    const std::size_t start = head.find_first_not_of("\r\n");
+    if (start == std::string_view::npos || head.size() - start < 2)
+        return false;
+    const char first = head[start];
+    const char second = head[start + 1];
+    if (first == ';' || first == '#' || first == ' ' || first == '\t')
+        return false;
+    return !(isHexDigit(first) && isHexDigit(second));
+}
 
 } // namespace
 
@@ -35,8 +61,16 @@ const Format* formatNamed(std::string_view name)
 
 const Format* detectSignature(const Head& head)
 {
+    const bool binary = cannotBeText(head.bytes);
     for (const Format& format : Formats) {
-        if (format.signatureBytes == 0 || (format.signatureBytes > head.bytes.size() && !head.whole))
+        // No signature: a text rule, which a binary head cannot satisfy, or a
+        // size rule (vga, act), which the whole input decides after every signature.
+        if (format.signatureBytes == 0) {
+            if (!binary)
+                return nullptr;
+            continue;
+        }
+        if (format.signatureBytes > head.bytes.size() && !head.whole)
             return nullptr;
         if (format.detect(head))
             return &format;

@@ -1,6 +1,5 @@
 #include "input.h"
 
-#include "code_page.h"
 #include "conversion.h"
 #include "div_pal.h"
 #include "levels.h"
@@ -19,6 +18,10 @@ namespace {
 // worth kilobytes of message.
 constexpr std::size_t MaxCountShown = 40;
 
+constexpr std::string_view LineFeedWarning =
+    "attention : une ligne de couleur contient un LF seul, que la fenêtre ne prend pas pour une fin de ligne ; "
+    "--from=jasc lit les fins de ligne telles qu'écrites";
+
 Palette windowPalette(const Input& input, std::string_view head)
 {
     Palette palette;
@@ -26,10 +29,9 @@ Palette windowPalette(const Input& input, std::string_view head)
     palette.kind = input.caption.text();
     if (input.result.kind == PaletteKind::Div) {
         palette.sixBit = true;
-        constexpr std::size_t RangesAt = DivLevelOffset + DivLevelBytes;
-        if (head.size() >= RangesAt + DivRangeBytes) {
+        if (head.size() >= DivRangeOffset + DivRangeBytes) {
             palette.ranges.emplace();
-            std::copy_n(head.begin() + RangesAt, DivRangeBytes, palette.ranges->begin());
+            std::copy_n(head.begin() + DivRangeOffset, DivRangeBytes, palette.ranges->begin());
         }
     }
     return palette;
@@ -40,25 +42,6 @@ std::size_t extensionAt(std::string_view name)
 {
     const std::size_t dot = name.rfind('.');
     return dot == std::string_view::npos || dot == 0 ? name.size() : dot;
-}
-
-void appendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
-
-bool isControl(char32_t c)
-{
-    return c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0);
 }
 
 } // namespace
@@ -76,7 +59,7 @@ Problem InputReader::read(ByteSource& source, const Format* from, Input& input)
     // the first bytes: most inputs are read no further than their palette.
     // Only detection by size or by every line reads on, to the whole head and
     // one byte more, which tells whether the head is all of the input.
-    constexpr std::size_t FirstBytes = DivLevelOffset + DivLevelBytes + DivRangeBytes;
+    constexpr std::size_t FirstBytes = DivRangeOffset + DivRangeBytes;
     head_.resize(HeadBytes + 1);
     std::size_t got = readFully(source, head_.data(), FirstBytes);
     // A source that cannot say why failed in reading, as far as anyone knows.
@@ -107,49 +90,13 @@ Problem InputReader::read(ByteSource& source, const Format* from, Input& input)
         if (input.result.readFailed)
             return failure();
         input.palette = windowPalette(input, taken);
+        if (input.result.lineFeedInEntry)
+            input.warning = std::string(LineFeedWarning);
         return std::nullopt;
     }
     input.format = from;
     Problem problem = input.format->read(whole, input.palette);
     return source.failed() ? failure() : problem;
-}
-
-std::string cannotRead(std::string_view why)
-{
-    return "lecture impossible : " + std::string(why);
-}
-
-std::string fileTextToUtf8(std::string_view bytes)
-{
-    std::string out;
-    out.reserve(bytes.size());
-    for (const char byte : bytes) {
-        const auto b = static_cast<unsigned char>(byte);
-        const char32_t c = windows1252(b); // the five unassigned bytes are controls: escaped
-        if (isControl(c))
-            appendByteEscape(out, b);
-        else if (c == '\\')
-            out.append("\\\\");
-        else
-            appendUtf8(out, c);
-    }
-    return out;
-}
-
-std::string printableName(std::string_view name)
-{
-    std::string out;
-    out.reserve(name.size());
-    for (const char byte : name) {
-        const auto b = static_cast<unsigned char>(byte);
-        if (b < 0x20 || b == 0x7F)
-            appendByteEscape(out, b);
-        else if (b == '\\')
-            out.append("\\\\");
-        else
-            out.push_back(byte);
-    }
-    return out;
 }
 
 std::string kindText(const Input& input)
@@ -186,8 +133,14 @@ Problem convertInput(const Input& input, const Format* to, std::string_view name
             const std::string shown = count.size() > MaxCountShown
                                           ? fileTextToUtf8(count.substr(0, MaxCountShown)) + "…"
                                           : fileTextToUtf8(count);
-            return "palette JASC-PAL de « " + shown +
-                   " » couleurs : seules celles de 256 ou 16 couleurs se convertissent";
+            std::string why =
+                "palette JASC-PAL de « " + shown + " » couleurs : seules celles de 256 ou 16 couleurs se convertissent";
+            // Said only when true: a count of none or of more than 256 is refused there too. After the
+            // warning of LF line ends, it would carry the window's misreading: the warning says what to do.
+            const Format* div = formatNamed("div");
+            if (std::string written; !input.warning && !div->write(input.palette, WriteContext{}, written))
+                why.append(" ; --to=div la convertit");
+            return why;
         }
         output.content = convertPalette(input.table, conversion);
         return std::nullopt;

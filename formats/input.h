@@ -10,6 +10,7 @@
 #include "load.h"
 #include "palette_table.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,8 @@ struct Input {
     // table: a DIV palette's 256 colours as 6-bit levels, with its range block
     // when the file holds it whole; a JASC-PAL palette's entries.
     Palette palette;
+    // Read, but maybe not as meant: what to tell after "NAME: ", status unchanged.
+    std::optional<std::string> warning;
 
     [[nodiscard]] bool recognised() const { return byWindow || format != nullptr; }
     // A DIV palette of any kind (pal, fpg, fnt, map).
@@ -48,19 +51,6 @@ public:
 private:
     std::vector<char> head_;
 };
-
-// "lecture impossible : WHY"
-[[nodiscard]] std::string cannotRead(std::string_view why);
-
-// Text read from a palette file, decoded as the kind label decodes it
-// (Windows-1252), as UTF-8. Control characters come out as \xHH with the
-// file's byte, and a backslash as \\, so that a line printed from it stays
-// one line and says unambiguously what the file holds.
-[[nodiscard]] std::string fileTextToUtf8(std::string_view bytes);
-
-// A name given on the command line, with its control bytes and backslashes
-// escaped the same way; other bytes are printed as they are.
-[[nodiscard]] std::string printableName(std::string_view name);
 
 // What --type says of the input, after "NAME: ".
 [[nodiscard]] std::string kindText(const Input& input);

@@ -4,11 +4,6 @@
 
 namespace corvane::formats {
 
-std::string colourCount(std::size_t n)
-{
-    return std::to_string(n) + (n > 1 ? " couleurs" : " couleur");
-}
-
 Problem sixBitLevels(const Palette& palette, std::size_t most, DivLevels& levels)
 {
     const std::size_t count = palette.colours.size();
@@ -16,19 +11,8 @@ Problem sixBitLevels(const Palette& palette, std::size_t most, DivLevels& levels
         return "une palette DIV n'a que " + std::to_string(most) + " couleurs, celle-ci en a " + std::to_string(count);
     if (count == 0)
         return std::string(NoColour);
-    const std::size_t period = count == 16 ? 16 : DivEntryCount;
-    for (std::size_t n = 0; n < DivEntryCount; ++n) {
-        const std::size_t k = n % period;
-        for (std::size_t c = 0; c < 3; ++c) {
-            std::uint8_t level = 0;
-            if (k < count) {
-                const std::int16_t value = palette.colours[k][c];
-                // Held times 4: the byte as it was read.
-                level = palette.sixBit ? static_cast<std::uint8_t>(value / 4) : divLevel(value);
-            }
-            levels[n * 3 + c] = level;
-        }
-    }
+    levels = tileDivLevels(palette.colours, count == 16 ? 16 : DivEntryCount,
+                           palette.sixBit ? LevelScale::SixBitTimesFour : LevelScale::EightBit);
     return std::nullopt;
 }
 

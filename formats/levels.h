@@ -4,6 +4,7 @@
 
 #include "div_pal.h"
 #include "format.h"
+#include "messages.h"
 
 namespace corvane::formats {
 
@@ -16,8 +17,5 @@ Problem sixBitLevels(const Palette& palette, std::size_t most, DivLevels& levels
 // Refuses a palette with a level outside 0..255, naming the entry, and one of
 // more than `most` colours.
 Problem checkEightBit(const Palette& palette, std::size_t most);
-
-// "N couleurs", "1 couleur".
-[[nodiscard]] std::string colourCount(std::size_t n);
 
 } // namespace corvane::formats

@@ -1,9 +1,37 @@
 #pragma once
 
+// Every French text the formats library composes from parts: counts,
+// escaped file text and names, and why a file could not be read.
+
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace corvane::formats {
+
+// A palette of more colours than MaxColours is refused by every reader.
+inline constexpr std::string_view TooManyColours = "plus de 32767 couleurs : trop pour Corvane";
+// A palette of none is refused by every reader and writer.
+inline constexpr std::string_view NoColour = "la palette n'a aucune couleur";
+
+// "N couleurs", "1 couleur".
+[[nodiscard]] std::string colourCount(std::size_t n);
+
+// "lecture impossible : WHY"
+[[nodiscard]] std::string cannotRead(std::string_view why);
+
+// Text read from a palette file, decoded as the kind label decodes it
+// (Windows-1252), as UTF-8. Control characters come out as \xHH with the
+// file's byte, and a backslash as \\, so that a line printed from it stays
+// one line and says unambiguously what the file holds.
+[[nodiscard]] std::string fileTextToUtf8(std::string_view bytes);
+
+// A name given on the command line, with its control bytes and backslashes
+// escaped the same way; other bytes are printed as they are.
+[[nodiscard]] std::string printableName(std::string_view name);
+
+// "\xHH": a byte shown in a message as its value.
+void appendByteEscape(std::string& out, unsigned char byte);
 
 // What an errno value means, in French: the C library's own texts follow
 // the locale and are English under LANG=C.

@@ -208,13 +208,6 @@ bool takeLevels(std::string_view& text, PaletteTable::Entry& colour)
     return true;
 }
 
-void appendByteEscape(std::string& out, unsigned char byte)
-{
-    constexpr std::string_view Hex = "0123456789ABCDEF";
-    out.append("\\x").push_back(Hex[byte >> 4]);
-    out.push_back(Hex[byte & 0xF]);
-}
-
 std::string shownText(std::string_view bytes, std::size_t most)
 {
     std::string out;

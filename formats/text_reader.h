@@ -4,6 +4,7 @@
 
 #include "byte_source.h"
 #include "format.h"
+#include "messages.h"
 
 #include <array>
 #include <cstddef>
@@ -88,9 +89,6 @@ void appendHexLevels(std::string& out, const PaletteTable::Entry& colour, bool u
 
 // The palette read, once all lines are: refused if it has no colour.
 [[nodiscard]] Problem handOver(Palette& read, Palette& palette);
-
-// "\xHH": a byte shown in a message as its value.
-void appendByteEscape(std::string& out, unsigned char byte);
 
 // The bytes of a text as they can be shown in a message: control bytes,
 // backslashes and bytes that are not UTF-8 escaped, at most `most` bytes,

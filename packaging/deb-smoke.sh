@@ -22,7 +22,7 @@ fi
 # (xdg-utils) ask those databases what a desktop would, and pkgconf builds
 # the little program that asks Qt. bash-completion runs corvane-convert's
 # completion as an interactive shell would.
-bash scripts/deps.sh cmake ninja-build g++ libpng-dev qt6-base-dev qt6-translations-l10n dpkg-dev file \
+bash scripts/deps.sh cmake ninja-build g++ libpng-dev libgif-dev qt6-base-dev qt6-translations-l10n dpkg-dev file \
     lintian shared-mime-info desktop-file-utils libglib2.0-bin xdg-utils pkgconf bash-completion
 
 cmake --preset run
@@ -60,11 +60,13 @@ if [ ${#debs[@]} -gt 1 ]; then
         echo "corvane-convert ne doit pas dépendre de Qt" >&2
         exit 1
     fi
-    # It reads and writes PNG through libpng, found by dpkg-shlibdeps.
-    if ! dpkg-deb --field "${debs[1]}" Depends | grep -q 'libpng16-16'; then
-        echo "corvane-convert doit dépendre de libpng16-16" >&2
-        exit 1
-    fi
+    # It reads and writes PNG through libpng and writes GIF through giflib, found by dpkg-shlibdeps.
+    for lib in libpng16-16 libgif7; do
+        if ! dpkg-deb --field "${debs[1]}" Depends | grep -q "$lib"; then
+            echo "corvane-convert doit dépendre de $lib" >&2
+            exit 1
+        fi
+    done
 fi
 
 echo "== lintian"

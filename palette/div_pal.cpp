@@ -2,7 +2,7 @@
 
 namespace corvane {
 
-void readDiv(ByteSource& source, PaletteTable& table)
+void readDivTolerant(ByteSource& source, PaletteTable& table)
 {
     std::array<unsigned char, DivLevelOffset + DivLevelBytes> bytes{};
     const std::size_t got = readFully(source, reinterpret_cast<char*>(bytes.data()), bytes.size());

@@ -15,6 +15,9 @@ namespace corvane {
 inline constexpr std::size_t DivEntryCount = 256;
 inline constexpr std::size_t DivLevelOffset = 8;
 inline constexpr std::size_t DivLevelBytes = DivEntryCount * 3;
+// The colour-range block after the levels: 16 ranges of 36 bytes.
+inline constexpr std::size_t DivRangeOffset = DivLevelOffset + DivLevelBytes;
+inline constexpr std::size_t DivRangeBytes = 576;
 
 // The file's first line, ended by 0x1A.
 inline constexpr std::string_view DivMagic = "pal";
@@ -34,10 +37,11 @@ using DivLevels = std::array<std::uint8_t, DivLevelBytes>;
 // The two forms of the colour-index list that follows the range header.
 enum class ColourIndexList { Colours16, Colours256 };
 
-// Replaces the table with 256 entries of the file's levels times 4. Reads no
-// further than the last level byte. A level byte past the end of a short file
-// repeats the last one read (0 if none could be).
-void readDiv(ByteSource& source, PaletteTable& table);
+// The window's reader, tolerant of a short file: replaces the table with 256
+// entries of the file's levels times 4. Reads no further than the last level
+// byte. A level byte past the end of a short file repeats the last one read
+// (0 if none could be).
+void readDivTolerant(ByteSource& source, PaletteTable& table);
 
 // The file's bytes from its header to the end of the colour-index list
 // (796 or 1036 bytes); the writer adds the final CR LF.

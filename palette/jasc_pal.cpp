@@ -210,14 +210,17 @@ JascCount readJascPal(ByteSource& source, PaletteTable& table, KindCaption& capt
     std::string_view piece;
     bool lineEnds = false;
     for (std::size_t k = 0; k < static_cast<std::size_t>(entries) && lines.next(piece, lineEnds); ++k) {
+        count.lineFeedInEntry = count.lineFeedInEntry || piece.find('\n') != std::string_view::npos;
         if (lineEnds) {
             table.storeEntry(k, parseEntryLine(piece)); // the usual case: the whole line in one piece
             continue;
         }
         EntryParser entry;
         entry.feed(piece);
-        while (!lineEnds && lines.next(piece, lineEnds))
+        while (!lineEnds && lines.next(piece, lineEnds)) {
+            count.lineFeedInEntry = count.lineFeedInEntry || piece.find('\n') != std::string_view::npos;
             entry.feed(piece);
+        }
         table.storeEntry(k, entry.entry());
     }
     return count;

@@ -62,6 +62,9 @@ private:
 struct JascCount {
     std::string text;                  // as written, cut after MaxCountTextLength bytes
     std::optional<std::int16_t> value; // from the whole line
+    // An entry line read holds an LF: a file whose lines end with LF alone
+    // has several of its lines read as one. Reported only; nothing changes.
+    bool lineFeedInEntry = false;
 };
 
 // Reads the palette: sets the caption from the count line as written, then,

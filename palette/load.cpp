@@ -28,7 +28,7 @@ LoadResult loadPalette(ByteSource& source, PaletteTable& table, KindCaption& cap
     result.kind = detectKind(headBytes);
     switch (result.kind) {
     case PaletteKind::Div:
-        readDiv(whole, table);
+        readDivTolerant(whole, table);
         caption.set(std::string(KindCaption::Div));
         result.count = static_cast<std::int16_t>(DivEntryCount);
         break;
@@ -36,6 +36,7 @@ LoadResult loadPalette(ByteSource& source, PaletteTable& table, KindCaption& cap
         JascCount count = readJascPal(whole, table, caption);
         result.countText = std::move(count.text);
         result.count = count.value;
+        result.lineFeedInEntry = count.lineFeedInEntry;
         break;
     }
     case PaletteKind::Unknown:

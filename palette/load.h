@@ -22,6 +22,8 @@ struct LoadResult {
     // could not be opened. What was read up to there is loaded as if the
     // file ended there.
     bool readFailed = false;
+    // JASC-PAL: an entry line holds an LF (see JascCount).
+    bool lineFeedInEntry = false;
 };
 
 // Decides the kind from the first line and, for a DIV or JASC-PAL palette,

@@ -425,8 +425,9 @@ def write(path, data):
 
 
 def main():
-    for size in (16, 32, 48, 256):
-        write(f"icons/corvane-{size}.png", png_bytes(size, render(size, samples=6 if size < 256 else 3)))
+    # 192 and 512: the page's manifest, which an installed page's launcher scales from.
+    for size in (16, 32, 48, 192, 256, 512):
+        write(f"icons/corvane-{size}.png", png_bytes(size, render(size, samples=6 if size < 192 else 3)))
     write("icons/corvane.svg", svg_text().encode("utf-8"))
     # The logo fills its picture box edge to edge; the box draws its own frame.
     write("logo.bmp", bmp24_bytes(100, render(100, rounded=False, samples=4)))

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # corvane-convert over many palette files into a folder, against `cp` of the
-# same files followed by `sync`: both end with the files on disk. Three
+# same files followed by `sync`: both end with the files on disk. Five
 # batches, their inputs generated here: the window's conversion (half DIV
 # palettes, half JASC-PAL palettes of 256 colours), DIV palettes to GIMP
-# palettes (--to=gpl), and GIMP palettes to DIV palettes. Each run starts
+# palettes (--to=gpl), GIMP palettes to DIV palettes, GIF images to DIV
+# palettes and DIV palettes to GIF images (--to=gif). Each run starts
 # after a `sync` and a short pause; the two commands alternate (A B, then B A)
 # and the figures are medians. Then the peak memory and processor time of one
-# conversion run for each batch and file count.
+# conversion run for each batch and file count. Last, the palette of a PCX
+# image of 1 GiB (64 MiB in the quick pass), which ends the file, against a
+# plain read of the same file, both from the page cache.
 #
 #   bash scripts/bench-convert.sh          1,000 and 10,000 files, 7 runs each
 #   bash scripts/bench-convert.sh quick    a short pass that only shows everything runs
@@ -15,12 +18,12 @@ cd "$(dirname "$0")/.."
 
 mode=${1:-full}
 if [ "$mode" = quick ]; then
-    counts="100 200" runs=3 pause=0.2
+    counts="100 200" runs=3 pause=0.2 pcx_rows=4096
 else
-    counts="1000 10000" runs=7 pause=2
+    counts="1000 10000" runs=7 pause=2 pcx_rows=65536
 fi
 
-bash scripts/deps.sh cmake ninja-build g++ libpng-dev time
+bash scripts/deps.sh cmake ninja-build g++ libpng-dev libgif-dev zlib1g-dev time
 build=build/perf-convert
 cmake --preset perf-convert >/dev/null
 cmake --build --preset perf-convert --target corvane-convert >/dev/null
@@ -52,6 +55,9 @@ printf "$div_format" >one-div.pal
     for k in $(seq 0 255); do printf '%3d %3d %3d\tcouleur %d\n' "$k" $(((k * 3) % 256)) $((255 - k)) "$k"; done
 } >one-gpl.gpl
 
+# The GIF image corvane-convert draws of the DIV palette: 256 squares.
+"$convert" --to=gif one-div.pal one-gif.gif
+
 # n copies of a file, by doubling, then cut apart: a handful of processes for
 # any count.
 copies() {
@@ -81,6 +87,8 @@ batches=(
     "défaut (DIV + JASC-PAL)|one-div.pal one-jasc.pal|"
     "DIV vers gpl|one-div.pal|--to=gpl"
     "GIMP vers div|one-gpl.gpl|"
+    "GIF vers div|one-gif.gif|"
+    "DIV vers gif|one-div.pal|--to=gif"
 )
 batch_fields() {
     IFS='|' read -r name files options <<<"$1"
@@ -157,3 +165,30 @@ for batch in "${batches[@]}"; do
             "$(($(peak convert.log) - $(peak version.log))) Kio" "$cpu"
     done
 done
+
+# A PCX of 16384 by pcx_rows pixels, 8 bits, one plane: every pixel byte 0, a
+# byte of its own, then 0x0C and the palette.
+echo "== La palette d'une image PCX de $((16384 * pcx_rows / 1048576)) Mio, contre une lecture simple (médiane de $runs)"
+{
+    printf '\012\005\001\010\000\000\000\000\377\077'
+    printf "\\$(printf %03o $(((pcx_rows - 1) % 256)))\\$(printf %03o $(((pcx_rows - 1) / 256)))"
+    head -c 53 /dev/zero
+    printf '\001\000\100\001\000'
+    head -c 58 /dev/zero
+    head -c $((16384 * pcx_rows)) /dev/zero
+    printf '\014'
+    head -c 768 /dev/zero | tr '\000' '\077'
+} >big.pcx
+[ "$(stat -c %s big.pcx)" -eq $((128 + 16384 * pcx_rows + 769)) ] || { echo "big.pcx: wrong size" >&2; exit 1; }
+"$convert" --type big.pcx | grep -q "PCX, 256 couleurs" || { echo "big.pcx: not read as a PCX" >&2; exit 1; }
+cat big.pcx >/dev/null
+: >read.times && : >palette.times
+for run in $(seq "$runs"); do
+    start=$(now) && cat big.pcx >/dev/null && echo $((($(now) - start) / 1000)) >>read.times
+    start=$(now) && "$convert" --to=hex big.pcx - >/dev/null && echo $((($(now) - start) / 1000)) >>palette.times
+done
+plain=$(median <read.times)
+pcx=$(median <palette.times)
+printf '%-14s %-14s %s\n' "lecture (cat)" "palette" rapport
+printf '%-14s %-14s %s\n' "$(ms "$plain")" "$(ms "$pcx")" "$(awk -v a="$pcx" -v b="$plain" 'BEGIN { printf "%.2fx", a / b }')"
+rm big.pcx

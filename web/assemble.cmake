@@ -1,14 +1,36 @@
-# Assembles the page's folder: index.html and corvane.css as they are, and
-# corvane.js, the page's script with the worker's whole script (emscripten's
-# glue, the WebAssembly and worker.js) as the body of a function, so that the
-# page starts the worker from the function's own source text, through a
-# blob: URL, with no file of its own to fetch.
-#   cmake -D WORKER=corvane_web.js -D PAGE=page.js -D SOURCE=web -D SITE=site -P assemble.cmake
+# Assembles the page's folder: the files named in COPIED from SOURCE and in
+# ICONS from ICON_DIR as they are; corvane.js, the page's script with the
+# worker's whole script (emscripten's glue, the WebAssembly and worker.js) as
+# the body of a function, so that the page starts the worker from the
+# function's own source text, through a blob: URL, with no file of its own to
+# fetch; and sw.js, told every other file and a digest of them all.
+#   cmake -D WORKER=corvane_web.js -D PAGE=page.js -D SOURCE=web -D SITE=site \
+#       -D COPIED=index.html,... -D ICON_DIR=resources/icons -D ICONS=corvane-192.png,... -P assemble.cmake
 file(MAKE_DIRECTORY ${SITE})
 file(READ ${WORKER} worker)
 file(READ ${PAGE} page)
 file(WRITE ${SITE}/corvane.js.part "function corvaneWorker() {\n${worker}\n}\n${page}")
 file(RENAME ${SITE}/corvane.js.part ${SITE}/corvane.js)
-foreach(name index.html corvane.css)
+string(REPLACE "," ";" copied "${COPIED}")
+string(REPLACE "," ";" icons "${ICONS}")
+foreach(name ${copied})
     configure_file(${SOURCE}/${name} ${SITE}/${name} COPYONLY)
 endforeach()
+foreach(name ${icons})
+    configure_file(${ICON_DIR}/${name} ${SITE}/${name} COPYONLY)
+endforeach()
+
+# Any byte changed in any file gives the worker new bytes, which is what
+# makes the browser take the new build.
+set(kept ${copied} ${icons} corvane.js)
+set(digests "")
+foreach(name ${kept})
+    file(SHA256 ${SITE}/${name} digest)
+    string(APPEND digests "${name} ${digest}\n")
+endforeach()
+string(SHA256 DIGEST "${digests}")
+string(SUBSTRING ${DIGEST} 0 16 DIGEST)
+list(TRANSFORM kept PREPEND "\"")
+list(TRANSFORM kept APPEND "\"")
+string(JOIN ", " FILES ${kept})
+configure_file(${SOURCE}/sw.js ${SITE}/sw.js @ONLY)

@@ -1,9 +1,11 @@
-// The page's WebAssembly entry: what corvane-convert makes of one file, for
-// the worker that runs it. The file stays in JavaScript and is read in
-// slices, as far as the core asks, so that its size does not matter.
+// The page's WebAssembly entry: what corvane-convert makes of each file the
+// page holds, for the worker that runs it. Each file stays in JavaScript and
+// is read in slices, as far as the core asks, so that its size does not matter.
 
+#include "archive.h"
 #include "format.h"
 #include "input.h"
+#include "messages.h"
 
 #include <emscripten.h>
 
@@ -11,6 +13,8 @@
 #include <array>
 #include <cerrno>
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -42,17 +46,20 @@ EM_JS(int, readSlice, (double offset, char* buf, int n), {
 });
 // clang-format on
 
-// The worker's file through readSlice, a slice at a time: large enough that
-// each call's cost is small beside its bytes', small beside the memory bound.
+// The worker's file through readSlice, a slice at a time. The first slice is
+// enough for a DIV palette's head, and the next ones double, so that a long
+// file costs few calls while a hundred short ones leave little to collect.
 class SliceSource final : public corvane::ByteSource {
 public:
-    static constexpr std::size_t SliceBytes = std::size_t{1} << 22;
+    static constexpr std::size_t FirstSlice = 4096;
+    static constexpr std::size_t LargestSlice = std::size_t{1} << 22;
 
     std::size_t read(char* buf, std::size_t n) override
     {
         if (error_ != 0)
             return 0;
         if (next_ == end_) {
+            slice_.resize(slice_.empty() ? FirstSlice : std::min(2 * slice_.size(), LargestSlice));
             const int got = readSlice(offset_, slice_.data(), static_cast<int>(slice_.size()));
             if (got < 0)
                 error_ = got;
@@ -70,19 +77,32 @@ public:
     [[nodiscard]] int failure() const override { return error_ == -1 ? ENOENT : error_ != 0 ? EIO : 0; }
 
 private:
-    std::vector<char> slice_ = std::vector<char>(SliceBytes);
+    std::vector<char> slice_;
     std::size_t next_ = 0, end_ = 0;
     double offset_ = 0;
     int error_ = 0;
 };
 
+// The colours a row shows: no more than a grid of 16 by 16.
+constexpr std::size_t ShownColours = 256;
+
+// One file the page holds, as read when it was added.
+struct Opened {
+    corvane::formats::Input input;
+    // Why it cannot be read, given again for each conversion asked.
+    corvane::formats::Problem refusal;
+    // Its first colours as red, green, blue bytes, clamped as the window draws them.
+    std::vector<std::uint8_t> levels;
+};
+
 corvane::formats::InputReader reader;
-corvane::formats::Input input;
-// Why the open file cannot be read, given again for each conversion asked.
-corvane::formats::Problem refusal;
+std::map<int, Opened> files;
+const Opened none;
+// What the last call gives as text, apart from the output's bytes.
 std::string answer;
+std::string output;
 std::string outputName;
-std::array<std::uint8_t, 256 * 3> strip;
+std::unique_ptr<corvane::web::Archive> archive;
 
 const char* give(std::string text)
 {
@@ -90,47 +110,71 @@ const char* give(std::string text)
     return answer.c_str();
 }
 
+const Opened& opened(int id)
+{
+    const auto found = files.find(id);
+    return found != files.end() ? found->second : none;
+}
+
 } // namespace
 
 extern "C" {
 
-// Reads the worker's file; gives the refusal, or "" when it was read (known or not).
-EMSCRIPTEN_KEEPALIVE const char* corvane_open()
+// Reads the worker's file as the page's file `id`; gives the refusal, or ""
+// when it was read (known or not).
+EMSCRIPTEN_KEEPALIVE const char* corvane_open(int id)
 {
-    input = corvane::formats::Input{};
+    Opened& file = files[id] = Opened{};
     SliceSource source;
-    corvane::formats::Problem problem = reader.read(source, nullptr, input);
+    corvane::formats::Problem problem = reader.read(source, nullptr, file.input);
     if (problem)
-        input = corvane::formats::Input{};
-    refusal = problem;
+        file.input = corvane::formats::Input{};
+    file.refusal = problem;
+    if (file.input.recognised()) {
+        const auto& colours = file.input.palette.colours;
+        file.levels.resize(std::min(colours.size(), ShownColours) * 3);
+        for (std::size_t k = 0; k < file.levels.size(); ++k)
+            file.levels[k] = static_cast<std::uint8_t>(std::clamp<int>(colours[k / 3][k % 3], 0, 255));
+    }
     return give(problem.value_or(""));
 }
 
+EMSCRIPTEN_KEEPALIVE void corvane_close(int id)
+{
+    files.erase(id);
+}
+
 // What corvane-convert --type says of the file, after its name.
-EMSCRIPTEN_KEEPALIVE const char* corvane_kind()
+EMSCRIPTEN_KEEPALIVE const char* corvane_kind(int id)
 {
-    return give(corvane::formats::kindText(input));
+    return give(corvane::formats::kindText(opened(id).input));
 }
 
-// How many colours the strip has, none for an unknown file; corvane_strip()
-// holds them as red, green, blue bytes, clamped as the window draws them.
-EMSCRIPTEN_KEEPALIVE int corvane_strip_count()
+// What the readers warn of, or "".
+EMSCRIPTEN_KEEPALIVE const char* corvane_warning(int id)
 {
-    if (!input.recognised())
-        return 0;
-    const auto& colours = input.palette.colours;
-    const std::size_t n = std::min<std::size_t>(colours.size(), 256);
-    for (std::size_t k = 0; k < n * 3; ++k)
-        strip[k] = static_cast<std::uint8_t>(std::clamp<int>(colours[k / 3][k % 3], 0, 255));
-    return static_cast<int>(n);
+    return give(opened(id).input.warning.value_or(""));
 }
 
-EMSCRIPTEN_KEEPALIVE const std::uint8_t* corvane_strip()
+// How many colours the file has, none for an unknown one; corvane_levels()
+// holds the first ShownColours of them.
+EMSCRIPTEN_KEEPALIVE int corvane_colour_count(int id)
 {
-    return strip.data();
+    const corvane::formats::Input& input = opened(id).input;
+    return input.recognised() ? static_cast<int>(input.palette.colours.size()) : 0;
 }
 
-// The formats written, a line each: name, title and extension, tab-separated.
+EMSCRIPTEN_KEEPALIVE const std::uint8_t* corvane_levels(int id)
+{
+    return opened(id).levels.data();
+}
+
+EMSCRIPTEN_KEEPALIVE int corvane_levels_size(int id)
+{
+    return static_cast<int>(opened(id).levels.size());
+}
+
+// The formats that write, a line each: name, title and extension, tab-separated.
 EMSCRIPTEN_KEEPALIVE const char* corvane_formats()
 {
     std::string lines;
@@ -145,41 +189,73 @@ EMSCRIPTEN_KEEPALIVE const char* corvane_formats()
     return give(std::move(lines));
 }
 
-// The label of the default output, named after the format it gives.
-EMSCRIPTEN_KEEPALIVE const char* corvane_default_label()
+// The label of the file's default output, named after the format it gives;
+// with no such file, that of an unknown one.
+EMSCRIPTEN_KEEPALIVE const char* corvane_default_label(int id)
 {
+    const corvane::formats::Input& input = opened(id).input;
     return give(std::string(corvane::formats::defaultFormat(input)->title) +
                 (corvane::formats::windowConverts(input) ? " (comme la fenêtre)" : " (par défaut)"));
 }
 
-// Converts the file named `name` into the format named `to` ("" for the
-// default). Gives the refusal, or "" with the bytes in corvane_output() and
-// their -d file name in corvane_output_name().
-EMSCRIPTEN_KEEPALIVE const char* corvane_convert(const char* to, const char* name)
+// Converts the file `id`, named `name`, into the format named `to` ("" for
+// the default). Gives the refusal, or "" with the bytes in corvane_output()
+// and their -d file name in corvane_output_name().
+EMSCRIPTEN_KEEPALIVE const char* corvane_convert(int id, const char* to, const char* name)
 {
-    if (refusal)
-        return give(*refusal);
-    corvane::formats::Output output;
-    const corvane::formats::Format* format = *to != '\0' ? corvane::formats::formatNamed(to) : nullptr;
-    if (corvane::formats::Problem problem = corvane::formats::convertInput(input, format, name, output))
+    output.clear();
+    outputName.clear();
+    const Opened& file = opened(id);
+    if (file.refusal)
+        return give(*file.refusal);
+    const corvane::formats::Format* format = nullptr;
+    if (*to != '\0') {
+        format = corvane::formats::formatNamed(to);
+        if (format == nullptr || format->write == nullptr)
+            return give("format inconnu : « " + corvane::formats::printableName(to) + " »");
+    }
+    corvane::formats::Output converted;
+    if (corvane::formats::Problem problem = corvane::formats::convertInput(file.input, format, name, converted))
         return give(std::move(*problem));
-    outputName = corvane::formats::outputFileName(name, output.format->extension);
-    answer = std::move(output.content);
-    return "";
+    output = std::move(converted.content);
+    outputName = corvane::formats::outputFileName(name, converted.format->extension);
+    return give("");
 }
 
 EMSCRIPTEN_KEEPALIVE const char* corvane_output()
 {
-    return answer.data();
+    return output.data();
 }
 
 EMSCRIPTEN_KEEPALIVE int corvane_output_size()
 {
-    return static_cast<int>(answer.size());
+    return static_cast<int>(output.size());
 }
 
 EMSCRIPTEN_KEEPALIVE const char* corvane_output_name()
 {
     return outputName.c_str();
+}
+
+// An archive of the next outputs, each added by corvane_zip_add().
+EMSCRIPTEN_KEEPALIVE void corvane_zip_start()
+{
+    archive = std::make_unique<corvane::web::Archive>();
+}
+
+// Adds the last output, under its -d file name; gives why not, or "".
+EMSCRIPTEN_KEEPALIVE const char* corvane_zip_add()
+{
+    if (!corvane::web::Archive::fits(outputName, output))
+        return give("nom ou contenu trop long pour une archive zip");
+    return give(archive->add(outputName, output) ? "" : "l'archive n'a pas pu être écrite");
+}
+
+// Gives why the archive failed, or "" with it in corvane_output().
+EMSCRIPTEN_KEEPALIVE const char* corvane_zip_finish()
+{
+    output = archive->finish();
+    archive.reset();
+    return give(output.empty() ? "l'archive n'a pas pu être écrite" : "");
 }
 }

@@ -1,15 +1,17 @@
-// The page's front end: the file chosen or dropped goes to the worker, which
-// runs the core; its answers are shown here, and its outputs downloaded.
+// The page's front end: the files chosen or dropped go to the worker, which
+// runs the core; each gets a row with its answers and its colours, and the
+// outputs are downloaded, together in one archive when there are several.
 "use strict";
 (() => {
     const $ = (id) => document.getElementById(id);
     const open = $("ouvrir");
     const chooser = $("fichier");
+    const clear = $("effacer");
+    const list = $("fichiers");
     const format = $("format");
     const convert = $("convertir");
-    const kind = $("type");
     const message = $("message");
-    const strip = $("bande");
+    const Columns = 16;
 
     // Chromium refuses a worker script from file://: the worker's script
     // is the source text of corvaneWorker, given through a blob: URL.
@@ -17,17 +19,20 @@
         new Blob(["(" + corvaneWorker.toString() + ")();"], { type: "text/javascript" }));
     const worker = new Worker(source);
 
-    const draw = (levels) => {
-        const context = strip.getContext("2d");
-        context.clearRect(0, 0, strip.width, strip.height);
-        const n = levels.length / 3;
-        for (let k = 0; k < n; ++k) {
-            const from = Math.floor((strip.width * k) / n);
-            const to = Math.floor((strip.width * (k + 1)) / n);
-            context.fillStyle = `rgb(${levels[3 * k]}, ${levels[3 * k + 1]}, ${levels[3 * k + 2]})`;
-            context.fillRect(from, 0, to - from, strip.height);
-        }
+    // The page's files by id, in the order given; an answer for a removed one is dropped.
+    const rows = new Map();
+    let nextId = 0;
+    let emptyLabel = "";
+
+    const element = (tag, className, text) => {
+        const made = document.createElement(tag);
+        made.className = className;
+        made.textContent = text ?? "";
+        return made;
     };
+    const say = (lines) => message.replaceChildren(...lines.map((line) => element("p", "", line)));
+    const hex = (levels, k) =>
+        "#" + Array.from(levels.subarray(3 * k, 3 * k + 3), (v) => v.toString(16).padStart(2, "0")).join("");
 
     const download = (name, bytes) => {
         const link = document.createElement("a");
@@ -39,61 +44,196 @@
         setTimeout(() => URL.revokeObjectURL(link.href), 60000);
     };
 
+    // The first choice is each file's own default: named after it when there is one file.
+    const refresh = () => {
+        const [only] = rows.values();
+        format.options[0].text =
+            rows.size > 1 ? "Format par défaut de chaque fichier" : only?.label || emptyLabel;
+        const waiting = [...rows.values()].some((row) => row.label === undefined);
+        convert.disabled = rows.size === 0 || waiting;
+        clear.hidden = rows.size === 0;
+    };
+
+    const remove = (id) => {
+        const row = rows.get(id);
+        seen.unobserve(row.item);
+        row.item.remove();
+        rows.delete(id);
+        worker.postMessage({ close: [id] });
+        refresh();
+    };
+
+    // A grid of swatches, one Tab stop: the arrows, Home and End move within it.
+    const grid = (row) => {
+        const { levels, item, shown } = row;
+        const cells = [];
+        const table = element("div", "grille");
+        table.setAttribute("role", "grid");
+        table.setAttribute("aria-label", "Couleurs de " + row.name);
+        let line;
+        for (let k = 0; k < levels.length / 3; ++k) {
+            if (k % Columns === 0) {
+                table.append((line = element("div", "ligne")));
+                line.setAttribute("role", "row");
+            }
+            // Bare spans, as light as a swatch can be: a hundred grids are 25,600 of them.
+            const cell = document.createElement("span");
+            cell.setAttribute("role", "gridcell");
+            cell.setAttribute("aria-label", `${k} : ${hex(levels, k)}`);
+            cell.tabIndex = k === 0 ? 0 : -1;
+            cell.style.backgroundColor = hex(levels, k);
+            line.append(cell);
+            cells.push(cell);
+        }
+        const show = (event) => {
+            if (event.target.parentNode.parentNode === table)
+                shown.textContent = event.target.getAttribute("aria-label");
+        };
+        table.addEventListener("mouseover", show);
+        table.addEventListener("focusin", show);
+        table.addEventListener("keydown", (event) => {
+            const at = cells.indexOf(event.target);
+            const to = { ArrowLeft: at - 1, ArrowRight: at + 1, ArrowUp: at - Columns, ArrowDown: at + Columns,
+                         Home: 0, End: cells.length - 1 }[event.key];
+            if (at < 0 || to === undefined || event.altKey || event.ctrlKey || event.metaKey)
+                return;
+            event.preventDefault();
+            // At an edge the focus stays.
+            if (to < 0 || to >= cells.length)
+                return;
+            event.target.tabIndex = -1;
+            cells[to].tabIndex = 0;
+            cells[to].focus();
+        });
+        item.querySelector(".couleurs").replaceChildren(table);
+    };
+    // Grids are built when their row comes near the view, and kept: a hundred
+    // files cost a hundred rows until they are scrolled through, and moving
+    // grids from row to row would leave more to collect than they weigh.
+    const seen = new IntersectionObserver(
+        (entries) => {
+            for (const entry of entries) {
+                if (entry.isIntersecting) {
+                    seen.unobserve(entry.target);
+                    grid(rows.get(Number(entry.target.dataset.id)));
+                }
+            }
+        },
+        { rootMargin: "50%" });
+
+    const add = (file) => {
+        const id = nextId++;
+        const item = element("li", "fichier");
+        item.dataset.id = id;
+        const title = element("p", "titre");
+        const kind = element("span", "type");
+        kind.setAttribute("aria-live", "polite");
+        title.append(element("span", "nom", file.name), " ", kind);
+        const drop = element("button", "retirer", "Retirer");
+        drop.type = "button";
+        drop.setAttribute("aria-label", "Retirer " + file.name);
+        drop.addEventListener("click", () => {
+            const next = item.nextElementSibling ?? item.previousElementSibling;
+            remove(id);
+            (next?.querySelector(".retirer") ?? open).focus();
+        });
+        const actions = element("p", "actions barre");
+        actions.append(drop);
+        item.append(title, element("p", "refus"), element("p", "avertissement"), element("div", "couleurs"),
+                     element("p", "plus"), element("p", "couleur"), actions);
+        rows.set(id, { name: file.name, item, shown: item.querySelector(".couleur") });
+        list.append(item);
+        worker.postMessage({ open: id, file });
+    };
+
+    const opened = (answer) => {
+        const row = rows.get(answer.opened);
+        if (!row)
+            return;
+        const { item } = row;
+        row.label = answer.label;
+        row.levels = answer.levels;
+        item.querySelector(".type").textContent = answer.kind;
+        item.querySelector(".refus").textContent = answer.refusal;
+        item.querySelector(".avertissement").textContent = answer.warning;
+        const more = answer.count - answer.levels.length / 3;
+        if (more > 0)
+            item.querySelector(".plus").textContent = `… et ${more} couleurs de plus`;
+        if (answer.count > 0) {
+            const copy = element("button", "copier", "Copier");
+            copy.type = "button";
+            copy.addEventListener("click", () => worker.postMessage({ hex: answer.opened, name: row.name }));
+            item.querySelector(".actions").prepend(copy);
+            seen.observe(item);
+        }
+        refresh();
+    };
+
     worker.onmessage = (event) => {
         const answer = event.data;
         if (answer.ready) {
             for (const [name, title, extension] of answer.formats)
                 format.add(new Option(`${title} (${extension})`, name));
-            format.options[0].text = answer.label;
+            emptyLabel = answer.label;
+            refresh();
             open.disabled = false;
             document.documentElement.setAttribute("data-ready", "");
             URL.revokeObjectURL(source);
         } else if (answer.opened !== undefined) {
-            $("nom").textContent = answer.opened;
-            kind.textContent = answer.kind;
-            message.textContent = answer.refusal;
-            format.options[0].text = answer.label;
-            draw(answer.strip);
-            convert.disabled = false;
-        } else if (answer.output !== undefined) {
-            message.textContent = "";
-            download(answer.output, answer.bytes);
+            opened(answer);
+        } else if (answer.copied !== undefined) {
+            if (answer.refusal)
+                say([answer.refusal]);
+            else
+                // No clipboard at all on a page served over plain HTTP from another machine.
+                (navigator.clipboard?.writeText(answer.text) ?? Promise.reject()).then(
+                    () => say([]), () => say(["le navigateur n'a pas laissé copier la palette"]));
         } else {
-            message.textContent = answer.refusal;
+            // With one file, its refusal alone; with several, a line each after the file's name.
+            const lines = answer.refusals.map(([name, why]) => (rows.size > 1 ? `${name} : ${why}` : why));
+            say(lines);
+            if (answer.output !== undefined)
+                download(answer.output, answer.bytes);
         }
     };
 
     // A browser that cannot run the core, or a core that ran out of memory.
     worker.onerror = (event) => {
         event.preventDefault();
-        message.textContent = "le cœur de Corvane s'est arrêté dans ce navigateur : rechargez la page";
+        say(["le cœur de Corvane s'est arrêté dans ce navigateur : rechargez la page"]);
         open.disabled = convert.disabled = true;
     };
 
-    const take = (file) => {
-        if (!file)
-            return;
-        $("nom").textContent = file.name;
-        kind.textContent = "";
-        message.textContent = "";
-        draw([]);
-        convert.disabled = true;
-        worker.postMessage({ file });
+    const take = (files) => {
+        say([]);
+        for (const file of files)
+            add(file);
+        refresh();
     };
 
     open.addEventListener("click", () => chooser.click());
     chooser.addEventListener("change", () => {
-        take(chooser.files[0]);
+        take(chooser.files);
         // The same file chosen again is opened again.
         chooser.value = "";
     });
-    convert.addEventListener("click", () => worker.postMessage({ format: format.value }));
+    clear.addEventListener("click", () => {
+        worker.postMessage({ close: [...rows.keys()] });
+        seen.disconnect();
+        list.replaceChildren();
+        rows.clear();
+        say([]);
+        refresh();
+        open.focus();
+    });
+    convert.addEventListener("click", () =>
+        worker.postMessage({ rows: [...rows].map(([id, row]) => [id, row.name]), format: format.value }));
     document.addEventListener("dragover", (event) => {
         event.preventDefault();
         event.dataTransfer.dropEffect = "copy";
     });
     document.addEventListener("drop", (event) => {
         event.preventDefault();
-        take(event.dataTransfer.files[0]);
+        take(event.dataTransfer.files);
     });
 })();

@@ -1,5 +1,5 @@
 // The worker's side of the page, run after emscripten's glue and in its
-// scope: the page sends one file at a time, then asks for its conversions.
+// scope: the page sends its files one at a time, then asks for conversions.
 (() => {
     const decoder = new TextDecoder();
     const encoder = new TextEncoder();
@@ -23,32 +23,63 @@
             at.forEach((p) => _free(p));
         }
     };
-    let name = "";
+    const convert = (id, name, format) => withStrings([format, name], (to, from) => text(_corvane_convert(id, to, from)));
+    const output = () => HEAPU8.slice(_corvane_output(), _corvane_output() + _corvane_output_size());
     let waiting = [];
 
+    // Each output into one archive, but for one refused or named as an earlier one.
+    const archive = (rows, format) => {
+        const refusals = [];
+        const names = new Set();
+        _corvane_zip_start();
+        // Not a for-of: emscripten's JavaScript minifier mangles it.
+        rows.forEach(([id, name]) => {
+            let refusal = convert(id, name, format);
+            // One name on the systems that ignore case.
+            const key = text(_corvane_output_name()).toLowerCase();
+            if (!refusal && names.has(key))
+                refusal = "un fichier de ce nom est déjà dans l'archive";
+            if (!refusal)
+                refusal = text(_corvane_zip_add());
+            if (refusal)
+                refusals.push([name, refusal]);
+            else
+                names.add(key);
+        });
+        const failed = text(_corvane_zip_finish());
+        if (failed)
+            return { refusals: [["corvane.zip", failed]] };
+        return names.size ? { output: "corvane.zip", bytes: output(), refusals } : { refusals };
+    };
+
     const answer = (ask) => {
-        if (ask.file) {
+        if (ask.open !== undefined) {
             Module["file"] = ask.file;
-            name = ask.file.name;
-            const refusal = text(_corvane_open());
-            const count = _corvane_strip_count();
-            const strip = _corvane_strip();
+            const refusal = text(_corvane_open(ask.open));
+            Module["file"] = null;
+            const levels = _corvane_levels(ask.open);
             postMessage({
-                opened: name,
-                kind: refusal ? "" : text(_corvane_kind()),
+                opened: ask.open,
+                kind: refusal ? "" : text(_corvane_kind(ask.open)),
                 refusal,
-                strip: HEAPU8.slice(strip, strip + 3 * count),
-                label: text(_corvane_default_label()),
+                warning: text(_corvane_warning(ask.open)),
+                count: _corvane_colour_count(ask.open),
+                levels: HEAPU8.slice(levels, levels + _corvane_levels_size(ask.open)),
+                label: text(_corvane_default_label(ask.open)),
             });
-            return;
+        } else if (ask.close !== undefined) {
+            ask.close.forEach((id) => _corvane_close(id));
+        } else if (ask.hex !== undefined) {
+            const refusal = convert(ask.hex, ask.name, "hex");
+            postMessage({ copied: ask.hex, refusal, text: refusal ? "" : decoder.decode(output()) });
+        } else if (ask.rows.length > 1) {
+            postMessage(archive(ask.rows, ask.format));
+        } else {
+            const [id, name] = ask.rows[0];
+            const refusal = convert(id, name, ask.format);
+            postMessage(refusal ? { refusals: [[name, refusal]] }
+                                : { output: text(_corvane_output_name()), bytes: output(), refusals: [] });
         }
-        const refusal = withStrings([ask.format, name], (to, from) => text(_corvane_convert(to, from)));
-        if (refusal) {
-            postMessage({ refusal });
-            return;
-        }
-        const at = _corvane_output();
-        postMessage({ output: text(_corvane_output_name()), bytes: HEAPU8.slice(at, at + _corvane_output_size()) });
     };
 
     self.onmessage = (event) => (waiting ? waiting.push(event.data) : answer(event.data));
@@ -57,7 +88,7 @@
             .split("\n")
             .filter((line) => line)
             .map((line) => line.split("\t"));
-        postMessage({ ready: true, formats, label: text(_corvane_default_label()) });
+        postMessage({ ready: true, formats, label: text(_corvane_default_label(-1)) });
         const asked = waiting;
         waiting = null;
         asked.forEach(answer);

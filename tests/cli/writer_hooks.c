@@ -6,7 +6,9 @@
 //                              every syncfs ("syncfs"), in the order they come;
 //   CORVANE_HOOK_SYNCFS_ERROR=N  syncfs fails with errno N;
 //   CORVANE_HOOK_SIGNAL=N      raises signal N when a temporary file is closed
-//   CORVANE_HOOK_SIGNAL_AT=close|rename  (close) or just before it is renamed.
+//   CORVANE_HOOK_SIGNAL_AT=close|rename  (close) or just before it is renamed;
+//   CORVANE_HOOK_RIVAL=TEXT    writes TEXT to the target just before a temporary
+//                              file is renamed to it, as another program might.
 // Anything else goes straight to the C library.
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -73,12 +75,20 @@ static int isTemporary(int fd)
     return strstr(target, TempMark) != NULL;
 }
 
-static void beforeRename(const char* from)
+static void beforeRename(const char* from, const char* to)
 {
     if (strstr(from, TempMark) == NULL)
         return;
     note("rename");
     raiseIfAskedAt("rename");
+    const char* rival = getenv("CORVANE_HOOK_RIVAL");
+    if (rival == NULL)
+        return;
+    const int fd = open(to, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const size_t length = strlen(rival);
+    if (fd < 0 || write(fd, rival, length) != (ssize_t)length)
+        abort();
+    realClose(fd);
 }
 
 int close(int fd)
@@ -97,7 +107,7 @@ int rename(const char* from, const char* to)
     static int (*function)(const char*, const char*);
     if (function == NULL)
         bindNext(&function, "rename");
-    beforeRename(from);
+    beforeRename(from, to);
     return function(from, to);
 }
 
@@ -106,7 +116,7 @@ int renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned
     static int (*function)(int, const char*, int, const char*, unsigned);
     if (function == NULL)
         bindNext(&function, "renameat2");
-    beforeRename(from);
+    beforeRename(from, to);
     return function(fromDir, from, toDir, to, flags);
 }
 

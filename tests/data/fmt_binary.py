@@ -3,10 +3,12 @@ make_samples.py: the sample files made here, and each format's detection,
 reader and writer."""
 
 import colorsys
+import gzip
 import struct
+import zlib
 from fractions import Fraction
 
-from palettes import Pal, Refused
+from palettes import Pal, Refused, text_lines
 
 LEVEL_BYTES = 768
 RANGE_BYTES = 576
@@ -74,16 +76,54 @@ def default_ranges():
     return block
 
 
+def edited_ranges():
+    """Ranges as DIV's palette editor leaves them once edited: 8, 16 or 32
+    colours, types 0 to 3, every other one fixed, indices of our own."""
+    block = b""
+    for a in range(16):
+        block += bytes([8 << (a % 3), a % 4, a % 2, 0]) + bytes((200 - 7 * a + 3 * k) % 256 for k in range(32))
+    return block
+
+
+GZIP_MAGIC = b"\x1f\x8b"
+
+
+def inflated(data, size):
+    """The first `size` bytes of a gzip file's content (BennuGD's DIV files)."""
+    try:
+        return zlib.decompressobj(16 + zlib.MAX_WBITS).decompress(data, size)
+    except zlib.error:
+        raise Refused("flux gzip coupé ou abîmé avant la fin de la palette")
+
+
+def levels_at(data, compressed):
+    """Where a DIV file's levels start; None when it is none. Once inflated, a
+    palette file is any the window opens: its first text line is "pal"."""
+    if compressed and text_lines(data[:9])[0] == b"pal":
+        return 8
+    if data[3:7] == DIV_TAIL:
+        return DIV_LEVELS_AT.get(data[:3])
+    return None
+
+
 class Div:
     @staticmethod
     def detect(head, whole):
+        if head.startswith(GZIP_MAGIC):
+            try:
+                return levels_at(inflated(head, 9), True) is not None
+            except Refused:
+                return False
         return head[3:7] == DIV_TAIL and head[:3] in (b"fpg", b"fnt", b"map")
 
     @staticmethod
     def read(data):
-        if data[3:7] != DIV_TAIL or data[:3] not in DIV_LEVELS_AT:
+        compressed = data.startswith(GZIP_MAGIC)
+        if compressed:
+            data = inflated(data, 48 + LEVEL_BYTES + RANGE_BYTES)
+        at = levels_at(data, compressed)
+        if at is None:
             raise Refused("ce n'est pas un fichier DIV (pal, fpg, fnt ou map)")
-        at = DIV_LEVELS_AT[data[:3]]
         levels = data[at:at + LEVEL_BYTES]
         if len(levels) < LEVEL_BYTES:
             raise Refused("le fichier s'arrête avant les 768 niveaux de sa palette")
@@ -263,10 +303,14 @@ def samples():
     act40 = packed(photoshop_colours(40)).ljust(LEVEL_BYTES, b"\x00") + struct.pack(">HH", 40, 0)
     return {
         "fpg-foret.fpg": fpg,
+        # As BennuGD writes its FPG files: the whole file compressed by gzip.
+        "fpg-gzip.fpg": gzip.compress(fpg, compresslevel=9, mtime=0),
         # Cut inside its palette, as a failed copy leaves it.
         "fpg-coupe.fpg": fpg[:400],
         "map-carte.map": map_file(hsv_ramps([k / 8 for k in range(8)], 32, 0.4, 63)),
         "fnt-lettres.fnt": fnt_file(ember_levels()),
+        # A new FPG holding no graphic yet: its palette and edited ranges only.
+        "fpg-plages.fpg": b"fpg" + DIV_TAIL + b"\x00" + packed(forest()[::-1]) + edited_ranges(),
         "vga-braises.pal": packed(ember_levels()),
         "act256-photoshop.act": packed(photoshop_colours(256)),
         # Photoshop's table of fewer colours: count 40, transparent index 0.

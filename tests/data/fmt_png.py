@@ -13,7 +13,11 @@ import zlib
 from palettes import Pal, Refused
 
 SIGNATURE = b"\x89PNG\r\n\x1a\n"
-PALETTE, TRUECOLOUR = 3, 2
+GREY, TRUECOLOUR, PALETTE, GREY_ALPHA, TRUECOLOUR_ALPHA = 0, 2, 3, 4, 6
+CHANNELS = {GREY: 1, TRUECOLOUR: 3, GREY_ALPHA: 2, TRUECOLOUR_ALPHA: 4}
+# Adam7's passes: first column, first row, column step, row step.
+ADAM7 = [(0, 0, 8, 8), (4, 0, 8, 8), (0, 4, 4, 8), (2, 0, 4, 4), (0, 2, 2, 4), (1, 0, 2, 2), (0, 1, 1, 2)]
+MOST_COLOURS = 256
 SQUARE, PER_ROW = 16, 16
 IDAT_BYTES = 8192
 
@@ -22,8 +26,8 @@ def chunk(kind, data=b""):
     return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
 
 
-def ihdr(width, height, depth, colour_type):
-    return chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, depth, colour_type, 0, 0, 0))
+def ihdr(width, height, depth, colour_type, interlace=0):
+    return chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, depth, colour_type, 0, 0, interlace))
 
 
 def plte(colours):
@@ -72,6 +76,84 @@ def rows(width, height, pixel, depth=8):
     return bytes(raw)
 
 
+def passes(width, height, interlaced):
+    """(first column, first row, column step, row step, columns, rows) of
+    each pass that holds pixels."""
+    for x0, y0, dx, dy in ADAM7 if interlaced else [(0, 0, 1, 1)]:
+        columns, count = len(range(x0, width, dx)), len(range(y0, height, dy))
+        if columns and count:
+            yield x0, y0, dx, dy, columns, count
+
+
+def interlaced_rows(width, height, pixel, depth):
+    """Adam7 image data: each pass a small image of its own, filter byte 0."""
+    return b"".join(rows(columns, count, lambda i, r: pixel(x0 + i * dx, y0 + r * dy), depth)
+                    for x0, y0, dx, dy, columns, count in passes(width, height, True))
+
+
+def unfilter(kind, line, prior, step):
+    for i in range(len(line)):
+        a = line[i - step] if i >= step else 0
+        b = prior[i]
+        c = prior[i - step] if i >= step else 0
+        if kind == 1:
+            line[i] = (line[i] + a) & 0xFF
+        elif kind == 2:
+            line[i] = (line[i] + b) & 0xFF
+        elif kind == 3:
+            line[i] = (line[i] + (a + b) // 2) & 0xFF
+        elif kind == 4:
+            p = a + b - c
+            pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+            line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 0xFF
+
+
+def samples_of(line, depth, count):
+    if depth >= 8:
+        size = depth // 8
+        return [int.from_bytes(line[k * size:k * size + size], "big") for k in range(count)]
+    bits = int.from_bytes(line, "big")
+    total = len(line) * 8
+    return [bits >> (total - depth * (k + 1)) & ((1 << depth) - 1) for k in range(count)]
+
+
+def distinct_colours(header, data, transparent):
+    """An image without a palette: its distinct colours (on R, G, B) in the
+    order they first appear row by row, pixels of alpha 0 left out. A 16-bit
+    level counts by its high byte; a grey of fewer than 8 bits is scaled up."""
+    width, height, depth, colour_type, _, _, interlace = struct.unpack(">IIBBBBB", header)
+    if width > 1000000 or width * height > 1 << 28:
+        raise Refused(f"image PNG sans palette de {width} × {height} pixels : trop grande pour une palette")
+    channels = CHANNELS[colour_type]
+    raw, at, first = zlib.decompress(data), 0, {}
+    step = max(1, channels * depth // 8)
+
+    def eight_bit(v):
+        return v >> 8 if depth == 16 else v * 255 // ((1 << depth) - 1)
+
+    for x0, y0, dx, dy, columns, count in passes(width, height, interlace == 1):
+        stride = (columns * channels * depth + 7) // 8
+        prior = bytearray(stride)
+        for r in range(count):
+            line = bytearray(raw[at + 1:at + 1 + stride])
+            unfilter(raw[at], line, prior, step)
+            at, prior = at + 1 + stride, line
+            values = samples_of(line, depth, columns * channels)
+            for i in range(columns):
+                pixel = values[i * channels:(i + 1) * channels]
+                colour = pixel[:3] if channels >= 3 else pixel[:1] * 3
+                alpha = pixel[-1] if channels in (2, 4) else (0 if tuple(colour[:channels]) == transparent else 1)
+                if alpha:
+                    key = tuple(eight_bit(v) for v in colour)
+                    position = (y0 + r * dy) * width + x0 + i * dx
+                    first[key] = min(first.get(key, position), position)
+                    if len(first) > MOST_COLOURS:
+                        raise Refused(f"image PNG de plus de {MOST_COLOURS} couleurs : une image, pas une palette")
+    if not first:
+        raise Refused("image PNG sans palette dont tous les pixels sont transparents")
+    return sorted(first, key=first.get)
+
+
 def squares(colours):
     """The program's picture: one square per colour, 16 to a row, the rest
     of the last row drawn with colour 0."""
@@ -94,7 +176,7 @@ class Png:
     def read(data):
         if not data.startswith(SIGNATURE):
             raise Refused("image PNG illisible")
-        at = len(SIGNATURE)
+        at, chunks, image = len(SIGNATURE), {}, b""
         while at + 8 <= len(data):
             size, kind = struct.unpack(">I4s", data[at:at + 8])
             body = data[at + 8:at + 8 + size]
@@ -103,9 +185,16 @@ class Png:
             if kind == b"PLTE" and size and size % 3 == 0:
                 return Pal([tuple(body[k:k + 3]) for k in range(0, size, 3)])
             if kind == b"IDAT":
-                break
+                image += body
+            elif kind != b"IEND":
+                chunks[kind] = body
             at += 12 + size
-        raise Refused("image PNG sans palette (pas de bloc PLTE)")
+        header = chunks.get(b"IHDR", b"")
+        if len(header) != 13 or header[9] == PALETTE or not image:
+            raise Refused("image PNG illisible")
+        trns = chunks.get(b"tRNS", b"")
+        transparent = tuple(struct.unpack(f">{len(trns) // 2}H", trns)) if trns else None
+        return Pal(distinct_colours(header, image, transparent))
 
     @staticmethod
     def write(palette, name):
@@ -120,6 +209,40 @@ FORMATS = {"png": Png}
 
 def hues(n, saturation, value):
     return [tuple(round(255 * v) for v in colorsys.hsv_to_rgb(k / n, saturation, value)) for k in range(n)]
+
+
+def image(width, height, depth, colour_type, data, extra=b"", interlace=0):
+    return SIGNATURE + ihdr(width, height, depth, colour_type, interlace) + extra + idat(data) + chunk(b"IEND")
+
+
+def lospec(colours, side):
+    """A Lospec palette image: one `side`-pixel square per colour, in a row, RGB."""
+    return image(side * len(colours), side, 8, TRUECOLOUR,
+                 rows(side * len(colours), side, lambda x, y: int.from_bytes(bytes(colours[x // side]), "big"), 24))
+
+
+def truecolour_samples():
+    """Palette images without a palette: Lospec's squares; one pixel a colour
+    with alpha, some transparent, one repeated; an interlaced 16-bit grey
+    with a transparent grey (tRNS); refused, a picture of 300 colours and
+    one of 20000 × 20000 pixels."""
+    dusk = hues(8, 0.7, 0.8)
+    alpha = [(200, 40, 40, 255), (9, 9, 9, 0), (40, 200, 40, 128), (200, 40, 40, 10), (40, 40, 200, 255),
+             (40, 200, 40, 0)]
+    # Row by row the greys first appear as 0x1234, 0xABCD, then 0x00FF (2, transparent, is skipped),
+    # then 0xFF00; Adam7's passes bring 0xFF00 (pass 2) before 0xABCD (pass 6).
+    first_row = [0x1234, 0xABCD, 0x0000, 0x00FF, 0xFF00]
+    grey = interlaced_rows(8, 8, lambda x, y: first_row[x] if y == 0 and x < 5 else 0x1234, 16)
+    return {
+        "png-lospec8.png": lospec(dusk, 8),
+        "png-rgba-1px.png": image(3, 2, 8, TRUECOLOUR_ALPHA,
+                                  rows(3, 2, lambda x, y: int.from_bytes(bytes(alpha[y * 3 + x]), "big"), 32)),
+        "png-gris16-entrelace.png": image(8, 8, 16, GREY, grey, chunk(b"tRNS", b"\x00\x00"), interlace=1),
+        # Only its first row: refused on its size before any pixel is read.
+        "png-rgb-geante.png": image(20000, 20000, 8, TRUECOLOUR, rows(20000, 1, lambda x, y: 0, 24)),
+        "png-rgb-300.png": image(20, 15, 8, TRUECOLOUR,
+                                 rows(20, 15, lambda x, y: (y * 20 + x) * 0x010203 & 0xFFFFFF, 24)),
+    }
 
 
 def samples():
@@ -139,4 +262,5 @@ def samples():
         "png16-4bits.png": SIGNATURE + small + chunk(b"IEND"),
         "png256-gimp.png": SIGNATURE + gimp + chunk(b"IEND"),
         "png-rgb-sans-plte.png": SIGNATURE + rgb + chunk(b"IEND"),
+        **truecolour_samples(),
     }

@@ -79,20 +79,25 @@ SLATE = [(0.0, (0, 0, 0)), (0.5, (88, 100, 120)), (1.0, (255, 255, 255))]
 
 # --- DIV palette files -----------------------------------------------------
 
-def div_file(levels, ranges=True):
+def div_file(levels, ranges=None):
     """A DIV palette file: header, 768 levels, then 16 colour ranges of 36 bytes
-    each (count 16, type 0, fixed 0, black 0, 32 colour indices from 16 × range)
-    as DIV Games Studio writes them; all zero as BennuGD writes them."""
+    each; by default (count 16, type 0, fixed 0, black 0, 32 colour indices
+    from 16 × range) as DIV Games Studio writes them when none was edited."""
     data = bytearray(b"pal\x1a\r\n\x00\x00")
     for colour in levels:
         data += bytes(colour)
-    for r in range(16):
-        if ranges:
+    if ranges is None:
+        for r in range(16):
             data += bytes([16, 0, 0, 0]) + bytes((16 * r + i) % 256 for i in range(32))
-        else:
-            data += bytes(36)
+    else:
+        data += ranges
     assert len(data) == 1352
     return bytes(data)
+
+
+def lagoon():
+    """Blues and greens, 8 ramps of 32 shades."""
+    return [hsv_levels(0.4 + (k // 32) / 40, 0.7, (k % 32 + 1) / 32) for k in range(256)]
 
 
 # --- JASC-PAL files --------------------------------------------------------
@@ -123,7 +128,10 @@ def samples():
     return {
         "div-degrade.PAL": div_file(ramps()),
         "div-pastel.PAL": div_file(pastel()),
-        "div-gzip.pal": gzip.compress(div_file(embers(), ranges=False), compresslevel=9, mtime=0),
+        "div-gzip.pal": gzip.compress(div_file(embers(), bytes(576)), compresslevel=9, mtime=0),
+        # The same, as gunzip leaves it: its ranges all zero.
+        "div-bennu.pal": div_file(embers(), bytes(576)),
+        "div-plages.PAL": div_file(lagoon(), fmt_binary.edited_ranges()),
         "jasc256-crlf.pal": jasc_file(gradient(DUSK, 256), CRLF),
         "jasc256-crlf-sans-fin.pal": jasc_file(gradient(SEA, 256), CRLF, final_end=False),
         "jasc256-lf.pal": jasc_file(gradient(MEADOW, 256), LF),
@@ -200,11 +208,12 @@ def converted(data):
 # None for a format that is only read).
 
 import fmt_binary  # noqa: E402  div, vga, act, riff
+import fmt_image  # noqa: E402  gif, bmp, pcx
 import fmt_png  # noqa: E402
 import fmt_swatch  # noqa: E402  txt, ase, aco, col, lbm, aseprite
 import fmt_text  # noqa: E402  jasc, gpl, hex
 
-MODULES = [fmt_binary, fmt_png, fmt_text, fmt_swatch]
+MODULES = [fmt_binary, fmt_png, fmt_text, fmt_image, fmt_swatch]
 FORMATS = {}
 for _module in MODULES:
     FORMATS.update(_module.FORMATS)

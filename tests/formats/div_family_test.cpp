@@ -11,12 +11,31 @@ const std::string Levels = [] {
         levels[i] = static_cast<char>(i % 251);
     return levels;
 }();
-const std::string Ranges(formats::DivRangeBytes, '\x07');
+const std::string Ranges(DivRangeBytes, '\x07');
 
 std::string divFile(std::string_view name, char version = '\0')
 {
     return std::string(name) + "\x1A\r\n\0"s + version;
 }
+
+// A gzip file of one stored block: a header, the block's length, the content as it is.
+std::string gzipStored(const std::string& content)
+{
+    const std::size_t n = content.size();
+    const std::size_t inverse = ~n & 0xFFFF;
+    return "\x1F\x8B\x08\0\0\0\0\0\0\x03\x01"s + char(n & 0xFF) + char(n >> 8) + char(inverse & 0xFF) +
+           char(inverse >> 8) + content;
+}
+
+std::string gzipSampleChangedAt(std::size_t at, char to)
+{
+    std::string bytes = sampleBytes("div-gzip.pal");
+    bytes[at] = to;
+    return bytes;
+}
+
+const std::string Compressed = " (fichier compressé par gzip), 256 couleurs";
+const std::string Broken = "flux gzip coupé ou abîmé avant la fin de la palette";
 
 // A sample read up to the end of its range block, and no further.
 ReaderCase sample(std::string name, const char* file, const char* kind, std::size_t paletteEnd)
@@ -36,7 +55,17 @@ const ReaderCase DivCases[] = {
      "le fichier s'arrête avant les 768 niveaux de sa palette"},
     {"other_name", false, divFile("fpx") + Levels, "ce n'est pas un fichier DIV (pal, fpg, fnt ou map)"},
     {"other_tail", false, "fpg\x1A\n\r\0\0"s + Levels, "ce n'est pas un fichier DIV (pal, fpg, fnt ou map)"},
+    {"other_seventh_byte", false, "fpg\x1A\r\n\x01\0"s + Levels, "ce n'est pas un fichier DIV (pal, fpg, fnt ou map)"},
     {"empty", false, "", "ce n'est pas un fichier DIV (pal, fpg, fnt ou map)"},
+    // Once inflated, a pal file is this reader's: the window does not open it compressed.
+    {"gzip_pal", true, sampleBytes("div-gzip.pal"), "Palette DIV Games Studio" + Compressed},
+    {"gzip_fpg", true, sampleBytes("fpg-gzip.fpg"), "Palette d'un fichier FPG de DIV Games Studio" + Compressed},
+    {"gzip_map_levels_at_48", true, gzipStored(divFile("map") + std::string(40, '\0') + Levels + Ranges),
+     "Palette d'un fichier MAP de DIV Games Studio" + Compressed},
+    {"gzip_cut_in_palette", true, sampleBytes("div-gzip.pal").substr(0, 100), Broken},
+    {"gzip_reserved_flags", false, gzipSampleChangedAt(3, '\xE0'), Broken},
+    {"gzip_of_other_bytes", false, gzipStored("GIMP Palette\nName: x\n"),
+     "ce n'est pas un fichier DIV (pal, fpg, fnt ou map)"},
 };
 
 INSTANTIATE_TEST_SUITE_P(div, FormatReader, testing::ValuesIn(DivCases), ByName());

@@ -27,6 +27,12 @@ struct ReaderCase {
 // format_checks.cpp.
 class FormatReader : public testing::TestWithParam<ReaderCase> {};
 
+// Test lists show the case's name, not its bytes.
+inline void PrintTo(const ReaderCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 inline std::string sampleBytes(std::string_view name)
 {
     return fileBytes(SampleDir / name);

@@ -35,14 +35,15 @@ const ReaderCase GplCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(gpl, FormatReader, testing::ValuesIn(GplCases), ByName());
 
-// No sample's name holds a control byte: GIMP's Name line must not break there.
+// No sample's name holds a control byte: GIMP's Name line must not break
+// there, and keeps a UTF-8 name as it is.
 TEST(GplWriter, NameLineHasNoControlBytes)
 {
     formats::Palette palette;
     palette.colours = {{0, 128, 255}};
     std::string out;
-    ASSERT_FALSE(formats::formatNamed("gpl")->write(palette, {"a\tb\x7F"}, out));
-    EXPECT_TRUE(out.starts_with("GIMP Palette\nName: a_b_\n")) << out;
+    ASSERT_FALSE(formats::formatNamed("gpl")->write(palette, {"a\tb\x7F\xC3\xA9t\xC3\xA9"}, out));
+    EXPECT_TRUE(out.starts_with("GIMP Palette\nName: a_b_\xC3\xA9t\xC3\xA9\n")) << out;
 }
 
 } // namespace

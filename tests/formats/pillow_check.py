@@ -1,12 +1,15 @@
 #!/usr/bin/env python3
-"""The expected gpl, act and png outputs of the samples read by Pillow, a
-reader that shares nothing with corvane-convert, against the colours each
-sample holds as tests/data/make_samples.py reads them. The command-line tests
-prove that corvane-convert writes exactly these bytes."""
+"""The expected gpl, act, png, gif, bmp and pcx outputs of the samples read by
+Pillow, a reader that shares nothing with corvane-convert, against the colours
+each sample holds as tests/data/make_samples.py reads them. The command-line
+tests prove that corvane-convert writes exactly these bytes. Then images that
+Pillow writes, read by corvane-convert (its path the first argument)."""
 
 import io
 import os
+import subprocess
 import sys
+import tempfile
 
 sys.dont_write_bytecode = True  # nothing but samples in tests/data
 DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data")
@@ -47,19 +50,68 @@ def read_act(data, n):
     return colours[:count]
 
 
-def read_png(data, n):
+def read_image(data, n, table=None, kind="PNG"):
+    """An image of one square per colour; its table of `table` entries, black
+    after the n colours."""
     image = Image.open(io.BytesIO(data))
-    assert image.mode == "P", image.mode
+    assert image.format == kind, image.format
     assert image.size == (16 * min(n, 16), 16 * -(-n // 16)), image.size
+    if image.mode == "1" and kind == "BMP" and n == 2:
+        # Pillow takes a bitmap only for one of 1 bit a pixel when its table is
+        # black then white exactly, then misreads 8-bit pixels: the table is known.
+        return [(0, 0, 0), (255, 255, 255)]
+    if image.mode == "L" and kind == "BMP":
+        # Pillow reads a table of greys 0, 1, 2... as a grey image: each square shows its colour.
+        rgb = image.convert("RGB")
+        return [rgb.getpixel((16 * (k % 16) + 8, 16 * (k // 16) + 8)) for k in range(n)]
+    assert image.mode == "P", image.mode
     # Each colour's square shows that colour.
     for k in range(n):
         assert image.getpixel((16 * (k % 16) + 8, 16 * (k // 16) + 8)) == k, f"carré {k}"
     colours = triples(image.getpalette())
-    assert len(colours) == n, f"PLTE de {len(colours)} couleurs"
-    return colours
+    assert len(colours) == (table or n), f"table de {len(colours)} couleurs"
+    assert set(colours[n:]) <= {(0, 0, 0)}, "la table ne finit pas en noir"
+    return colours[:n]
 
 
-READERS = {"gpl": read_gpl, "act": read_act, "png": read_png}
+def read_png(data, n):
+    return read_image(data, n)
+
+
+def read_gif(data, n):
+    return read_image(data, n, 1 << max(1, (n - 1).bit_length()), "GIF")
+
+
+def read_bmp(data, n):
+    return read_image(data, n, kind="BMP")
+
+
+def read_pcx(data, n):
+    return read_image(data, n, 256, "PCX")
+
+
+READERS = {"gpl": read_gpl, "act": read_act, "png": read_png, "gif": read_gif, "bmp": read_bmp, "pcx": read_pcx}
+
+
+def pillow_images(folder):
+    """Images of 2, 40 and 256 colours as Pillow saves them, and their colours."""
+    made = []
+    for n in (2, 40, 256):
+        colours = [((k * 37) % 256, (k * 91 + 7) % 256, 255 - k) for k in range(n)]
+        image = Image.new("P", (16, 16))
+        image.putpalette(bytes(v for c in colours for v in c))
+        image.putdata([k % n for k in range(256)])
+        for fmt in ("gif", "bmp", "pcx"):
+            path = os.path.join(folder, f"pillow{n}.{fmt}")
+            image.save(path, optimize=False)
+            made.append((path, colours))
+    return made
+
+
+def read_by_program(program, path):
+    """The colours corvane-convert reads, through its hex output."""
+    out = subprocess.run([program, "--to=hex", path, "-"], capture_output=True, check=True).stdout
+    return [tuple(bytes.fromhex(line)) for line in out.decode().split()]
 
 
 def sample_colours(data):
@@ -85,9 +137,19 @@ def main():
         except Exception as error:  # Pillow's own refusals too
             failures.append(f"{name}: {error!r}")
         checked += 1
+    if len(sys.argv) > 1:
+        with tempfile.TemporaryDirectory() as folder:
+            for path, colours in pillow_images(folder):
+                try:
+                    got = read_by_program(sys.argv[1], path)
+                    # Pillow pads a table as the format asks: black, or its own greys.
+                    assert got[:len(colours)] == colours, "couleurs différentes"
+                except Exception as error:
+                    failures.append(f"{os.path.basename(path)}: {error!r}")
+                checked += 1
     for failure in failures:
         print(failure, file=sys.stderr)
-    print(f"{checked} sorties lues par Pillow, {len(failures)} en échec")
+    print(f"{checked} images lues par Pillow ou écrites par lui, {len(failures)} en échec")
     return 1 if failures or checked == 0 else 0
 
 

@@ -8,6 +8,7 @@ namespace corvane::formats {
 namespace {
 
 using namespace std::string_literals;
+using test::PrintTo;
 
 // Each line read, with its number and whether it was cut, as "N:TEXT" or "N:TEXT…".
 std::vector<std::string> linesOf(ByteSource& source)

@@ -198,10 +198,10 @@ class Page:
                 raise Timeout(expression)
             self.browser.pump(0.02)
 
-    def set_file(self, selector, path):
+    def set_file(self, selector, *paths):
         document = self.send("DOM.getDocument", {"depth": 0})["root"]["nodeId"]
         node = self.send("DOM.querySelector", {"nodeId": document, "selector": selector})["nodeId"]
-        self.send("DOM.setFileInputFiles", {"nodeId": node, "files": [path]})
+        self.send("DOM.setFileInputFiles", {"nodeId": node, "files": list(paths)})
 
     def press(self, key, code, key_code, shift=False):
         modifiers = 8 if shift else 0

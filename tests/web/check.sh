@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # The page in headless Chromium: every sample and bad file against
-# corvane-convert, no request beyond its own files, a 1 GiB file in bounded
-# memory, keyboard and accessibility tree. Builds what it needs; fails on any
-# failure.
+# corvane-convert, alone and all at once (the archive checked by zipfile and
+# unzip -t), no request beyond its own files, a 1 GiB file and a hundred FPG
+# files in bounded memory, the interactions, keyboard and accessibility tree;
+# served over HTTP, installable and working offline. Builds what it needs;
+# fails on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-bash scripts/deps.sh cmake ninja-build g++ libpng-dev qt6-base-dev qt6-translations-l10n chromium python3-websocket
+bash scripts/deps.sh cmake ninja-build g++ libpng-dev libgif-dev zlib1g-dev qt6-base-dev qt6-translations-l10n chromium python3-websocket unzip
 bash scripts/web.sh
 # The programs' own preset, which the Debian packages build too: CI builds
 # the test preset once, in its fresh clone.
