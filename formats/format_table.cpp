@@ -6,8 +6,8 @@
 namespace corvane::formats {
 
 // Each defined in its own file, beside its reader and writer.
-extern const Format DivFormat, PngFormat, RiffFormat, GplFormat, JascFormat, HexFormat, TxtFormat, GifFormat,
-    BmpFormat, PcxFormat, LbmFormat, AsepriteFormat, AseFormat, AcoFormat, ColFormat, VgaFormat, ActFormat;
+extern const Format DivFormat, PngFormat, RiffFormat, GplFormat, JascFormat, HexFormat, TxtFormat, GifFormat, BmpFormat,
+    PcxFormat, LbmFormat, AsepriteFormat, AseFormat, AcoFormat, ColFormat, VgaFormat, ActFormat;
 
 namespace {
 
