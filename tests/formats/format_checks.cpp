@@ -113,11 +113,13 @@ TEST(FormatWriters, RefuseWhatTheirFormatCannotHold)
         std::string_view name;
         std::string tooBright, tooDark, tooMany; // empty: written
     } cases[] = {
-        {"div", "", "", Div257},           {"vga", "", "", Div257},       {"act", Level, Negative, Most256},
-        {"png", Level, Negative, Most256}, {"riff", Level, Negative, ""}, {"gpl", Level, Negative, ""},
+        {"div", "", "", Div257},           {"vga", "", "", Div257},
+        {"act", Level, Negative, Most256}, {"png", Level, Negative, Most256},
+        {"riff", Level, Negative, ""},     {"gpl", Level, Negative, ""},
         {"hex", Level, Negative, ""},      {"jasc", "", "", ""},
-        {"gif", Level, Negative, Most256}, {"bmp", Level, Negative, Most256}, {"pcx", Level, Negative, Most256},
-        {"txt", Level, Negative, ""},      {"ase", Level, Negative, ""},  {"aco", Level, Negative, ""},
+        {"gif", Level, Negative, Most256}, {"bmp", Level, Negative, Most256},
+        {"pcx", Level, Negative, Most256}, {"txt", Level, Negative, ""},
+        {"ase", Level, Negative, ""},      {"aco", Level, Negative, ""},
         {"col", Level, Negative, Most256},
     };
     formats::Palette bright, dark, many, none;
