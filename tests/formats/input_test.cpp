@@ -53,6 +53,10 @@ TEST(InputReader, PicksTheReaderAndReadsNoFurtherThanThePaletteOrTheHead)
         {"gif", sampleBytes("gif89-32-locale.gif"), GiB, "gif", 1352},
         {"bmp", sampleBytes("bmp8-windows.bmp"), GiB, "bmp", 1352},
         {"pcx", sampleBytes("pcx16-ega.pcx"), GiB, "pcx", 1352},
+        {"lbm", sampleBytes("deluxe32.lbm"), GiB, "lbm", 1352},
+        {"aseprite", sampleBytes("sprite24.aseprite"), GiB, "aseprite", 1352},
+        {"ase", sampleBytes("ase-groupes-gris.ase"), GiB, "ase", 1352},
+        {"col", sampleBytes("animator.col"), GiB, "col", 1352},
         // Detection sees the head as cut: its last line is not judged.
         {"hex_past_the_head", lines("102030\n", 10000), 0, "hex", 70000},
         {"hex_cut_after_cr", "102030\r\n" + lines("#405060\r\n", 7281), 0, "hex", 65537},
