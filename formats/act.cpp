@@ -1,3 +1,4 @@
+#include "binary.h"
 #include "format.h"
 
 #include "levels.h"
@@ -28,7 +29,7 @@ Problem read(ByteSource& source, Palette& palette)
         return std::string("une table de couleurs Adobe fait 768 ou 772 octets");
     std::size_t count = TableBytes / 3;
     if (size == CountedBytes) {
-        count = std::size_t{bytes[TableBytes]} << 8 | bytes[TableBytes + 1];
+        count = bigEndian(bytes.data() + TableBytes, 2);
         if (count < 1 || count > TableBytes / 3)
             return "nombre de couleurs " + std::to_string(count) + " hors de 1 à 256";
     }
@@ -48,8 +49,10 @@ Problem write(const Palette& palette, const WriteContext&, std::string& out)
     out.assign(TableBytes, '\0');
     for (std::size_t i = 0; i < count * 3; ++i)
         out[i] = static_cast<char>(palette.colours[i / 3][i % 3]);
-    if (count < TableBytes / 3)
-        out += {static_cast<char>(count >> 8), static_cast<char>(count & 0xFF), '\xFF', '\xFF'};
+    if (count < TableBytes / 3) {
+        appendBigEndian(out, static_cast<std::uint32_t>(count), 2);
+        out += "\xFF\xFF";
+    }
     return std::nullopt;
 }
 
