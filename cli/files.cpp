@@ -1,6 +1,7 @@
 #include "files.h"
 
 #include "messages.h"
+#include "system_errors.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -14,7 +15,7 @@
 namespace corvane::cli {
 namespace {
 
-using formats::frenchErrnoText;
+using intake::frenchErrnoText;
 
 constexpr std::string_view TempPrefix = ".corvane-convert.";
 constexpr std::string_view SameAsInput = "la sortie est le fichier d'entrée lui-même";
@@ -112,8 +113,8 @@ Failure OpenedInput::open(const std::string& name)
     return std::nullopt;
 }
 
-Failure readInput(formats::InputReader& reader, const std::string& name, const formats::Format* from,
-                  formats::Input& input, FileId& id)
+Failure readInput(intake::InputReader& reader, const std::string& name, const formats::Format* from,
+                  intake::Input& input, FileId& id)
 {
     OpenedInput file;
     if (Failure failure = file.open(name))

@@ -3,6 +3,7 @@
 #include "byte_source.h"
 #include "input.h"
 #include "messages.h"
+#include "system_errors.h"
 
 #include <signal.h>
 #include <sys/stat.h>
@@ -62,13 +63,13 @@ private:
     FileId id_;
 };
 
-using formats::cannotRead;
+using intake::cannotRead;
 using formats::printableName;
 
 // Opens the named input, or standard input for "-", and reads it: its
-// identity into `id`, the rest as formats::InputReader reads it.
-Failure readInput(formats::InputReader& reader, const std::string& name, const formats::Format* from,
-                  formats::Input& input, FileId& id);
+// identity into `id`, the rest as intake::InputReader reads it.
+Failure readInput(intake::InputReader& reader, const std::string& name, const formats::Format* from,
+                  intake::Input& input, FileId& id);
 
 // The whole content on standard output, unless that is the input itself.
 Failure writeStandardOutput(std::string_view content, const FileId& input);

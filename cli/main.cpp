@@ -1,5 +1,6 @@
 #include "files.h"
 #include "messages.h"
+#include "system_errors.h"
 
 #include "corvane_version.h"
 #include "format.h"
@@ -20,7 +21,7 @@
 
 namespace corvane::cli {
 
-using formats::frenchErrnoText;
+using intake::frenchErrnoText;
 namespace {
 
 constexpr std::string_view Program = "corvane-convert";
@@ -168,15 +169,15 @@ public:
     // The file's content in the format asked for, or by default in the
     // other format: exactly as the window's Convert writes it for a file the
     // window opens. Nothing when it cannot be read or converted.
-    std::optional<formats::Output> converted(const std::string& name, FileId& id)
+    std::optional<intake::Output> converted(const std::string& name, FileId& id)
     {
-        formats::Input input;
+        intake::Input input;
         Failure failure = readInput(reader_, name, from_, input, id);
         if (!failure && input.warning)
             tell(inputName(name), *input.warning);
-        formats::Output output;
+        intake::Output output;
         if (!failure)
-            failure = formats::convertInput(input, to_, name, output);
+            failure = intake::convertInput(input, to_, name, output);
         if (failure) {
             fail(inputName(name), *failure);
             return std::nullopt;
@@ -187,7 +188,7 @@ public:
     void convert(const std::string& in, const std::string& out)
     {
         FileId id;
-        if (const std::optional<formats::Output> output = converted(in, id))
+        if (const std::optional<intake::Output> output = converted(in, id))
             write(out, output->content, id);
     }
 
@@ -201,8 +202,8 @@ public:
             return;
         }
         FileId id;
-        if (const std::optional<formats::Output> output = converted(in, id))
-            write(folder + formats::outputFileName(name, output->format->extension), output->content, id);
+        if (const std::optional<intake::Output> output = converted(in, id))
+            write(folder + intake::outputFileName(name, output->format->extension), output->content, id);
     }
 
     int finish()
@@ -222,7 +223,7 @@ private:
 
     const formats::Format* from_;
     const formats::Format* to_;
-    formats::InputReader reader_;
+    intake::InputReader reader_;
     OutputWriter writer_;
     int status_ = AllConverted;
 };
@@ -230,9 +231,9 @@ private:
 int showKinds(std::span<char* const> files, const formats::Format* from)
 {
     int status = AllConverted;
-    formats::InputReader reader;
+    intake::InputReader reader;
     for (const std::string name : files) {
-        formats::Input input;
+        intake::Input input;
         FileId id;
         if (const Failure failure = readInput(reader, name, from, input, id)) {
             tell(inputName(name), *failure);
@@ -241,7 +242,7 @@ int showKinds(std::span<char* const> files, const formats::Format* from)
         }
         if (input.warning)
             tell(inputName(name), *input.warning);
-        const std::string line = printableName(name) + ": " + formats::kindText(input) + "\n";
+        const std::string line = printableName(name) + ": " + intake::kindText(input) + "\n";
         std::fwrite(line.data(), 1, line.size(), stdout);
     }
     return status;

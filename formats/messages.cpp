@@ -2,7 +2,6 @@
 
 #include "code_page.h"
 
-#include <cerrno>
 
 namespace corvane::formats {
 namespace {
@@ -40,11 +39,6 @@ void appendByteEscape(std::string& out, unsigned char byte)
     out.push_back(Hex[byte & 0xF]);
 }
 
-std::string cannotRead(std::string_view why)
-{
-    return "lecture impossible : " + std::string(why);
-}
-
 std::string fileTextToUtf8(std::string_view bytes)
 {
     std::string out;
@@ -76,62 +70,6 @@ std::string printableName(std::string_view name)
             out.push_back(byte);
     }
     return out;
-}
-
-std::string frenchErrnoText(int error)
-{
-    switch (error) {
-    case ENOENT:
-        return "fichier introuvable";
-    case EACCES:
-    case EPERM:
-        return "permission refusée";
-    case ENOSPC:
-        return "disque plein";
-    case EDQUOT:
-        return "quota de disque dépassé";
-    case EFBIG:
-        return "fichier trop grand";
-    case EROFS:
-        return "système de fichiers en lecture seule";
-    case EISDIR:
-        return "c'est un dossier";
-    case ENOTDIR:
-        return "un élément du chemin n'est pas un dossier";
-    case ENAMETOOLONG:
-        return "nom trop long";
-    case ELOOP:
-        return "trop de liens symboliques";
-    case EIO:
-        return "erreur d'entrée-sortie";
-    case EMFILE:
-    case ENFILE:
-        return "trop de fichiers ouverts";
-    case ENOMEM:
-        return "mémoire insuffisante";
-    case EBUSY:
-    case ETXTBSY:
-        return "fichier occupé";
-    case EEXIST:
-        return "le fichier existe déjà";
-    case EXDEV:
-        return "pas sur le même système de fichiers";
-    case EPIPE:
-        return "tube fermé";
-    case EAGAIN:
-        return "ressource temporairement indisponible";
-    case ESTALE:
-        return "fichier réseau périmé";
-    case EINTR:
-        return "interrompu";
-    case EBADF:
-        return "descripteur de fichier invalide";
-    case ENXIO:
-    case ENODEV:
-        return "périphérique introuvable";
-    default:
-        return "erreur système " + std::to_string(error);
-    }
 }
 
 } // namespace corvane::formats

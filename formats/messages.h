@@ -1,7 +1,7 @@
 #pragma once
 
-// Every French text the formats library composes from parts: counts,
-// escaped file text and names, and why a file could not be read.
+// Every French text the formats library composes from parts: counts, and
+// escaped file text and names.
 
 #include <cstddef>
 #include <string>
@@ -17,9 +17,6 @@ inline constexpr std::string_view NoColour = "la palette n'a aucune couleur";
 // "N couleurs", "1 couleur".
 [[nodiscard]] std::string colourCount(std::size_t n);
 
-// "lecture impossible : WHY"
-[[nodiscard]] std::string cannotRead(std::string_view why);
-
 // Text read from a palette file, decoded as the kind label decodes it
 // (Windows-1252), as UTF-8. Control characters come out as \xHH with the
 // file's byte, and a backslash as \\, so that a line printed from it stays
@@ -32,9 +29,5 @@ inline constexpr std::string_view NoColour = "la palette n'a aucune couleur";
 
 // "\xHH": a byte shown in a message as its value.
 void appendByteEscape(std::string& out, unsigned char byte);
-
-// What an errno value means, in French: the C library's own texts follow
-// the locale and are English under LANG=C.
-[[nodiscard]] std::string frenchErrnoText(int error);
 
 } // namespace corvane::formats

@@ -88,14 +88,14 @@ constexpr std::size_t ShownColours = 256;
 
 // One file the page holds, as read when it was added.
 struct Opened {
-    corvane::formats::Input input;
+    corvane::intake::Input input;
     // Why it cannot be read, given again for each conversion asked.
     corvane::formats::Problem refusal;
     // Its first colours as red, green, blue bytes, clamped as the window draws them.
     std::vector<std::uint8_t> levels;
 };
 
-corvane::formats::InputReader reader;
+corvane::intake::InputReader reader;
 std::map<int, Opened> files;
 const Opened none;
 // What the last call gives as text, apart from the output's bytes.
@@ -128,7 +128,7 @@ EMSCRIPTEN_KEEPALIVE const char* corvane_open(int id)
     SliceSource source;
     corvane::formats::Problem problem = reader.read(source, nullptr, file.input);
     if (problem)
-        file.input = corvane::formats::Input{};
+        file.input = corvane::intake::Input{};
     file.refusal = problem;
     if (file.input.recognised()) {
         const auto& colours = file.input.palette.colours;
@@ -147,7 +147,7 @@ EMSCRIPTEN_KEEPALIVE void corvane_close(int id)
 // What corvane-convert --type says of the file, after its name.
 EMSCRIPTEN_KEEPALIVE const char* corvane_kind(int id)
 {
-    return give(corvane::formats::kindText(opened(id).input));
+    return give(corvane::intake::kindText(opened(id).input));
 }
 
 // What the readers warn of, or "".
@@ -160,7 +160,7 @@ EMSCRIPTEN_KEEPALIVE const char* corvane_warning(int id)
 // holds the first ShownColours of them.
 EMSCRIPTEN_KEEPALIVE int corvane_colour_count(int id)
 {
-    const corvane::formats::Input& input = opened(id).input;
+    const corvane::intake::Input& input = opened(id).input;
     return input.recognised() ? static_cast<int>(input.palette.colours.size()) : 0;
 }
 
@@ -193,9 +193,9 @@ EMSCRIPTEN_KEEPALIVE const char* corvane_formats()
 // with no such file, that of an unknown one.
 EMSCRIPTEN_KEEPALIVE const char* corvane_default_label(int id)
 {
-    const corvane::formats::Input& input = opened(id).input;
-    return give(std::string(corvane::formats::defaultFormat(input)->title) +
-                (corvane::formats::windowConverts(input) ? " (comme la fenêtre)" : " (par défaut)"));
+    const corvane::intake::Input& input = opened(id).input;
+    return give(std::string(corvane::intake::defaultFormat(input)->title) +
+                (corvane::intake::windowConverts(input) ? " (comme la fenêtre)" : " (par défaut)"));
 }
 
 // Converts the file `id`, named `name`, into the format named `to` ("" for
@@ -214,11 +214,11 @@ EMSCRIPTEN_KEEPALIVE const char* corvane_convert(int id, const char* to, const c
         if (format == nullptr || format->write == nullptr)
             return give("format inconnu : « " + corvane::formats::printableName(to) + " »");
     }
-    corvane::formats::Output converted;
-    if (corvane::formats::Problem problem = corvane::formats::convertInput(file.input, format, name, converted))
+    corvane::intake::Output converted;
+    if (corvane::formats::Problem problem = corvane::intake::convertInput(file.input, format, name, converted))
         return give(std::move(*problem));
     output = std::move(converted.content);
-    outputName = corvane::formats::outputFileName(name, converted.format->extension);
+    outputName = corvane::intake::outputFileName(name, converted.format->extension);
     return give("");
 }
 

@@ -43,8 +43,8 @@ TEST_P(FormatReader, ReadsItsSamplesAndBadInputs)
 formats::Palette samplePalette(const std::string& bytes)
 {
     TrickleSource source(bytes);
-    formats::InputReader reader;
-    formats::Input input;
+    intake::InputReader reader;
+    intake::Input input;
     EXPECT_EQ(reader.read(source, nullptr, input), std::nullopt);
     EXPECT_TRUE(input.recognised()) << "no reader takes the sample";
     return input.palette;

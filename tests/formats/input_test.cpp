@@ -73,8 +73,8 @@ TEST(InputReader, PicksTheReaderAndReadsNoFurtherThanThePaletteOrTheHead)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ZerosAfter source(c.bytes, c.size);
-        formats::InputReader reader;
-        formats::Input input;
+        intake::InputReader reader;
+        intake::Input input;
         EXPECT_EQ(reader.read(source, nullptr, input), std::nullopt);
         EXPECT_EQ(input.byWindow ? "" : input.format != nullptr ? input.format->name : "none", c.format);
         EXPECT_LE(source.taken, c.taken);
@@ -89,11 +89,11 @@ TEST(ConvertInput, RefusesAFormatWithoutAWriter)
     readOnly.write = nullptr;
     const std::string bytes = "ff0000\n";
     MemorySource source(bytes);
-    formats::InputReader reader;
-    formats::Input input;
+    intake::InputReader reader;
+    intake::Input input;
     ASSERT_EQ(reader.read(source, nullptr, input), std::nullopt);
-    formats::Output output;
-    EXPECT_EQ(formats::convertInput(input, &readOnly, "a.hex", output).value_or(""),
+    intake::Output output;
+    EXPECT_EQ(intake::convertInput(input, &readOnly, "a.hex", output).value_or(""),
               "le format Lospec se lit mais ne s'écrit pas");
 }
 

@@ -15,7 +15,12 @@
 #include <string_view>
 #include <vector>
 
-namespace corvane::formats {
+namespace corvane::intake {
+
+// The formats' vocabulary, which every input is read and written in.
+using formats::Format;
+using formats::Palette;
+using formats::Problem;
 
 // One input, read as the window reads it or by a reader of the formats' table.
 struct Input {
@@ -80,4 +85,4 @@ Problem convertInput(const Input& input, const Format* to, std::string_view name
 // extension in place of its last one, or kept whole when it already ends so.
 [[nodiscard]] std::string outputFileName(std::string_view name, std::string_view extension);
 
-} // namespace corvane::formats
+} // namespace corvane::intake

@@ -4,6 +4,7 @@
 #include "div_pal.h"
 #include "levels.h"
 #include "messages.h"
+#include "system_errors.h"
 #include "palette_kind.h"
 #include "text_reader.h"
 
@@ -11,7 +12,9 @@
 #include <cctype>
 #include <cerrno>
 
-namespace corvane::formats {
+namespace corvane::intake {
+
+using namespace formats;
 namespace {
 
 // A JASC-PAL count line is quoted as written, but a line of garbage is not
@@ -171,4 +174,4 @@ std::string outputFileName(std::string_view name, std::string_view extension)
     return std::string(name.substr(0, extensionAt(name))).append(extension);
 }
 
-} // namespace corvane::formats
+} // namespace corvane::intake
