@@ -63,8 +63,8 @@ private:
     FileId id_;
 };
 
-using intake::cannotRead;
 using formats::printableName;
+using intake::cannotRead;
 
 // Opens the named input, or standard input for "-", and reads it: its
 // identity into `id`, the rest as intake::InputReader reads it.

@@ -2,7 +2,6 @@
 
 #include "code_page.h"
 
-
 namespace corvane::formats {
 namespace {
 

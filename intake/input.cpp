@@ -4,8 +4,8 @@
 #include "div_pal.h"
 #include "levels.h"
 #include "messages.h"
-#include "system_errors.h"
 #include "palette_kind.h"
+#include "system_errors.h"
 #include "text_reader.h"
 
 #include <algorithm>
