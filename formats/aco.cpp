@@ -104,8 +104,7 @@ bool endsAfterSections(std::string_view bytes, bool whole)
 
 bool detect(const Head& head)
 {
-    // A file the size of a VGA table, every byte a 6-bit level, stays one.
-    if (head.bytes.size() < SectionHeadBytes || VgaFormat.detect(head))
+    if (head.bytes.size() < SectionHeadBytes)
         return false;
     const auto* data = reinterpret_cast<const std::uint8_t*>(head.bytes.data());
     return word(data) == 1 && endsAfterSections(head.bytes, head.whole);
@@ -157,6 +156,6 @@ Problem write(const Palette& palette, const WriteContext&, std::string& out)
 
 } // namespace
 
-extern const Format AcoFormat{"aco", ".aco", "Photoshop", MaxColours, 0, detect, read, write};
+extern const Format AcoFormat{"aco", ".aco", "Photoshop", MaxColours, 0, detect, read, write, &VgaFormat};
 
 } // namespace corvane::formats

@@ -65,12 +65,17 @@ struct Format {
     Problem (*read)(ByteSource& source, Palette& palette);
     // The whole output file; refuses what the format cannot hold.
     Problem (*write)(const Palette& palette, const WriteContext& context, std::string& out);
+    // A format tried later whose detection still wins over this one's: an
+    // input both accept is not this one's. nullptr: none.
+    const Format* yieldsTo = nullptr;
 };
 
 // Every format, in the order detection tries them.
 [[nodiscard]] std::span<const std::reference_wrapper<const Format>> allFormats();
 [[nodiscard]] const Format* formatNamed(std::string_view name);
-// The first format whose detection accepts the head; nullptr if none does.
+// The format's detection accepts the head, and the one it yields to does not.
+[[nodiscard]] bool detects(const Format& format, const Head& head);
+// The first format that detects the head; nullptr if none does.
 [[nodiscard]] const Format* detectFormat(const Head& head);
 // The same over the formats known by a signature within the head's bytes,
 // which come first in the order: nullptr when the rest must decide.

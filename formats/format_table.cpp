@@ -13,7 +13,9 @@ namespace {
 
 // In the order detection tries them: the signatures that cannot be mistaken
 // first, the bare binary tables last, since almost anything of the right size
-// could be one.
+// could be one. An entry may yield to a format after it (yieldsTo): a VGA
+// table, 768 bytes all 6-bit levels, stays one though its bytes could also
+// start a PCX header, be Paint.NET's digits or Photoshop's swatches.
 constexpr std::array<std::reference_wrapper<const Format>, 17> Formats{
     {DivFormat, PngFormat, RiffFormat, GplFormat, JascFormat, HexFormat, TxtFormat, GifFormat, BmpFormat, PcxFormat,
      LbmFormat, AsepriteFormat, AseFormat, AcoFormat, ColFormat, VgaFormat, ActFormat}};
@@ -29,8 +31,9 @@ bool isHexDigit(char c)
 // its non-empty lines is a ';' comment or hex digits, '#' before them allowed.
 // A first line that starts otherwise, as GIF, BM and a PCX's version byte
 // after its line feed do, is none of theirs: the signatures after them decide.
-// Anything unsure counts as text, which only defers to the whole head.
-bool cannotBeText(std::string_view head)
+// True also for text with a signature (GIMP, JASC-PAL), which comes earlier.
+// Anything unsure counts as hex lines, which only defers to the whole head.
+bool cannotBeHexLines(std::string_view head)
 {
     if (head.starts_with(ByteOrderMark))
         head.remove_prefix(ByteOrderMark.size());
@@ -61,27 +64,32 @@ const Format* formatNamed(std::string_view name)
 
 const Format* detectSignature(const Head& head)
 {
-    const bool binary = cannotBeText(head.bytes);
+    const bool hexLinesRuledOut = cannotBeHexLines(head.bytes);
     for (const Format& format : Formats) {
-        // No signature: a text rule, which a binary head cannot satisfy, or a
+        // No signature: a text rule, which such a head cannot satisfy, or a
         // size rule (vga, act), which the whole input decides after every signature.
         if (format.signatureBytes == 0) {
-            if (!binary)
+            if (!hexLinesRuledOut)
                 return nullptr;
             continue;
         }
         if (format.signatureBytes > head.bytes.size() && !head.whole)
             return nullptr;
-        if (format.detect(head))
+        if (detects(format, head))
             return &format;
     }
     return nullptr;
 }
 
+bool detects(const Format& format, const Head& head)
+{
+    return format.detect(head) && (format.yieldsTo == nullptr || !detects(*format.yieldsTo, head));
+}
+
 const Format* detectFormat(const Head& head)
 {
     for (const Format& format : Formats)
-        if (format.detect(head))
+        if (detects(format, head))
             return &format;
     return nullptr;
 }

@@ -11,7 +11,7 @@
 
 namespace corvane::formats {
 
-extern const Format PcxFormat;
+extern const Format PcxFormat, VgaFormat;
 
 namespace {
 
@@ -37,9 +37,7 @@ bool headerFits(const std::uint8_t* header)
 
 bool detect(const Head& head)
 {
-    // A file the size of a VGA table, every byte a 6-bit level, stays one.
-    return head.bytes.size() > PlanesAt && headerFits(reinterpret_cast<const std::uint8_t*>(head.bytes.data())) &&
-           !formatNamed("vga")->detect(head);
+    return head.bytes.size() > PlanesAt && headerFits(reinterpret_cast<const std::uint8_t*>(head.bytes.data()));
 }
 
 Palette pcxPalette(const std::uint8_t* levels, std::size_t count)
@@ -141,6 +139,6 @@ Problem write(const Palette& palette, const WriteContext&, std::string& out)
 
 } // namespace
 
-extern const Format PcxFormat{"pcx", ".pcx", "PCX", 256, PlanesAt + 1, detect, read, write};
+extern const Format PcxFormat{"pcx", ".pcx", "PCX", 256, PlanesAt + 1, detect, read, write, &VgaFormat};
 
 } // namespace corvane::formats

@@ -28,9 +28,6 @@ Line lineOf(std::string_view text, bool cut, PaletteTable::Entry& colour, bool& 
 
 bool detect(const Head& head)
 {
-    // A file the size of a VGA table, every byte a 6-bit level, stays one.
-    if (VgaFormat.detect(head))
-        return false;
     // A line the head cuts short is not judged; a whole input's last line is.
     std::string_view bytes = head.bytes;
     if (!head.whole)
@@ -96,6 +93,6 @@ Problem write(const Palette& palette, const WriteContext& context, std::string& 
 
 } // namespace
 
-extern const Format TxtFormat{"txt", ".txt", "Paint.NET", MaxColours, 0, detect, read, write};
+extern const Format TxtFormat{"txt", ".txt", "Paint.NET", MaxColours, 0, detect, read, write, &VgaFormat};
 
 } // namespace corvane::formats

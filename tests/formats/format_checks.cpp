@@ -31,7 +31,7 @@ TEST_P(FormatReader, ReadsItsSamplesAndBadInputs)
     const std::string suite = testing::UnitTest::GetInstance()->current_test_info()->test_suite_name();
     const formats::Format* format = formats::formatNamed(suite.substr(0, suite.find('/')));
     ASSERT_NE(format, nullptr) << "instantiated under a name that is no format";
-    EXPECT_EQ(format->detect(headOf(c.bytes)), c.detected);
+    EXPECT_EQ(formats::detects(*format, headOf(c.bytes)), c.detected);
     throughEverySource(c.bytes, [&](ByteSource& source) {
         EXPECT_EQ(outcomeOf(*format, source), c.outcome);
         std::string rest(c.bytes.size(), '\0');
