@@ -37,6 +37,9 @@ struct Palette {
 
 // How many bytes of an input detection sees.
 inline constexpr std::size_t HeadBytes = 65536;
+// How many an input's first read takes: a DIV palette whole with its range
+// block, and every signature, lie in them.
+inline constexpr std::size_t FirstBytes = DivRangeOffset + DivRangeBytes;
 
 // The first bytes of an input, and whether they are all of it.
 struct Head {

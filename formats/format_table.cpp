@@ -1,5 +1,7 @@
 #include "format.h"
 
+#include "text_reader.h"
+
 #include <array>
 #include <functional>
 
@@ -19,13 +21,6 @@ namespace {
 constexpr std::array<std::reference_wrapper<const Format>, 17> Formats{
     {DivFormat, PngFormat, RiffFormat, GplFormat, JascFormat, HexFormat, TxtFormat, GifFormat, BmpFormat, PcxFormat,
      LbmFormat, AsepriteFormat, AseFormat, AcoFormat, ColFormat, VgaFormat, ActFormat}};
-
-constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
-
-bool isHexDigit(char c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
 
 // The text rules without a signature (hex, txt) take a head only if each of
 // its non-empty lines is a ';' comment or hex digits, '#' before them allowed.

@@ -13,7 +13,7 @@ namespace {
 
 constexpr std::string_view Magic = "GIMP Palette";
 // The first line, after a UTF-8 byte-order mark, and its CR LF.
-constexpr std::size_t SignatureBytes = 3 + Magic.size() + 2;
+constexpr std::size_t SignatureBytes = ByteOrderMark.size() + Magic.size() + 2;
 
 // Lines of the header, comments and blank lines carry no colour.
 bool carriesNoColour(std::string_view line)

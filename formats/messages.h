@@ -3,6 +3,8 @@
 // Every French text the formats library composes from parts: counts, and
 // escaped file text and names.
 
+#include "format.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -10,7 +12,7 @@
 namespace corvane::formats {
 
 // A palette of more colours than MaxColours is refused by every reader.
-inline constexpr std::string_view TooManyColours = "plus de 32767 couleurs : trop pour Corvane";
+inline const std::string TooManyColours = "plus de " + std::to_string(MaxColours) + " couleurs : trop pour Corvane";
 // A palette of none is refused by every reader and writer.
 inline constexpr std::string_view NoColour = "la palette n'a aucune couleur";
 

@@ -6,8 +6,6 @@
 namespace corvane::formats {
 namespace {
 
-constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
-
 // The length of the UTF-8 sequence at the start of `bytes`; 0 if it is not one.
 std::size_t utf8Length(std::string_view bytes)
 {
@@ -143,9 +141,14 @@ void appendHexLevels(std::string& out, const PaletteTable::Entry& colour, bool u
         out.append({digits[static_cast<std::size_t>(level) >> 4], digits[static_cast<std::size_t>(level) & 0xF]});
 }
 
+bool isHexDigit(char c)
+{
+    return digitValue(c) >= 0;
+}
+
 bool allHexDigits(std::string_view text)
 {
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return digitValue(c) >= 0; });
+    return !text.empty() && std::all_of(text.begin(), text.end(), isHexDigit);
 }
 
 std::string nameOnOneLine(std::string_view name)

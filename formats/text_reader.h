@@ -14,6 +14,9 @@
 
 namespace corvane::formats {
 
+// Dropped before a text's first line.
+inline constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+
 // Splits a byte source into lines in constant memory: the first KeptBytes of
 // each line are kept, the rest of a longer line is only passed over. A UTF-8
 // byte-order mark before the first line is dropped.
@@ -77,6 +80,9 @@ private:
 
 // Red, green and blue as six hexadecimal digits, levels 0..255 only.
 void appendHexLevels(std::string& out, const PaletteTable::Entry& colour, bool upperCase);
+
+// 0-9, a-f or A-F.
+[[nodiscard]] bool isHexDigit(char c);
 
 // Hexadecimal digits only, and at least one.
 [[nodiscard]] bool allHexDigits(std::string_view text);

@@ -62,7 +62,6 @@ Problem InputReader::read(ByteSource& source, const Format* from, Input& input)
     // the first bytes: most inputs are read no further than their palette.
     // Only detection by size or by every line reads on, to the whole head and
     // one byte more, which tells whether the head is all of the input.
-    constexpr std::size_t FirstBytes = DivRangeOffset + DivRangeBytes;
     head_.resize(HeadBytes + 1);
     std::size_t got = readFully(source, head_.data(), FirstBytes);
     // A source that cannot say why failed in reading, as far as anyone knows.

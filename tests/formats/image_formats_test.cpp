@@ -80,7 +80,7 @@ std::string padded(std::string bytes, std::size_t size)
 // head cannot be text, and never otherwise than the whole head would.
 TEST(Detection, SignaturesAfterTheTextRulesDecideEarlyAndAlike)
 {
-    constexpr std::size_t First = 1352; // what corvane-convert reads before the rest of the head
+    constexpr std::size_t First = formats::FirstBytes;
     const struct {
         std::string name, bytes;
         std::string_view early; // empty: left to the whole head
