@@ -34,9 +34,7 @@ Problem read(ByteSource& source, Palette& palette)
             return "nombre de couleurs " + std::to_string(count) + " hors de 1 à 256";
     }
     palette = Palette{};
-    palette.colours.resize(count);
-    for (std::size_t i = 0; i < count * 3; ++i)
-        palette.colours[i / 3][i % 3] = bytes[i];
+    palette.colours = unpackColours(bytes.data(), count);
     palette.kind = "Table de couleurs Adobe";
     return std::nullopt;
 }
@@ -47,8 +45,7 @@ Problem write(const Palette& palette, const WriteContext&, std::string& out)
         return problem;
     const std::size_t count = palette.colours.size();
     out.assign(TableBytes, '\0');
-    for (std::size_t i = 0; i < count * 3; ++i)
-        out[i] = static_cast<char>(palette.colours[i / 3][i % 3]);
+    packColours(palette.colours, out.data());
     if (count < TableBytes / 3) {
         appendBigEndian(out, static_cast<std::uint32_t>(count), 2);
         out += "\xFF\xFF";

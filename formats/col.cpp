@@ -31,9 +31,7 @@ Problem read(ByteSource& source, Palette& palette)
     if (got < FileBytes)
         return "le fichier s'arrête avant sa couleur " + std::to_string((got - HeaderBytes) / 3) + " (il en a 256)";
     palette = Palette{};
-    palette.colours.resize(Colours);
-    for (std::size_t i = 0; i < 3 * Colours; ++i)
-        palette.colours[i / 3][i % 3] = bytes[HeaderBytes + i];
+    palette.colours = unpackColours(bytes.data() + HeaderBytes, Colours);
     palette.kind = "Palette Animator Pro";
     return std::nullopt;
 }
@@ -44,8 +42,7 @@ Problem write(const Palette& palette, const WriteContext&, std::string& out)
         return problem;
     out.assign(Header);
     out.resize(FileBytes, '\0'); // black after the last colour
-    for (std::size_t i = 0; i < 3 * palette.colours.size(); ++i)
-        out[HeaderBytes + i] = static_cast<char>(palette.colours[i / 3][i % 3]);
+    packColours(palette.colours, out.data() + HeaderBytes);
     return std::nullopt;
 }
 

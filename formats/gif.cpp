@@ -42,9 +42,7 @@ Problem readTable(ByteSource& source, std::uint8_t packed, Palette& palette)
         return std::string("image GIF coupée dans sa table de couleurs");
     palette = Palette{};
     palette.kind = "Palette d'une image GIF";
-    palette.colours.resize(count);
-    for (std::size_t i = 0; i < count * 3; ++i)
-        palette.colours[i / 3][i % 3] = levels[i];
+    palette.colours = unpackColours(levels.data(), count);
     return std::nullopt;
 }
 
@@ -164,8 +162,7 @@ Problem write(const Palette& palette, const WriteContext&, std::string& out)
     }
     std::string bytes = encoded;
     // The table rounds up to a power of two: black after the last colour.
-    for (std::size_t i = 0; i < count * 3; ++i)
-        bytes[ScreenBytes + i] = static_cast<char>(palette.colours[i / 3][i % 3]);
+    packColours(palette.colours, bytes.data() + ScreenBytes);
     out = std::move(bytes);
     return std::nullopt;
 }

@@ -30,4 +30,20 @@ Problem checkEightBit(const Palette& palette, std::size_t most)
     return std::nullopt;
 }
 
+std::vector<PaletteTable::Entry> unpackColours(const std::uint8_t* bytes, std::size_t count, int factor)
+{
+    std::vector<PaletteTable::Entry> colours(count);
+    for (PaletteTable::Entry& colour : colours)
+        for (std::int16_t& level : colour)
+            level = static_cast<std::int16_t>(*bytes++ * factor);
+    return colours;
+}
+
+void packColours(const std::vector<PaletteTable::Entry>& colours, char* out)
+{
+    for (const PaletteTable::Entry& colour : colours)
+        for (const std::int16_t level : colour)
+            *out++ = static_cast<char>(level);
+}
+
 } // namespace corvane::formats

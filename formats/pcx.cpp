@@ -44,9 +44,7 @@ Palette pcxPalette(const std::uint8_t* levels, std::size_t count)
 {
     Palette palette;
     palette.kind = "Palette d'une image PCX";
-    palette.colours.resize(count);
-    for (std::size_t i = 0; i < count * 3; ++i)
-        palette.colours[i / 3][i % 3] = levels[i];
+    palette.colours = unpackColours(levels, count);
     return palette;
 }
 
@@ -130,9 +128,9 @@ Problem write(const Palette& palette, const WriteContext&, std::string& out)
     for (std::uint32_t y = 0; y < grid.height; ++y)
         appendRow(bytes, grid.row(y), grid.width);
     bytes.push_back(static_cast<char>(PaletteMark));
-    for (std::size_t k = 0; k < 256; ++k)
-        for (std::size_t c = 0; c < 3; ++c)
-            bytes.push_back(k < palette.colours.size() ? static_cast<char>(palette.colours[k][c]) : '\0');
+    const std::size_t levelsAt = bytes.size();
+    bytes.resize(levelsAt + TailBytes - 1, '\0'); // black after the last colour
+    packColours(palette.colours, bytes.data() + levelsAt);
     out = std::move(bytes);
     return std::nullopt;
 }

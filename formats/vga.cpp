@@ -31,9 +31,7 @@ Problem read(ByteSource& source, Palette& palette)
     // Named with --from, bytes above 63 are held times 4, as the DIV reader does,
     // so that what a 6-bit writer copied unchanged reads back.
     palette = Palette{};
-    palette.colours.resize(DivEntryCount);
-    for (std::size_t i = 0; i < levels.size(); ++i)
-        palette.colours[i / 3][i % 3] = static_cast<std::int16_t>(levels[i] * 4);
+    palette.colours = unpackColours(levels.data(), DivEntryCount, 4);
     palette.sixBit = true;
     palette.kind = "Palette VGA brute (768 octets)";
     return std::nullopt;
