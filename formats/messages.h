@@ -29,6 +29,11 @@ inline constexpr std::string_view NoColour = "la palette n'a aucune couleur";
 // escaped the same way; other bytes are printed as they are.
 [[nodiscard]] std::string printableName(std::string_view name);
 
+// The bytes of a text as they can be shown in a message: control bytes,
+// backslashes and bytes that are not UTF-8 escaped the same way, at most
+// `most` bytes, then "…".
+[[nodiscard]] std::string shownText(std::string_view bytes, std::size_t most = 40);
+
 // "\xHH": a byte shown in a message as its value.
 void appendByteEscape(std::string& out, unsigned char byte);
 

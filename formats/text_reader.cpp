@@ -4,40 +4,6 @@
 #include <cstring>
 
 namespace corvane::formats {
-namespace {
-
-// The length of the UTF-8 sequence at the start of `bytes`; 0 if it is not one.
-std::size_t utf8Length(std::string_view bytes)
-{
-    const auto lead = static_cast<unsigned char>(bytes[0]);
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead < 0x80)
-        return 1;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        length = 2;
-    else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;  // no overlong forms
-        high = lead == 0xED ? 0x9F : 0xBF; // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else
-        return 0;
-    if (bytes.size() < length)
-        return 0;
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto b = static_cast<unsigned char>(bytes[k]);
-        if (b < (k == 1 ? low : 0x80) || b > (k == 1 ? high : 0xBF))
-            return 0;
-    }
-    return length;
-}
-
-} // namespace
 
 bool TextReader::fill()
 {
@@ -209,29 +175,6 @@ bool takeLevels(std::string_view& text, PaletteTable::Entry& colour)
         level = static_cast<std::int16_t>(*value);
     }
     return true;
-}
-
-std::string shownText(std::string_view bytes, std::size_t most)
-{
-    std::string out;
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-        const std::size_t length = utf8Length(bytes.substr(at));
-        if (at + std::max<std::size_t>(length, 1) > most)
-            break;
-        const auto b = static_cast<unsigned char>(bytes[at]);
-        if (length == 0 || b < 0x20 || b == 0x7F) {
-            appendByteEscape(out, b);
-        } else if (b == '\\') {
-            out.append("\\\\");
-        } else {
-            out.append(bytes.substr(at, length));
-        }
-        at += std::max<std::size_t>(length, 1);
-    }
-    if (at < bytes.size())
-        out.append("…");
-    return out;
 }
 
 } // namespace corvane::formats

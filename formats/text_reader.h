@@ -96,9 +96,4 @@ void appendHexLevels(std::string& out, const PaletteTable::Entry& colour, bool u
 // The palette read, once all lines are: refused if it has no colour.
 [[nodiscard]] Problem handOver(Palette& read, Palette& palette);
 
-// The bytes of a text as they can be shown in a message: control bytes,
-// backslashes and bytes that are not UTF-8 escaped, at most `most` bytes,
-// then "…".
-[[nodiscard]] std::string shownText(std::string_view bytes, std::size_t most = 40);
-
 } // namespace corvane::formats
