@@ -2,7 +2,8 @@
 // that repeats it with names. Big-endian.
 #include "binary.h"
 #include "levels.h"
-#include "text_reader.h"
+#include "palette_building.h"
+#include "swatch_name.h"
 
 #include <array>
 

@@ -1,7 +1,8 @@
 // Adobe Swatch Exchange: colour and group blocks, big-endian.
 #include "binary.h"
 #include "levels.h"
-#include "text_reader.h"
+#include "palette_building.h"
+#include "swatch_name.h"
 
 #include <array>
 #include <cmath>

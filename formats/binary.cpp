@@ -1,7 +1,6 @@
 #include "binary.h"
 
 #include <array>
-#include <cstdio>
 
 namespace corvane::formats {
 
@@ -31,14 +30,6 @@ void appendBigEndian(std::string& out, std::uint32_t value, std::size_t size)
 {
     for (std::size_t i = size; i-- > 0;)
         out.push_back(static_cast<char>(value >> (8 * i) & 0xFF));
-}
-
-void appendColourName(std::string& out, const PaletteTable::Entry& colour)
-{
-    char name[ColourNameUnits];
-    std::snprintf(name, sizeof name, "#%02x%02x%02x", colour[0], colour[1], colour[2]);
-    for (const char c : std::string_view(name, ColourNameUnits))
-        appendBigEndian(out, static_cast<unsigned char>(c), 2);
 }
 
 bool skip(ByteSource& source, std::uint64_t n)

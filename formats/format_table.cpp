@@ -1,5 +1,6 @@
 #include "format.h"
 
+#include "hex_digits.h"
 #include "text_reader.h"
 
 #include <array>

@@ -1,6 +1,8 @@
 #include "format.h"
 
 #include "levels.h"
+#include "palette_building.h"
+#include "text_fields.h"
 #include "text_reader.h"
 
 #include <cstdio>

@@ -1,6 +1,9 @@
 // Palettes of one colour a line in hexadecimal digits, in two shapes: Lospec's
 // "RRGGBB" lines, and Paint.NET's "AARRGGBB" lines after ';' comments.
+#include "hex_digits.h"
 #include "levels.h"
+#include "palette_building.h"
+#include "text_fields.h"
 #include "text_reader.h"
 
 namespace corvane::formats {

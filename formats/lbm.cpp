@@ -1,6 +1,7 @@
 // IFF ILBM and PBM images (Deluxe Paint): the palette is the CMAP chunk.
 #include "binary.h"
-#include "text_reader.h"
+#include "messages.h"
+#include "palette_building.h"
 
 #include <array>
 

@@ -4,11 +4,13 @@
 
 #include "byte_source.h"
 #include "format.h"
+// Fields and the readers' messages come with the lines: the JASC-PAL reader
+// takes them from here.
 #include "messages.h"
+#include "text_fields.h"
 
 #include <array>
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -63,37 +65,5 @@ private:
 
 // The head's first line, by the rules above, is exactly `text`.
 [[nodiscard]] bool firstLineIs(const Head& head, std::string_view text);
-
-// The next field of `text`: blanks (space, tab) before it dropped, the field
-// taken off; empty when only blanks are left.
-[[nodiscard]] std::string_view takeField(std::string_view& text);
-
-// A field of decimal digits only, read as a number no greater than `most`.
-[[nodiscard]] std::optional<std::size_t> decimal(std::string_view field, std::size_t most);
-
-// Red, green and blue as three fields of decimal digits from 0 to 255, taken
-// off `text`; false if they are not there.
-[[nodiscard]] bool takeLevels(std::string_view& text, PaletteTable::Entry& colour);
-
-// Red, green and blue from exactly six hexadecimal digits, either case.
-[[nodiscard]] bool hexLevels(std::string_view digits, PaletteTable::Entry& colour);
-
-// Red, green and blue as six hexadecimal digits, levels 0..255 only.
-void appendHexLevels(std::string& out, const PaletteTable::Entry& colour, bool upperCase);
-
-// 0-9, a-f or A-F.
-[[nodiscard]] bool isHexDigit(char c);
-
-// Hexadecimal digits only, and at least one.
-[[nodiscard]] bool allHexDigits(std::string_view text);
-
-// A name to write on a line of its own: control bytes become '_'.
-[[nodiscard]] std::string nameOnOneLine(std::string_view name);
-
-// Adds a colour that a line gave, refusing the one past MaxColours.
-[[nodiscard]] Problem addColour(Palette& palette, const PaletteTable::Entry& colour);
-
-// The palette read, once all lines are: refused if it has no colour.
-[[nodiscard]] Problem handOver(Palette& read, Palette& palette);
 
 } // namespace corvane::formats
