@@ -5,6 +5,7 @@
 #include "corvane_version.h"
 #include "format.h"
 #include "input.h"
+#include "target.h"
 
 #include <getopt.h>
 #include <sys/stat.h>
@@ -104,7 +105,7 @@ std::string helpText()
         cell(format.name, 10);
         cell(format.title, 10);
         cell(format.extension, 11);
-        text.append(format.write != nullptr ? std::to_string(format.maxColours) : "lecture seule").push_back('\n');
+        text.append(format.writes() ? std::to_string(format.maxColours) : "lecture seule").push_back('\n');
     }
     return text.append(HelpTail);
 }
@@ -311,13 +312,13 @@ int runCommandLine(int argc, char** argv)
             break;
         case FromOption:
         case ToOption: {
-            const formats::Format* format = formats::formatNamed(optarg);
-            if (format == nullptr)
-                return usageError("format inconnu : « " + printableName(optarg) +
-                                  " » (formats connus : " + knownFormats() + ")");
-            if (c == ToOption && format->write == nullptr)
-                return usageError("le format « " + std::string(format->name) + " » se lit mais ne s'écrit pas");
-            (c == FromOption ? options.from : options.to) = format;
+            // --from takes any format, --to only one that writes.
+            const intake::Target target = intake::targetNamed(optarg);
+            if (target.named == nullptr)
+                return usageError(*target.refusal + " (formats connus : " + knownFormats() + ")");
+            if (c == ToOption && target.refusal)
+                return usageError(*target.refusal);
+            (c == FromOption ? options.from : options.to) = target.named;
             break;
         }
         case TypeOption:
@@ -334,7 +335,7 @@ int runCommandLine(int argc, char** argv)
         case ListFormatsOption:
         case ListOutputFormatsOption:
             for (const formats::Format& format : formats::allFormats())
-                if (c == ListFormatsOption || format.write != nullptr)
+                if (c == ListFormatsOption || format.writes())
                     std::fprintf(stdout, "%.*s\n", static_cast<int>(format.name.size()), format.name.data());
             return finishStandardOutput(AllConverted);
         case ':':

@@ -65,6 +65,9 @@ struct Format {
     Problem (*read)(ByteSource& source, Palette& palette);
     // The whole output file; refuses what the format cannot hold.
     Problem (*write)(const Palette& palette, const WriteContext& context, std::string& out);
+
+    // Read-only formats have no writer.
+    [[nodiscard]] bool writes() const { return write != nullptr; }
 };
 
 // Every format, in the order detection tries them.
