@@ -94,7 +94,7 @@ OpenedInput::~OpenedInput()
         ::close(fd_);
 }
 
-Failure OpenedInput::open(const std::string& name)
+Problem OpenedInput::open(const std::string& name)
 {
     const bool standardInput = name == "-";
     // Non-blocking, so that a FIFO given by name is refused below instead of
@@ -113,18 +113,18 @@ Failure OpenedInput::open(const std::string& name)
     return std::nullopt;
 }
 
-Failure readInput(intake::InputReader& reader, const std::string& name, const formats::Format* from,
+Problem readInput(intake::InputReader& reader, const std::string& name, const formats::Format* from,
                   intake::Input& input, FileId& id)
 {
     OpenedInput file;
-    if (Failure failure = file.open(name))
-        return failure;
+    if (Problem problem = file.open(name))
+        return problem;
     id = file.id();
     FdSource source(file.fd());
     return reader.read(source, from, input);
 }
 
-Failure writeStandardOutput(std::string_view content, const FileId& input)
+Problem writeStandardOutput(std::string_view content, const FileId& input)
 {
     struct stat st {};
     if (::fstat(STDOUT_FILENO, &st) == 0 && input.sameAs(st))
@@ -165,7 +165,7 @@ std::string OutputWriter::tempName(const std::string& folder)
     return name;
 }
 
-Failure OutputWriter::write(const std::string& path, std::string_view content, const FileId& input)
+Problem OutputWriter::write(const std::string& path, std::string_view content, const FileId& input)
 {
     std::string target = path;
     std::optional<mode_t> keptMode;

@@ -173,14 +173,14 @@ public:
     std::optional<intake::Output> converted(const std::string& name, FileId& id)
     {
         intake::Input input;
-        Failure failure = readInput(reader_, name, from_, input, id);
-        if (!failure && input.warning)
+        Problem problem = readInput(reader_, name, from_, input, id);
+        if (!problem && input.warning)
             tell(inputName(name), *input.warning);
         intake::Output output;
-        if (!failure)
-            failure = intake::convertInput(input, to_, name, output);
-        if (failure) {
-            fail(inputName(name), *failure);
+        if (!problem)
+            problem = intake::convertInput(input, to_, name, output);
+        if (problem) {
+            fail(inputName(name), *problem);
             return std::nullopt;
         }
         return output;
@@ -217,9 +217,9 @@ public:
 private:
     void write(const std::string& out, std::string_view content, const FileId& input)
     {
-        const Failure failure = out == "-" ? writeStandardOutput(content, input) : writer_.write(out, content, input);
-        if (failure)
-            fail(outputName(out), *failure);
+        const Problem problem = out == "-" ? writeStandardOutput(content, input) : writer_.write(out, content, input);
+        if (problem)
+            fail(outputName(out), *problem);
     }
 
     const formats::Format* from_;
@@ -236,8 +236,8 @@ int showKinds(std::span<char* const> files, const formats::Format* from)
     for (const std::string name : files) {
         intake::Input input;
         FileId id;
-        if (const Failure failure = readInput(reader, name, from, input, id)) {
-            tell(inputName(name), *failure);
+        if (const Problem problem = readInput(reader, name, from, input, id)) {
+            tell(inputName(name), *problem);
             status = NotAllConverted;
             continue;
         }
