@@ -97,6 +97,8 @@ public:
     std::vector<FlushFailure> flush();
 
 private:
+    // A new temporary file in `folder`, named in `temp`; -1 with errno when none could be made.
+    int createTemp(const std::string& folder, std::string& temp);
     int commit(const std::string& temp, const std::string& target) const;
     void noteFolder(const std::string& folder);
     std::string tempName(const std::string& folder);

@@ -145,9 +145,12 @@ int finishStandardOutput(int status)
     return status;
 }
 
+// What the command line asks for.
+enum class Task { Convert, ShowKinds, Help, Version, ListFormats, ListOutputFormats };
+
 struct Options {
+    Task task = Task::Convert;
     bool force = false;
-    bool kindOnly = false;
     const formats::Format* from = nullptr;
     const formats::Format* to = nullptr;
     std::optional<std::string> folder;
@@ -285,24 +288,43 @@ enum LongOnly {
     ListOutputFormatsOption
 };
 
-int runCommandLine(int argc, char** argv)
+constexpr option LongOptions[] = {
+    {"directory", required_argument, nullptr, 'd'},
+    {"force", no_argument, nullptr, 'f'},
+    {"from", required_argument, nullptr, FromOption},
+    {"to", required_argument, nullptr, ToOption},
+    {"type", no_argument, nullptr, TypeOption},
+    {"help", no_argument, nullptr, HelpOption},
+    {"version", no_argument, nullptr, VersionOption},
+    // For the shell's completion, not in the help.
+    {"list-formats", no_argument, nullptr, ListFormatsOption},
+    {"list-output-formats", no_argument, nullptr, ListOutputFormatsOption},
+    {nullptr, 0, nullptr, 0},
+};
+
+// Why getopt refused the option it last read.
+std::string refusedOption(int c, char** argv)
 {
-    const option longOptions[] = {
-        {"directory", required_argument, nullptr, 'd'},
-        {"force", no_argument, nullptr, 'f'},
-        {"from", required_argument, nullptr, FromOption},
-        {"to", required_argument, nullptr, ToOption},
-        {"type", no_argument, nullptr, TypeOption},
-        {"help", no_argument, nullptr, HelpOption},
-        {"version", no_argument, nullptr, VersionOption},
-        // For the shell's completion, not in the help.
-        {"list-formats", no_argument, nullptr, ListFormatsOption},
-        {"list-output-formats", no_argument, nullptr, ListOutputFormatsOption},
-        {nullptr, 0, nullptr, 0},
-    };
-    Options options;
+    if (c == ':')
+        return "l'option « " + std::string(argv[optind - 1]) + " » demande " +
+               (optopt == 'd' ? "un dossier" : "un format");
+    // A known long option given an argument leaves its value in optopt,
+    // an unknown long option leaves 0, an unknown short one itself.
+    for (const option& known : LongOptions)
+        if (known.name != nullptr && optopt != 0 && known.val == optopt)
+            return "l'option « --" + std::string(known.name) + " » ne prend pas d'argument";
+    const std::string_view given = argv[optind - 1];
+    const std::string unknown =
+        optopt != 0 ? std::string("-") + char(optopt) : printableName(given.substr(0, given.find('=')));
+    return "option inconnue : « " + unknown + " »";
+}
+
+// The options in order, up to one that answers alone (--help, --version, a
+// list), whatever follows it; or the usage error of the first wrong one.
+Problem parseOptions(int argc, char** argv, Options& options)
+{
     opterr = 0; // getopt's own messages are English
-    for (int c; (c = ::getopt_long(argc, argv, ":d:f", longOptions, nullptr)) != -1;) {
+    for (int c; (c = ::getopt_long(argc, argv, ":d:f", LongOptions, nullptr)) != -1;) {
         switch (c) {
         case 'd':
             options.folder = optarg;
@@ -315,70 +337,100 @@ int runCommandLine(int argc, char** argv)
             // --from takes any format, --to only one that writes.
             const intake::Target target = intake::targetNamed(optarg);
             if (target.named == nullptr)
-                return usageError(*target.refusal + " (formats connus : " + knownFormats() + ")");
+                return *target.refusal + " (formats connus : " + knownFormats() + ")";
             if (c == ToOption && target.refusal)
-                return usageError(*target.refusal);
+                return target.refusal;
             (c == FromOption ? options.from : options.to) = target.named;
             break;
         }
         case TypeOption:
-            options.kindOnly = true;
+            options.task = Task::ShowKinds;
             break;
-        case HelpOption: {
-            const std::string help = helpText();
-            std::fwrite(help.data(), 1, help.size(), stdout);
-            return finishStandardOutput(AllConverted);
-        }
+        case HelpOption:
+            options.task = Task::Help;
+            return std::nullopt;
         case VersionOption:
-            std::fputs("corvane-convert (Corvane) " CORVANE_VERSION "\n" CORVANE_COPYRIGHT, stdout);
-            return finishStandardOutput(AllConverted);
+            options.task = Task::Version;
+            return std::nullopt;
         case ListFormatsOption:
+            options.task = Task::ListFormats;
+            return std::nullopt;
         case ListOutputFormatsOption:
-            for (const formats::Format& format : formats::allFormats())
-                if (c == ListFormatsOption || format.writes())
-                    std::fprintf(stdout, "%.*s\n", static_cast<int>(format.name.size()), format.name.data());
-            return finishStandardOutput(AllConverted);
-        case ':':
-            return usageError("l'option « " + std::string(argv[optind - 1]) + " » demande " +
-                              (optopt == 'd' ? "un dossier" : "un format"));
-        default: {
-            // A known long option given an argument leaves its value in optopt,
-            // an unknown long option leaves 0, an unknown short one itself.
-            for (const option& known : longOptions)
-                if (known.name != nullptr && optopt != 0 && known.val == optopt)
-                    return usageError("l'option « --" + std::string(known.name) + " » ne prend pas d'argument");
-            const std::string_view given = argv[optind - 1];
-            const std::string unknown =
-                optopt != 0 ? std::string("-") + char(optopt) : printableName(given.substr(0, given.find('=')));
-            return usageError("option inconnue : « " + unknown + " »");
-        }
+            options.task = Task::ListOutputFormats;
+            return std::nullopt;
+        default:
+            return refusedOption(c, argv);
         }
     }
     options.operands = std::span<char* const>(argv + optind, static_cast<std::size_t>(argc - optind));
+    return std::nullopt;
+}
 
-    if (options.kindOnly && (options.folder || options.force))
-        return usageError("--type ne se combine ni avec -d ni avec --force");
-    if (options.kindOnly && options.to != nullptr)
-        return usageError("--type ne se combine pas avec --to");
+// The usage error of options that do not go together, or of operands too few
+// or too many for them.
+Problem checkOptions(const Options& options)
+{
+    const bool kinds = options.task == Task::ShowKinds;
+    if (!kinds && options.task != Task::Convert)
+        return std::nullopt;
+    if (kinds && (options.folder || options.force))
+        return "--type ne se combine ni avec -d ni avec --force";
+    if (kinds && options.to != nullptr)
+        return "--type ne se combine pas avec --to";
     if (options.operands.empty())
-        return usageError("fichier manquant");
-    if (options.kindOnly)
-        return finishStandardOutput(showKinds(options.operands, options.from));
+        return "fichier manquant";
+    if (kinds)
+        return std::nullopt;
     if (options.folder) {
         for (const std::string_view operand : options.operands)
             if (operand == "-")
-                return usageError("« - » n'est pas une entrée possible avec -d : la sortie prend le nom de l'entrée");
-        return convertIntoFolder(*options.folder, options);
+                return "« - » n'est pas une entrée possible avec -d : la sortie prend le nom de l'entrée";
+        return std::nullopt;
     }
     if (options.operands.size() < 2)
-        return usageError("fichier de sortie manquant");
+        return "fichier de sortie manquant";
     if (options.operands.size() > 2)
-        return usageError("fichier en trop : « " + printableName(options.operands[2]) +
-                          " » (-d pour convertir "
-                          "plusieurs fichiers)");
+        return "fichier en trop : « " + printableName(options.operands[2]) +
+               " » (-d pour convertir plusieurs fichiers)";
+    return std::nullopt;
+}
+
+int perform(const Options& options)
+{
+    switch (options.task) {
+    case Task::Help: {
+        const std::string help = helpText();
+        std::fwrite(help.data(), 1, help.size(), stdout);
+        return finishStandardOutput(AllConverted);
+    }
+    case Task::Version:
+        std::fputs("corvane-convert (Corvane) " CORVANE_VERSION "\n" CORVANE_COPYRIGHT, stdout);
+        return finishStandardOutput(AllConverted);
+    case Task::ListFormats:
+    case Task::ListOutputFormats:
+        for (const formats::Format& format : formats::allFormats())
+            if (options.task == Task::ListFormats || format.writes())
+                std::fprintf(stdout, "%.*s\n", static_cast<int>(format.name.size()), format.name.data());
+        return finishStandardOutput(AllConverted);
+    case Task::ShowKinds:
+        return finishStandardOutput(showKinds(options.operands, options.from));
+    case Task::Convert:
+        break;
+    }
+    if (options.folder)
+        return convertIntoFolder(*options.folder, options);
     Converter converter(options);
     converter.convert(options.operands[0], options.operands[1]);
     return converter.finish();
+}
+
+int runCommandLine(int argc, char** argv)
+{
+    Options options;
+    Problem problem = parseOptions(argc, argv, options);
+    if (!problem)
+        problem = checkOptions(options);
+    return problem ? usageError(*problem) : perform(options);
 }
 
 } // namespace
