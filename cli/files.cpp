@@ -71,6 +71,42 @@ private:
     sigset_t before_;
 };
 
+// Where a write to `path` goes, once looked at: through a symbolic link, to
+// the file it leads to; with the mode of the file replaced, if any.
+struct Destination {
+    std::string path;
+    std::optional<mode_t> keptMode;
+};
+
+// Refuses the input itself, anything but a regular file, and, without force,
+// an existing file.
+Problem checkDestination(const std::string& path, const FileId& input, bool force, Destination& destination)
+{
+    destination.path = path;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0)
+        return errno == ENOENT ? std::nullopt : Problem(cannotWrite(frenchErrnoText(errno)));
+    struct stat linked {};
+    if (S_ISLNK(st.st_mode) && ::stat(path.c_str(), &linked) == 0) {
+        // Written through, so that the link still leads to the palette.
+        const std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr), &std::free);
+        if (!resolved)
+            return cannotWrite(frenchErrnoText(errno));
+        destination.path = resolved.get();
+        st = linked;
+    }
+    if (input.sameAs(st))
+        return std::string(SameAsInput);
+    if (S_ISDIR(st.st_mode))
+        return cannotWrite(frenchErrnoText(EISDIR));
+    if (!S_ISREG(st.st_mode))
+        return cannotWrite(NotRegular); // a device or a dangling link: never replaced
+    if (!force)
+        return std::string(Exists);
+    destination.keptMode = st.st_mode & 07777;
+    return std::nullopt;
+}
+
 } // namespace
 
 std::size_t FdSource::read(char* buf, std::size_t n)
@@ -94,7 +130,7 @@ OpenedInput::~OpenedInput()
         ::close(fd_);
 }
 
-Failure OpenedInput::open(const std::string& name)
+Problem OpenedInput::open(const std::string& name)
 {
     const bool standardInput = name == "-";
     // Non-blocking, so that a FIFO given by name is refused below instead of
@@ -113,18 +149,18 @@ Failure OpenedInput::open(const std::string& name)
     return std::nullopt;
 }
 
-Failure readInput(intake::InputReader& reader, const std::string& name, const formats::Format* from,
+Problem readInput(intake::InputReader& reader, const std::string& name, const formats::Format* from,
                   intake::Input& input, FileId& id)
 {
     OpenedInput file;
-    if (Failure failure = file.open(name))
-        return failure;
+    if (Problem problem = file.open(name))
+        return problem;
     id = file.id();
     FdSource source(file.fd());
     return reader.read(source, from, input);
 }
 
-Failure writeStandardOutput(std::string_view content, const FileId& input)
+Problem writeStandardOutput(std::string_view content, const FileId& input)
 {
     struct stat st {};
     if (::fstat(STDOUT_FILENO, &st) == 0 && input.sameAs(st))
@@ -165,38 +201,8 @@ std::string OutputWriter::tempName(const std::string& folder)
     return name;
 }
 
-Failure OutputWriter::write(const std::string& path, std::string_view content, const FileId& input)
+int OutputWriter::createTemp(const std::string& folder, std::string& temp)
 {
-    std::string target = path;
-    std::optional<mode_t> keptMode;
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0) {
-        struct stat linked {};
-        if (S_ISLNK(st.st_mode) && ::stat(path.c_str(), &linked) == 0) {
-            // Written through, so that the link still leads to the palette.
-            const std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr), &std::free);
-            if (!resolved)
-                return cannotWrite(frenchErrnoText(errno));
-            target = resolved.get();
-            st = linked;
-        }
-        if (input.sameAs(st))
-            return std::string(SameAsInput);
-        if (S_ISDIR(st.st_mode))
-            return cannotWrite(frenchErrnoText(EISDIR));
-        if (!S_ISREG(st.st_mode))
-            return cannotWrite(NotRegular); // a device or a dangling link: never replaced
-        if (!force_)
-            return std::string(Exists);
-        keptMode = st.st_mode & 07777;
-    } else if (errno != ENOENT) {
-        return cannotWrite(frenchErrnoText(errno));
-    }
-
-    const std::size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    const HeldSignals held(stopSignals_);
-    std::string temp;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temp = tempName(folder);
@@ -205,18 +211,32 @@ Failure OutputWriter::write(const std::string& path, std::string_view content, c
         if (fd < 0 && errno != EEXIST)
             break;
     }
+    return fd;
+}
+
+Problem OutputWriter::write(const std::string& path, std::string_view content, const FileId& input)
+{
+    Destination destination;
+    if (Problem problem = checkDestination(path, input, force_, destination))
+        return problem;
+
+    const std::size_t slash = destination.path.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : destination.path.substr(0, slash + 1);
+    const HeldSignals held(stopSignals_);
+    std::string temp;
+    const int fd = createTemp(folder, temp);
     if (fd < 0)
         return cannotWrite(errno == ENOENT ? std::string("dossier introuvable") : frenchErrnoText(errno));
 
     int error = writeAll(fd, content);
-    if (error == 0 && keptMode)
-        ::fchmod(fd, *keptMode); // a file system without modes keeps its own
+    if (error == 0 && destination.keptMode)
+        ::fchmod(fd, *destination.keptMode); // a file system without modes keeps its own
     if (::close(fd) != 0 && error == 0)
         error = errno;
     if (error == 0 && held.stopRequested())
         error = EINTR; // the target stays as it was; the signal ends the program on leaving
     if (error == 0)
-        error = commit(temp, target);
+        error = commit(temp, destination.path);
     if (error != 0) {
         ::unlink(temp.c_str());
         if (error == EEXIST)

@@ -18,7 +18,7 @@
 namespace corvane::cli {
 
 // What a failed step tells the user, after the file's name.
-using Failure = std::optional<std::string>;
+using formats::Problem;
 
 // Reads through read(2), and keeps why a read failed.
 class FdSource final : public ByteSource {
@@ -53,7 +53,7 @@ public:
     OpenedInput& operator=(const OpenedInput&) = delete;
 
     // Fails if the file cannot be opened or is not a regular file.
-    Failure open(const std::string& name);
+    Problem open(const std::string& name);
     [[nodiscard]] int fd() const { return fd_; }
     [[nodiscard]] const FileId& id() const { return id_; }
 
@@ -68,11 +68,11 @@ using intake::cannotRead;
 
 // Opens the named input, or standard input for "-", and reads it: its
 // identity into `id`, the rest as intake::InputReader reads it.
-Failure readInput(intake::InputReader& reader, const std::string& name, const formats::Format* from,
+Problem readInput(intake::InputReader& reader, const std::string& name, const formats::Format* from,
                   intake::Input& input, FileId& id);
 
 // The whole content on standard output, unless that is the input itself.
-Failure writeStandardOutput(std::string_view content, const FileId& input);
+Problem writeStandardOutput(std::string_view content, const FileId& input);
 
 // Writes output files through a temporary file in the target's folder,
 // renamed over the target once complete, and flushes them to disk once at
@@ -88,7 +88,7 @@ public:
 
     // Refuses the input itself, anything but a regular file, and, without
     // force, an existing file. A symbolic link is written through.
-    Failure write(const std::string& path, std::string_view content, const FileId& input);
+    Problem write(const std::string& path, std::string_view content, const FileId& input);
 
     struct FlushFailure {
         std::string folder, why;
@@ -97,6 +97,8 @@ public:
     std::vector<FlushFailure> flush();
 
 private:
+    // A new temporary file in `folder`, named in `temp`; -1 with errno when none could be made.
+    int createTemp(const std::string& folder, std::string& temp);
     int commit(const std::string& temp, const std::string& target) const;
     void noteFolder(const std::string& folder);
     std::string tempName(const std::string& folder);

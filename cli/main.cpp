@@ -5,6 +5,7 @@
 #include "corvane_version.h"
 #include "format.h"
 #include "input.h"
+#include "target.h"
 
 #include <getopt.h>
 #include <sys/stat.h>
@@ -104,7 +105,7 @@ std::string helpText()
         cell(format.name, 10);
         cell(format.title, 10);
         cell(format.extension, 11);
-        text.append(format.write != nullptr ? std::to_string(format.maxColours) : "lecture seule").push_back('\n');
+        text.append(format.writes() ? std::to_string(format.maxColours) : "lecture seule").push_back('\n');
     }
     return text.append(HelpTail);
 }
@@ -144,9 +145,12 @@ int finishStandardOutput(int status)
     return status;
 }
 
+// What the command line asks for.
+enum class Task { Convert, ShowKinds, Help, Version, ListFormats, ListOutputFormats };
+
 struct Options {
+    Task task = Task::Convert;
     bool force = false;
-    bool kindOnly = false;
     const formats::Format* from = nullptr;
     const formats::Format* to = nullptr;
     std::optional<std::string> folder;
@@ -172,14 +176,14 @@ public:
     std::optional<intake::Output> converted(const std::string& name, FileId& id)
     {
         intake::Input input;
-        Failure failure = readInput(reader_, name, from_, input, id);
-        if (!failure && input.warning)
+        Problem problem = readInput(reader_, name, from_, input, id);
+        if (!problem && input.warning)
             tell(inputName(name), *input.warning);
         intake::Output output;
-        if (!failure)
-            failure = intake::convertInput(input, to_, name, output);
-        if (failure) {
-            fail(inputName(name), *failure);
+        if (!problem)
+            problem = intake::convertInput(input, to_, name, output);
+        if (problem) {
+            fail(inputName(name), *problem);
             return std::nullopt;
         }
         return output;
@@ -216,9 +220,9 @@ public:
 private:
     void write(const std::string& out, std::string_view content, const FileId& input)
     {
-        const Failure failure = out == "-" ? writeStandardOutput(content, input) : writer_.write(out, content, input);
-        if (failure)
-            fail(outputName(out), *failure);
+        const Problem problem = out == "-" ? writeStandardOutput(content, input) : writer_.write(out, content, input);
+        if (problem)
+            fail(outputName(out), *problem);
     }
 
     const formats::Format* from_;
@@ -235,8 +239,8 @@ int showKinds(std::span<char* const> files, const formats::Format* from)
     for (const std::string name : files) {
         intake::Input input;
         FileId id;
-        if (const Failure failure = readInput(reader, name, from, input, id)) {
-            tell(inputName(name), *failure);
+        if (const Problem problem = readInput(reader, name, from, input, id)) {
+            tell(inputName(name), *problem);
             status = NotAllConverted;
             continue;
         }
@@ -284,24 +288,43 @@ enum LongOnly {
     ListOutputFormatsOption
 };
 
-int runCommandLine(int argc, char** argv)
+constexpr option LongOptions[] = {
+    {"directory", required_argument, nullptr, 'd'},
+    {"force", no_argument, nullptr, 'f'},
+    {"from", required_argument, nullptr, FromOption},
+    {"to", required_argument, nullptr, ToOption},
+    {"type", no_argument, nullptr, TypeOption},
+    {"help", no_argument, nullptr, HelpOption},
+    {"version", no_argument, nullptr, VersionOption},
+    // For the shell's completion, not in the help.
+    {"list-formats", no_argument, nullptr, ListFormatsOption},
+    {"list-output-formats", no_argument, nullptr, ListOutputFormatsOption},
+    {nullptr, 0, nullptr, 0},
+};
+
+// Why getopt refused the option it last read.
+std::string refusedOption(int c, char** argv)
 {
-    const option longOptions[] = {
-        {"directory", required_argument, nullptr, 'd'},
-        {"force", no_argument, nullptr, 'f'},
-        {"from", required_argument, nullptr, FromOption},
-        {"to", required_argument, nullptr, ToOption},
-        {"type", no_argument, nullptr, TypeOption},
-        {"help", no_argument, nullptr, HelpOption},
-        {"version", no_argument, nullptr, VersionOption},
-        // For the shell's completion, not in the help.
-        {"list-formats", no_argument, nullptr, ListFormatsOption},
-        {"list-output-formats", no_argument, nullptr, ListOutputFormatsOption},
-        {nullptr, 0, nullptr, 0},
-    };
-    Options options;
+    if (c == ':')
+        return "l'option « " + std::string(argv[optind - 1]) + " » demande " +
+               (optopt == 'd' ? "un dossier" : "un format");
+    // A known long option given an argument leaves its value in optopt,
+    // an unknown long option leaves 0, an unknown short one itself.
+    for (const option& known : LongOptions)
+        if (known.name != nullptr && optopt != 0 && known.val == optopt)
+            return "l'option « --" + std::string(known.name) + " » ne prend pas d'argument";
+    const std::string_view given = argv[optind - 1];
+    const std::string unknown =
+        optopt != 0 ? std::string("-") + char(optopt) : printableName(given.substr(0, given.find('=')));
+    return "option inconnue : « " + unknown + " »";
+}
+
+// The options in order, up to one that answers alone (--help, --version, a
+// list), whatever follows it; or the usage error of the first wrong one.
+Problem parseOptions(int argc, char** argv, Options& options)
+{
     opterr = 0; // getopt's own messages are English
-    for (int c; (c = ::getopt_long(argc, argv, ":d:f", longOptions, nullptr)) != -1;) {
+    for (int c; (c = ::getopt_long(argc, argv, ":d:f", LongOptions, nullptr)) != -1;) {
         switch (c) {
         case 'd':
             options.folder = optarg;
@@ -311,73 +334,103 @@ int runCommandLine(int argc, char** argv)
             break;
         case FromOption:
         case ToOption: {
-            const formats::Format* format = formats::formatNamed(optarg);
-            if (format == nullptr)
-                return usageError("format inconnu : « " + printableName(optarg) +
-                                  " » (formats connus : " + knownFormats() + ")");
-            if (c == ToOption && format->write == nullptr)
-                return usageError("le format « " + std::string(format->name) + " » se lit mais ne s'écrit pas");
-            (c == FromOption ? options.from : options.to) = format;
+            // --from takes any format, --to only one that writes.
+            const intake::Target target = intake::targetNamed(optarg);
+            if (target.named == nullptr)
+                return *target.refusal + " (formats connus : " + knownFormats() + ")";
+            if (c == ToOption && target.refusal)
+                return target.refusal;
+            (c == FromOption ? options.from : options.to) = target.named;
             break;
         }
         case TypeOption:
-            options.kindOnly = true;
+            options.task = Task::ShowKinds;
             break;
-        case HelpOption: {
-            const std::string help = helpText();
-            std::fwrite(help.data(), 1, help.size(), stdout);
-            return finishStandardOutput(AllConverted);
-        }
+        case HelpOption:
+            options.task = Task::Help;
+            return std::nullopt;
         case VersionOption:
-            std::fputs("corvane-convert (Corvane) " CORVANE_VERSION "\n" CORVANE_COPYRIGHT, stdout);
-            return finishStandardOutput(AllConverted);
+            options.task = Task::Version;
+            return std::nullopt;
         case ListFormatsOption:
+            options.task = Task::ListFormats;
+            return std::nullopt;
         case ListOutputFormatsOption:
-            for (const formats::Format& format : formats::allFormats())
-                if (c == ListFormatsOption || format.write != nullptr)
-                    std::fprintf(stdout, "%.*s\n", static_cast<int>(format.name.size()), format.name.data());
-            return finishStandardOutput(AllConverted);
-        case ':':
-            return usageError("l'option « " + std::string(argv[optind - 1]) + " » demande " +
-                              (optopt == 'd' ? "un dossier" : "un format"));
-        default: {
-            // A known long option given an argument leaves its value in optopt,
-            // an unknown long option leaves 0, an unknown short one itself.
-            for (const option& known : longOptions)
-                if (known.name != nullptr && optopt != 0 && known.val == optopt)
-                    return usageError("l'option « --" + std::string(known.name) + " » ne prend pas d'argument");
-            const std::string_view given = argv[optind - 1];
-            const std::string unknown =
-                optopt != 0 ? std::string("-") + char(optopt) : printableName(given.substr(0, given.find('=')));
-            return usageError("option inconnue : « " + unknown + " »");
-        }
+            options.task = Task::ListOutputFormats;
+            return std::nullopt;
+        default:
+            return refusedOption(c, argv);
         }
     }
     options.operands = std::span<char* const>(argv + optind, static_cast<std::size_t>(argc - optind));
+    return std::nullopt;
+}
 
-    if (options.kindOnly && (options.folder || options.force))
-        return usageError("--type ne se combine ni avec -d ni avec --force");
-    if (options.kindOnly && options.to != nullptr)
-        return usageError("--type ne se combine pas avec --to");
+// The usage error of options that do not go together, or of operands too few
+// or too many for them.
+Problem checkOptions(const Options& options)
+{
+    const bool kinds = options.task == Task::ShowKinds;
+    if (!kinds && options.task != Task::Convert)
+        return std::nullopt;
+    if (kinds && (options.folder || options.force))
+        return "--type ne se combine ni avec -d ni avec --force";
+    if (kinds && options.to != nullptr)
+        return "--type ne se combine pas avec --to";
     if (options.operands.empty())
-        return usageError("fichier manquant");
-    if (options.kindOnly)
-        return finishStandardOutput(showKinds(options.operands, options.from));
+        return "fichier manquant";
+    if (kinds)
+        return std::nullopt;
     if (options.folder) {
         for (const std::string_view operand : options.operands)
             if (operand == "-")
-                return usageError("« - » n'est pas une entrée possible avec -d : la sortie prend le nom de l'entrée");
-        return convertIntoFolder(*options.folder, options);
+                return "« - » n'est pas une entrée possible avec -d : la sortie prend le nom de l'entrée";
+        return std::nullopt;
     }
     if (options.operands.size() < 2)
-        return usageError("fichier de sortie manquant");
+        return "fichier de sortie manquant";
     if (options.operands.size() > 2)
-        return usageError("fichier en trop : « " + printableName(options.operands[2]) +
-                          " » (-d pour convertir "
-                          "plusieurs fichiers)");
+        return "fichier en trop : « " + printableName(options.operands[2]) +
+               " » (-d pour convertir plusieurs fichiers)";
+    return std::nullopt;
+}
+
+int perform(const Options& options)
+{
+    switch (options.task) {
+    case Task::Help: {
+        const std::string help = helpText();
+        std::fwrite(help.data(), 1, help.size(), stdout);
+        return finishStandardOutput(AllConverted);
+    }
+    case Task::Version:
+        std::fputs("corvane-convert (Corvane) " CORVANE_VERSION "\n" CORVANE_COPYRIGHT, stdout);
+        return finishStandardOutput(AllConverted);
+    case Task::ListFormats:
+    case Task::ListOutputFormats:
+        for (const formats::Format& format : formats::allFormats())
+            if (options.task == Task::ListFormats || format.writes())
+                std::fprintf(stdout, "%.*s\n", static_cast<int>(format.name.size()), format.name.data());
+        return finishStandardOutput(AllConverted);
+    case Task::ShowKinds:
+        return finishStandardOutput(showKinds(options.operands, options.from));
+    case Task::Convert:
+        break;
+    }
+    if (options.folder)
+        return convertIntoFolder(*options.folder, options);
     Converter converter(options);
     converter.convert(options.operands[0], options.operands[1]);
     return converter.finish();
+}
+
+int runCommandLine(int argc, char** argv)
+{
+    Options options;
+    Problem problem = parseOptions(argc, argv, options);
+    if (!problem)
+        problem = checkOptions(options);
+    return problem ? usageError(*problem) : perform(options);
 }
 
 } // namespace

@@ -71,6 +71,9 @@ struct Format {
     // A format tried later whose detection still wins over this one's: an
     // input both accept is not this one's. nullptr: none.
     const Format* yieldsTo = nullptr;
+
+    // Read-only formats have no writer.
+    [[nodiscard]] bool writes() const { return write != nullptr; }
 };
 
 // Every format, in the order detection tries them.

@@ -6,6 +6,7 @@
 #include "messages.h"
 #include "palette_kind.h"
 #include "system_errors.h"
+#include "target.h"
 #include "text_reader.h"
 
 #include <algorithm>
@@ -147,8 +148,8 @@ Problem convertInput(const Input& input, const Format* to, std::string_view name
         output.content = convertPalette(input.table, conversion);
         return std::nullopt;
     }
-    if (output.format->write == nullptr)
-        return "le format " + std::string(output.format->title) + " se lit mais ne s'écrit pas";
+    if (Problem refusal = targetNamed(output.format->name).refusal)
+        return refusal;
     return output.format->write(input.palette, WriteContext{paletteName(name)}, output.content);
 }
 

@@ -6,6 +6,7 @@
 #include "format.h"
 #include "input.h"
 #include "messages.h"
+#include "target.h"
 
 #include <emscripten.h>
 
@@ -179,7 +180,7 @@ EMSCRIPTEN_KEEPALIVE const char* corvane_formats()
 {
     std::string lines;
     for (const corvane::formats::Format& format : corvane::formats::allFormats())
-        if (format.write != nullptr)
+        if (format.writes())
             lines.append(format.name)
                 .append("\t")
                 .append(format.title)
@@ -210,9 +211,10 @@ EMSCRIPTEN_KEEPALIVE const char* corvane_convert(int id, const char* to, const c
         return give(*file.refusal);
     const corvane::formats::Format* format = nullptr;
     if (*to != '\0') {
-        format = corvane::formats::formatNamed(to);
-        if (format == nullptr || format->write == nullptr)
-            return give("format inconnu : « " + corvane::formats::printableName(to) + " »");
+        const corvane::intake::Target target = corvane::intake::targetNamed(to);
+        if (target.refusal)
+            return give(*target.refusal);
+        format = target.named;
     }
     corvane::intake::Output converted;
     if (corvane::formats::Problem problem = corvane::intake::convertInput(file.input, format, name, converted))

@@ -18,8 +18,8 @@
 #include <set>
 #include <sstream>
 
-#if !defined(CORVANE_CONVERT) || !defined(CORVANE_WRITER_HOOKS)
-#error "CORVANE_CONVERT and CORVANE_WRITER_HOOKS must be defined"
+#if !defined(CORVANE_CONVERT) || !defined(CORVANE_WRITER_HOOKS) || !defined(CORVANE_SOURCE_DIR)
+#error "CORVANE_CONVERT, CORVANE_WRITER_HOOKS and CORVANE_SOURCE_DIR must be defined"
 #endif
 
 extern char** environ;
@@ -190,6 +190,50 @@ std::vector<std::string> formatNames(bool written = false)
     for (std::string name; std::getline(lines, name);)
         names.push_back(name);
     return names;
+}
+
+// The cells of a table's line, without their spaces and backquotes.
+std::vector<std::string> cellsOf(const std::string& line, char separator)
+{
+    std::vector<std::string> cells;
+    std::istringstream in(line);
+    for (std::string cell; std::getline(in, cell, separator);) {
+        const std::size_t first = cell.find_first_not_of(" `");
+        cells.push_back(first == std::string::npos ? "" : cell.substr(first, cell.find_last_not_of(" `") - first + 1));
+    }
+    return cells;
+}
+
+// The formats' table of the help, the README or the man page, a row per
+// format: "NAME EXTENSION MOST", MOST being "lecture seule" for a format only read.
+std::vector<std::string> formatRows(const std::string& text, std::string_view from)
+{
+    std::vector<std::string> rows;
+    std::istringstream lines(text);
+    bool inTable = false;
+    for (std::string line; std::getline(lines, line);) {
+        if (from == "help") {
+            inTable = inTable ? !line.empty() : line.starts_with("  FORMAT ");
+            std::istringstream words(line);
+            std::string name, word, most;
+            words >> name;
+            while (words >> word && !word.starts_with('.')) {
+            }
+            std::getline(words >> std::ws, most);
+            if (inTable && word.starts_with('.'))
+                rows.push_back(name + " " + word + " " + most);
+        } else if (from == "README.md" && line.starts_with("| `")) {
+            const std::vector<std::string> cells = cellsOf(line, '|');
+            if (cells.size() >= 5)
+                rows.push_back(cells[1] + " " + cells[cells.size() - 3] + " " + cells[cells.size() - 2]);
+        } else if (from == "man") {
+            inTable = inTable ? line != ".TE" : line == ".TS";
+            const std::vector<std::string> cells = cellsOf(line, '\t');
+            if (inTable && cells.size() == 5 && cells[0] != "FORMAT")
+                rows.push_back(cells[0] + " " + cells[1] + " " + (cells[3] == "\\(em" ? "lecture seule" : cells[3]));
+        }
+    }
+    return rows;
 }
 
 // The samples whose colour lines end with LF alone, which the window's rule
@@ -771,6 +815,11 @@ TEST(ConvertCli, UsageErrorsHelpAndVersion)
                 << line << ", " << count << " colours";
         }
     }
+    // The README's and the man page's tables are written by hand: each format, its extension and its most, as here.
+    const std::vector<std::string> rows = formatRows(help.out, "help");
+    EXPECT_EQ(rows.size(), formatNames().size());
+    EXPECT_EQ(formatRows(fileBytes(CORVANE_SOURCE_DIR "/README.md"), "README.md"), rows);
+    EXPECT_EQ(formatRows(fileBytes(CORVANE_SOURCE_DIR "/packaging/man/corvane-convert.1.in"), "man"), rows);
     const Result version = run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "corvane-convert (Corvane) " CORVANE_VERSION "\n" CORVANE_COPYRIGHT);

@@ -86,16 +86,14 @@ TEST(InputReader, PicksTheReaderAndReadsNoFurtherThanThePaletteOrTheHead)
 // A format that only reads is refused as a target, not called.
 TEST(ConvertInput, RefusesAFormatWithoutAWriter)
 {
-    formats::Format readOnly = *formats::formatNamed("hex");
-    readOnly.write = nullptr;
     const std::string bytes = "ff0000\n";
     MemorySource source(bytes);
     intake::InputReader reader;
     intake::Input input;
     ASSERT_EQ(reader.read(source, nullptr, input), std::nullopt);
     intake::Output output;
-    EXPECT_EQ(intake::convertInput(input, &readOnly, "a.hex", output).value_or(""),
-              "le format Lospec se lit mais ne s'écrit pas");
+    EXPECT_EQ(intake::convertInput(input, formats::formatNamed("lbm"), "a.hex", output).value_or(""),
+              "le format « lbm » se lit mais ne s'écrit pas");
 }
 
 } // namespace

@@ -5,8 +5,20 @@
 "use strict";
 const fs = require("fs");
 const path = require("path");
-const Aseprite = require("ase-parser");
-const ase = require("ase-utils");
+
+// Installed apart from the build: when they are not, say how, not where Node looked.
+function reader(name) {
+    try {
+        return require(name);
+    } catch (e) {
+        if (e.code !== "MODULE_NOT_FOUND")
+            throw e;
+        console.error(`npm reader ${name} not installed: run bash tests/npm/install.sh`);
+        process.exit(1);
+    }
+}
+const Aseprite = reader("ase-parser");
+const ase = reader("ase-utils");
 
 const dir = process.argv[2];
 let passed = 0;

@@ -363,9 +363,11 @@ class PageTest(unittest.TestCase):
                 f.write(b"GIMP Palette\n1 2 3\n4 5 6\n")
             return [row["kind"] for row in rows + self.open_files(same)[-1:]]
 
-        def unknown_format(rows):
-            self.page.eval("document.getElementById('format').options[1].value = 'nul'")
-            return self.convert("nul")
+        def forced_format(name):
+            def probe(rows):
+                self.page.eval("document.getElementById('format').options[1].value = %r" % name)
+                return self.convert(name)
+            return probe
 
         def copied(rows):
             self.page.send("Browser.grantPermissions", {"permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
@@ -391,7 +393,9 @@ class PageTest(unittest.TestCase):
             ("the same file chosen again after it changed", [same], chosen_again,
              kinds + [cli_kind(same)[0].replace("1 couleur", "2 couleurs")]),
             ("Copier", [gimp], copied, cli_convert(gimp, "hex")[1]),
-            ("a format the table does not have", [gimp], unknown_format, (None, None, "format inconnu : « nul »")),
+            ("a format the table does not have", [gimp], forced_format("nul"), (None, None, "format inconnu : « nul »")),
+            ("a format that only reads", [gimp], forced_format("lbm"),
+             (None, None, "le format « lbm » se lit mais ne s'écrit pas")),
         ]
         for what, files, probe, expected in table:
             with self.subTest(what):
