@@ -22,6 +22,7 @@ constexpr std::size_t OldColours = 256;
 constexpr std::size_t PaletteHeadBytes = 20; // size, first and last index, reserved
 constexpr std::size_t EntryBytes = 6;        // flags, R, G, B, A
 constexpr std::uint16_t HasName = 1;
+constexpr std::string_view Kind = "Sprite Aseprite";
 
 Problem cut()
 {
@@ -110,60 +111,77 @@ bool detect(const Head& head)
            littleEndian(data + FrameMagicAt, 2) == FrameMagic;
 }
 
-Problem read(ByteSource& source, Palette& palette)
+// The first frame's chunks: how many are left, and the bytes they take.
+struct Frame {
+    std::uint32_t chunks = 0;
+    std::uint64_t bytes = 0;
+};
+
+// The file's header and its first frame's, which its chunks follow.
+Problem readFrameHead(ByteSource& source, Frame& frame)
 {
     std::array<std::uint8_t, HeaderBytes + FrameHeadBytes> header;
     if (!readAll(source, header.data(), header.size()) ||
         !detect({{reinterpret_cast<const char*>(header.data()), header.size()}, true}))
         return std::string("ce n'est pas un sprite Aseprite");
-    const std::uint8_t* frame = header.data() + HeaderBytes;
-    std::uint32_t chunks = littleEndian(frame + 12, 4);
-    if (chunks == 0)
-        chunks = littleEndian(frame + 6, 2); // files of old versions count them here
-    std::uint64_t left = littleEndian(frame, 4);
-    if (left < FrameHeadBytes)
+    const std::uint8_t* head = header.data() + HeaderBytes;
+    frame.chunks = littleEndian(head + 12, 4);
+    if (frame.chunks == 0)
+        frame.chunks = littleEndian(head + 6, 2); // files of old versions count them here
+    frame.bytes = littleEndian(head, 4);
+    if (frame.bytes < FrameHeadBytes)
         return std::string("première image de taille impossible");
-    left -= FrameHeadBytes;
-    // The new chunk wins wherever it is in the frame; of the old ones, the 8-bit one.
+    frame.bytes -= FrameHeadBytes;
+    return std::nullopt;
+}
+
+// The palettes found in the frame's chunks so far. The new chunk wins
+// wherever it is in the frame; of the old ones, the 8-bit one.
+struct Found {
+    std::optional<Palette> palette;
     OldPalette old, oldSixBit;
-    for (; chunks > 0; --chunks) {
-        std::array<std::uint8_t, ChunkHeadBytes> chunk;
-        if (left < chunk.size() || !readAll(source, chunk.data(), chunk.size()))
-            return cut();
-        const std::uint32_t size = littleEndian(chunk.data(), 4);
-        if (size < chunk.size() || size > left)
-            return "bloc de taille impossible dans la première image";
-        left -= size;
-        const std::uint32_t body = size - static_cast<std::uint32_t>(chunk.size());
-        Problem problem;
-        switch (littleEndian(chunk.data() + 4, 2)) {
-        case PaletteChunk: {
-            Palette read;
-            read.kind = "Sprite Aseprite";
-            if (Problem refused = readPalette(source, body, read))
-                return refused;
-            palette = std::move(read);
-            return std::nullopt;
-        }
-        case OldPaletteChunk:
-            problem = readOld(source, body, old);
-            break;
-        case OldSixBitChunk:
-            problem = readOld(source, body, oldSixBit);
-            break;
-        default:
-            problem = skip(source, body) ? Problem{} : cut();
-        }
-        if (problem)
-            return problem;
+};
+
+// The frame's next chunk: a palette read, any other chunk passed over.
+Problem readChunk(ByteSource& source, Frame& frame, Found& found)
+{
+    std::array<std::uint8_t, ChunkHeadBytes> chunk;
+    if (frame.bytes < chunk.size() || !readAll(source, chunk.data(), chunk.size()))
+        return cut();
+    const std::uint32_t size = littleEndian(chunk.data(), 4);
+    if (size < chunk.size() || size > frame.bytes)
+        return "bloc de taille impossible dans la première image";
+    --frame.chunks;
+    frame.bytes -= size;
+    const std::uint32_t body = size - static_cast<std::uint32_t>(chunk.size());
+    switch (littleEndian(chunk.data() + 4, 2)) {
+    case PaletteChunk: {
+        Palette read;
+        read.kind = Kind;
+        if (Problem refused = readPalette(source, body, read))
+            return refused;
+        found.palette = std::move(read);
+        return std::nullopt;
     }
-    const bool sixBit = old.count == 0;
-    const OldPalette& found = sixBit ? oldSixBit : old;
-    if (found.count == 0)
+    case OldPaletteChunk:
+        return readOld(source, body, found.old);
+    case OldSixBitChunk:
+        return readOld(source, body, found.oldSixBit);
+    default:
+        return skip(source, body) ? Problem{} : cut();
+    }
+}
+
+// The old chunks' palette, for a frame without the new one.
+Problem oldPalette(const Found& found, Palette& palette)
+{
+    const bool sixBit = found.old.count == 0;
+    const OldPalette& old = sixBit ? found.oldSixBit : found.old;
+    if (old.count == 0)
         return std::string("sprite sans palette dans sa première image");
     palette = Palette{};
-    palette.kind = "Sprite Aseprite";
-    palette.colours.assign(found.colours.begin(), found.colours.begin() + static_cast<std::ptrdiff_t>(found.count));
+    palette.kind = Kind;
+    palette.colours.assign(old.colours.begin(), old.colours.begin() + static_cast<std::ptrdiff_t>(old.count));
     // Held times 4, as a DIV palette's levels are.
     if (sixBit) {
         for (PaletteTable::Entry& colour : palette.colours)
@@ -171,6 +189,21 @@ Problem read(ByteSource& source, Palette& palette)
                 level = static_cast<std::int16_t>(level * 4);
         palette.sixBit = true;
     }
+    return std::nullopt;
+}
+
+Problem read(ByteSource& source, Palette& palette)
+{
+    Frame frame;
+    if (Problem problem = readFrameHead(source, frame))
+        return problem;
+    Found found;
+    while (frame.chunks > 0 && !found.palette)
+        if (Problem problem = readChunk(source, frame, found))
+            return problem;
+    if (!found.palette)
+        return oldPalette(found, palette);
+    palette = std::move(*found.palette);
     return std::nullopt;
 }
 
