@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <memory>
 #include <random>
 
@@ -124,6 +125,25 @@ std::size_t FdSource::read(char* buf, std::size_t n)
     }
 }
 
+std::optional<std::uint64_t> FdSource::remaining() const
+{
+    struct stat st {};
+    if (!seeks_ || error_ != 0 || ::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    const off_t at = ::lseek(fd_, 0, SEEK_CUR);
+    if (at < 0)
+        return std::nullopt;
+    return st.st_size > at ? static_cast<std::uint64_t>(st.st_size - at) : 0;
+}
+
+std::uint64_t FdSource::skipAhead(std::uint64_t n)
+{
+    if (!seeks_ || error_ != 0 || n > std::uint64_t(std::numeric_limits<off_t>::max()) ||
+        ::lseek(fd_, static_cast<off_t>(n), SEEK_CUR) < 0)
+        return 0;
+    return n;
+}
+
 OpenedInput::~OpenedInput()
 {
     if (owned_)
@@ -156,7 +176,7 @@ Problem readInput(intake::InputReader& reader, const std::string& name, const fo
     if (Problem problem = file.open(name))
         return problem;
     id = file.id();
-    FdSource source(file.fd());
+    FdSource source(file.fd(), file.named());
     return reader.read(source, from, input);
 }
 

@@ -20,15 +20,19 @@ namespace corvane::cli {
 // What a failed step tells the user, after the file's name.
 using formats::Problem;
 
-// Reads through read(2), and keeps why a read failed.
+// Reads through read(2), and keeps why a read failed. A named file seeks;
+// standard input is read through, whatever it is.
 class FdSource final : public ByteSource {
 public:
-    explicit FdSource(int fd) : fd_(fd) {}
+    FdSource(int fd, bool seeks) : fd_(fd), seeks_(seeks) {}
     std::size_t read(char* buf, std::size_t n) override;
     [[nodiscard]] int failure() const override { return error_; }
+    [[nodiscard]] std::optional<std::uint64_t> remaining() const override;
+    std::uint64_t skipAhead(std::uint64_t n) override;
 
 private:
     int fd_;
+    bool seeks_;
     int error_ = 0;
 };
 
@@ -55,6 +59,7 @@ public:
     // Fails if the file cannot be opened or is not a regular file.
     Problem open(const std::string& name);
     [[nodiscard]] int fd() const { return fd_; }
+    [[nodiscard]] bool named() const { return owned_; }
     [[nodiscard]] const FileId& id() const { return id_; }
 
 private:

@@ -48,10 +48,13 @@ Palette pcxPalette(const std::uint8_t* levels, std::size_t count)
     return palette;
 }
 
-// The palette ends the file: read through in large reads, keeping only the
-// last TailBytes before the buffer fills up again.
+// The palette ends the file: the pixels before it are passed unread where the
+// source can seek, and otherwise read through in large reads, keeping only
+// the last TailBytes before the buffer fills up again.
 Problem readTail(ByteSource& source, Palette& palette)
 {
+    if (const std::optional<std::uint64_t> left = source.remaining(); left && *left > TailBytes)
+        source.skipAhead(*left - TailBytes);
     constexpr std::size_t BufferBytes = TailBytes + 65536;
     const std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[BufferBytes]); // left uninitialised: read into
     std::size_t end = 0;

@@ -10,6 +10,7 @@
 #include <array>
 #include <csetjmp>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace corvane::formats {
@@ -21,10 +22,9 @@ namespace {
 constexpr std::string_view Signature{"\x89PNG\r\n\x1a\n", 8};
 // An image without a palette shows no more colours than a palette holds.
 constexpr std::size_t MostColours = PNG_MAX_PALETTE_LENGTH;
-// An image without a palette is decoded a row at a time; past this many
-// pixels it is a picture, and reading it would only take time.
-constexpr std::uint64_t MostPixels = std::uint64_t{1} << 28;
-// libpng's own default limit, checked here too: it sizes the one row buffer (8 MB at most).
+// An image without a palette is decoded a row at a time, whatever its height.
+// libpng's own default width limit, checked here too: it sizes the row
+// buffers (8 MB each at most).
 constexpr png_uint_32 MostWidth = 1'000'000;
 
 // How the setjmp frame was left.
@@ -195,21 +195,30 @@ private:
     std::size_t lastIndex_ = 0;
 };
 
-// Returns Done with every colour seen, or with the scan stopped at one too many.
-int scanRows(png_structp png, png_infop info, png_bytep row, ColourScan& scan, bool& tooMany)
+// Returns Done with every colour seen, or with the scan stopped at one too
+// many. Reads into the two rows in turn.
+int scanRows(png_structp png, png_infop info, const std::array<png_bytep, 2>& rowPair, ColourScan& scan, bool& tooMany)
 {
     if (setjmp(png_jmpbuf(png)) != 0)
         return Failed;
     const png_uint_32 width = png_get_image_width(png, info);
     const png_uint_32 height = png_get_image_height(png, info);
+    const std::size_t pixelBits = std::size_t{png_get_channels(png, info)} * png_get_bit_depth(png, info);
     const bool interlaced = png_get_interlace_type(png, info) == PNG_INTERLACE_ADAM7;
     // Without libpng's own interlace handling, each pass comes as a small image of its own.
     for (int pass = 0; pass < (interlaced ? 7 : 1); ++pass) {
         const png_uint_32 rows = interlaced ? PNG_PASS_ROWS(height, pass) : height;
-        if (interlaced && (rows == 0 || PNG_PASS_COLS(width, pass) == 0))
+        const png_uint_32 columns = interlaced ? PNG_PASS_COLS(width, pass) : width;
+        if (interlaced && (rows == 0 || columns == 0))
             continue; // libpng skips an empty pass
+        const std::size_t rowBytes = (columns * pixelBits + 7) / 8;
         for (png_uint_32 r = 0; r < rows; ++r) {
+            const png_bytep row = rowPair[r % 2];
             png_read_row(png, row, nullptr);
+            // A row like the one above it shows no colour first: an image of
+            // few colours costs little more than its inflating.
+            if (r > 0 && std::memcmp(row, rowPair[(r + 1) % 2], rowBytes) == 0)
+                continue;
             if (!scan.take(row, interlaced, pass, r)) {
                 tooMany = true;
                 return Done;
@@ -274,7 +283,7 @@ Problem readPixels(png_structp png, png_infop info, Palette& palette)
 {
     const png_uint_32 width = png_get_image_width(png, info);
     const png_uint_32 height = png_get_image_height(png, info);
-    if (width > MostWidth || std::uint64_t{width} * height > MostPixels)
+    if (width > MostWidth)
         return "image PNG sans palette de " + std::to_string(width) + " × " + std::to_string(height) +
                " pixels : trop grande pour une palette";
     const png_byte type = png_get_color_type(png, info);
@@ -285,10 +294,10 @@ Problem readPixels(png_structp png, png_infop info, Palette& palette)
         layout.keyed = true;
         layout.key = *key;
     }
-    std::vector<png_byte> row(png_get_rowbytes(png, info));
+    std::vector<png_byte> rows(2 * png_get_rowbytes(png, info));
     ColourScan scan(width, layout);
     bool tooMany = false;
-    if (scanRows(png, info, row.data(), scan, tooMany) != Done)
+    if (scanRows(png, info, {rows.data(), rows.data() + rows.size() / 2}, scan, tooMany) != Done)
         return std::string("image PNG illisible");
     if (tooMany)
         return "image PNG de plus de " + std::to_string(MostColours) + " couleurs : une image, pas une palette";

@@ -15,6 +15,13 @@ std::size_t MemorySource::read(char* buf, std::size_t n)
     return count;
 }
 
+std::uint64_t MemorySource::skipAhead(std::uint64_t n)
+{
+    const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(n, data_.size()));
+    data_.remove_prefix(count);
+    return count;
+}
+
 FileSource::FileSource(const std::filesystem::path& path)
 {
 #ifdef _WIN32
@@ -50,6 +57,20 @@ std::size_t PrefixedSource::read(char* buf, std::size_t n)
 {
     const std::size_t count = prefix_.read(buf, n);
     return count > 0 ? count : rest_.read(buf, n);
+}
+
+std::optional<std::uint64_t> PrefixedSource::remaining() const
+{
+    const std::optional<std::uint64_t> rest = rest_.remaining();
+    if (!rest)
+        return std::nullopt;
+    return *prefix_.remaining() + *rest;
+}
+
+std::uint64_t PrefixedSource::skipAhead(std::uint64_t n)
+{
+    const std::uint64_t inPrefix = prefix_.skipAhead(n);
+    return inPrefix + (inPrefix < n ? rest_.skipAhead(n - inPrefix) : 0);
 }
 
 std::size_t readFully(ByteSource& source, char* buf, std::size_t n)

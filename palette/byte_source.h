@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string_view>
 
 namespace corvane {
@@ -19,12 +21,20 @@ public:
     [[nodiscard]] virtual bool failed() const { return failure() != 0; }
     // Why a read failed, as an errno value; 0 when none has.
     [[nodiscard]] virtual int failure() const { return 0; }
+    // How many bytes are left, from a source that can seek (a file, memory),
+    // so that a reader wanting only the end need not read up to it. Nothing
+    // from one that can only be read through (a pipe, standard input).
+    [[nodiscard]] virtual std::optional<std::uint64_t> remaining() const { return std::nullopt; }
+    // Passes up to n bytes unread; how many it passed, 0 when it cannot seek.
+    virtual std::uint64_t skipAhead(std::uint64_t /*n*/) { return 0; }
 };
 
 class MemorySource final : public ByteSource {
 public:
     explicit MemorySource(std::string_view data) : data_(data) {}
     std::size_t read(char* buf, std::size_t n) override;
+    [[nodiscard]] std::optional<std::uint64_t> remaining() const override { return data_.size(); }
+    std::uint64_t skipAhead(std::uint64_t n) override;
 
 private:
     std::string_view data_;
@@ -53,6 +63,8 @@ public:
     std::size_t read(char* buf, std::size_t n) override;
     [[nodiscard]] bool failed() const override { return rest_.failed(); }
     [[nodiscard]] int failure() const override { return rest_.failure(); }
+    [[nodiscard]] std::optional<std::uint64_t> remaining() const override;
+    std::uint64_t skipAhead(std::uint64_t n) override;
 
 private:
     MemorySource prefix_;

@@ -7,23 +7,27 @@
 # palettes and DIV palettes to GIF images (--to=gif). Each run starts
 # after a `sync` and a short pause; the two commands alternate (A B, then B A)
 # and the figures are medians. Then the peak memory and processor time of one
-# conversion run for each batch and file count. Last, the palette of a PCX
-# image of 1 GiB (64 MiB in the quick pass), which ends the file, against a
-# plain read of the same file, both from the page cache.
+# conversion run for each batch and file count. Last, two large files: the
+# palette of a PCX image of 1 GiB (64 MiB in the quick pass), which ends the
+# file, named (sought) and on standard input (read through), against a plain
+# read of the same file, all from the page cache; and the colours of a black
+# RGB PNG of 25,200 x 33,300 pixels and of half its height (small in the quick
+# pass): time and peak memory.
 #
 #   bash scripts/bench-convert.sh          1,000 and 10,000 files, 7 runs each
 #   bash scripts/bench-convert.sh quick    a short pass that only shows everything runs
+#   bash scripts/bench-convert.sh large    the two large files alone, full size
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 mode=${1:-full}
 if [ "$mode" = quick ]; then
-    counts="100 200" runs=3 pause=0.2 pcx_rows=4096
+    counts="100 200" runs=3 pause=0.2 pcx_rows=4096 png_size="2520 3330"
 else
-    counts="1000 10000" runs=7 pause=2 pcx_rows=65536
+    counts="1000 10000" runs=7 pause=2 pcx_rows=65536 png_size="25200 33300"
 fi
 
-bash scripts/deps.sh cmake ninja-build g++ libpng-dev libgif-dev zlib1g-dev time
+bash scripts/deps.sh cmake ninja-build g++ libpng-dev libgif-dev zlib1g-dev time python3
 build=build/perf-convert
 cmake --preset perf-convert >/dev/null
 cmake --build --preset perf-convert --target corvane-convert >/dev/null
@@ -113,58 +117,61 @@ copy_and_sync() { cp in/* out/ && sync; }
 convert_all() { "$convert" $options -d out in/*; }
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 ms() { awk -v us="$1" 'BEGIN { printf "%.0f ms", us / 1000 }'; }
-
-for batch in "${batches[@]}"; do
-    batch_fields "$batch"
-    echo "== corvane-convert -d, $name, against cp + sync (median of $runs runs each, alternating)"
-    printf '%-8s %-12s %-12s %-8s %-20s %s\n' fichiers "cp + sync" convert rapport "par fichier (conv.)" "runs cp / convert (ms)"
-    for n in $counts; do
-        # shellcheck disable=SC2086 # the files are words
-        make_inputs "$n" $files
-        [ "$(ls in | wc -l)" -eq "$n" ] || { echo "expected $n inputs" >&2; exit 1; }
-        : >copy.times && : >convert.times
-        for run in $(seq "$runs"); do
-            if [ $((run % 2)) -eq 1 ]; then
-                timed copy_and_sync >>copy.times
-                timed convert_all >>convert.times
-            else
-                timed convert_all >>convert.times
-                timed copy_and_sync >>copy.times
-            fi
-        done
-        # The last run's outputs: every file converted, and no temporary file left.
-        [ "$(ls -A out | wc -l)" -eq "$n" ] || { echo "expected $n outputs" >&2; exit 1; }
-        copy=$(median <copy.times)
-        conv=$(median <convert.times)
-        printf '%-8s %-12s %-12s %-8s %-20s %s / %s\n' "$n" "$(ms "$copy")" "$(ms "$conv")" \
-            "$(awk -v a="$conv" -v b="$copy" 'BEGIN { printf "%.2fx", a / b }')" \
-            "$(awk -v a="$conv" -v n="$n" 'BEGIN { printf "%.0f µs", a / n }')" \
-            "$(sort -n copy.times | awk '{ printf "%s%d", (NR > 1 ? " " : ""), $1 / 1000 }')" \
-            "$(sort -n convert.times | awk '{ printf "%s%d", (NR > 1 ? " " : ""), $1 / 1000 }')"
-    done
-done
-
-# The command line itself (10,000 names) is part of the process's memory, so
-# the peak is also given for the same command line that stops at --version.
-echo "== One conversion run: peak memory (VmHWM) and processor time, /usr/bin/time -v"
-printf '%-26s %-8s %-14s %-26s %-10s %s\n' lot fichiers "pic convert" "pic même ligne, --version" "écart" \
-    "temps processeur (user + sys)"
 peak() { awk -F': ' '/Maximum resident set size/ { print $2 }' "$1"; }
-for batch in "${batches[@]}"; do
-    batch_fields "$batch"
-    for n in $counts; do
-        # shellcheck disable=SC2086 # the files and options are words
-        make_inputs "$n" $files
-        rm -rf out && mkdir out
-        # shellcheck disable=SC2086
-        /usr/bin/time -v "$convert" $options -d out in/* 2>convert.log
-        # shellcheck disable=SC2086
-        /usr/bin/time -v "$convert" --version $options -d out in/* >/dev/null 2>version.log
-        cpu=$(awk -F': ' '/User time/ { u = $2 } /System time/ { s = $2 } END { printf "%.2f s", u + s }' convert.log)
-        printf '%-26s %-8s %-14s %-26s %-10s %s\n' "$name" "$n" "$(peak convert.log) Kio" "$(peak version.log) Kio" \
-            "$(($(peak convert.log) - $(peak version.log))) Kio" "$cpu"
+
+# The batches: all but the large files.
+if [ "$mode" != large ]; then
+    for batch in "${batches[@]}"; do
+        batch_fields "$batch"
+        echo "== corvane-convert -d, $name, against cp + sync (median of $runs runs each, alternating)"
+        printf '%-8s %-12s %-12s %-8s %-20s %s\n' fichiers "cp + sync" convert rapport "par fichier (conv.)" "runs cp / convert (ms)"
+        for n in $counts; do
+            # shellcheck disable=SC2086 # the files are words
+            make_inputs "$n" $files
+            [ "$(ls in | wc -l)" -eq "$n" ] || { echo "expected $n inputs" >&2; exit 1; }
+            : >copy.times && : >convert.times
+            for run in $(seq "$runs"); do
+                if [ $((run % 2)) -eq 1 ]; then
+                    timed copy_and_sync >>copy.times
+                    timed convert_all >>convert.times
+                else
+                    timed convert_all >>convert.times
+                    timed copy_and_sync >>copy.times
+                fi
+            done
+            # The last run's outputs: every file converted, and no temporary file left.
+            [ "$(ls -A out | wc -l)" -eq "$n" ] || { echo "expected $n outputs" >&2; exit 1; }
+            copy=$(median <copy.times)
+            conv=$(median <convert.times)
+            printf '%-8s %-12s %-12s %-8s %-20s %s / %s\n' "$n" "$(ms "$copy")" "$(ms "$conv")" \
+                "$(awk -v a="$conv" -v b="$copy" 'BEGIN { printf "%.2fx", a / b }')" \
+                "$(awk -v a="$conv" -v n="$n" 'BEGIN { printf "%.0f µs", a / n }')" \
+                "$(sort -n copy.times | awk '{ printf "%s%d", (NR > 1 ? " " : ""), $1 / 1000 }')" \
+                "$(sort -n convert.times | awk '{ printf "%s%d", (NR > 1 ? " " : ""), $1 / 1000 }')"
+        done
     done
-done
+
+    # The command line itself (10,000 names) is part of the process's memory, so
+    # the peak is also given for the same command line that stops at --version.
+    echo "== One conversion run: peak memory (VmHWM) and processor time, /usr/bin/time -v"
+    printf '%-26s %-8s %-14s %-26s %-10s %s\n' lot fichiers "pic convert" "pic même ligne, --version" "écart" \
+        "temps processeur (user + sys)"
+    for batch in "${batches[@]}"; do
+        batch_fields "$batch"
+        for n in $counts; do
+            # shellcheck disable=SC2086 # the files and options are words
+            make_inputs "$n" $files
+            rm -rf out && mkdir out
+            # shellcheck disable=SC2086
+            /usr/bin/time -v "$convert" $options -d out in/* 2>convert.log
+            # shellcheck disable=SC2086
+            /usr/bin/time -v "$convert" --version $options -d out in/* >/dev/null 2>version.log
+            cpu=$(awk -F': ' '/User time/ { u = $2 } /System time/ { s = $2 } END { printf "%.2f s", u + s }' convert.log)
+            printf '%-26s %-8s %-14s %-26s %-10s %s\n' "$name" "$n" "$(peak convert.log) Kio" "$(peak version.log) Kio" \
+                "$(($(peak convert.log) - $(peak version.log))) Kio" "$cpu"
+        done
+    done
+fi
 
 # A PCX of 16384 by pcx_rows pixels, 8 bits, one plane: every pixel byte 0, a
 # byte of its own, then 0x0C and the palette.
@@ -181,14 +188,57 @@ echo "== La palette d'une image PCX de $((16384 * pcx_rows / 1048576)) Mio, cont
 } >big.pcx
 [ "$(stat -c %s big.pcx)" -eq $((128 + 16384 * pcx_rows + 769)) ] || { echo "big.pcx: wrong size" >&2; exit 1; }
 "$convert" --type big.pcx | grep -q "PCX, 256 couleurs" || { echo "big.pcx: not read as a PCX" >&2; exit 1; }
+# The file in the page cache before any measure, and nothing dropped from it.
 cat big.pcx >/dev/null
-: >read.times && : >palette.times
+: >read.times && : >palette.times && : >stdin.times
 for run in $(seq "$runs"); do
     start=$(now) && cat big.pcx >/dev/null && echo $((($(now) - start) / 1000)) >>read.times
     start=$(now) && "$convert" --to=hex big.pcx - >/dev/null && echo $((($(now) - start) / 1000)) >>palette.times
+    start=$(now) && "$convert" --to=hex - - <big.pcx >/dev/null && echo $((($(now) - start) / 1000)) >>stdin.times
 done
 plain=$(median <read.times)
 pcx=$(median <palette.times)
-printf '%-14s %-14s %s\n' "lecture (cat)" "palette" rapport
-printf '%-14s %-14s %s\n' "$(ms "$plain")" "$(ms "$pcx")" "$(awk -v a="$pcx" -v b="$plain" 'BEGIN { printf "%.2fx", a / b }')"
+piped=$(median <stdin.times)
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3fx", a / b }'; }
+printf '%-16s %-16s %-16s %-16s %s\n' "lecture (cat)" "palette (nommé)" rapport "palette (stdin)" rapport
+printf '%-16s %-16s %-16s %-16s %s\n' "$(ms "$plain")" "$(awk -v us="$pcx" 'BEGIN { printf "%.1f ms", us / 1000 }')" \
+    "$(ratio "$pcx" "$plain")" "$(ms "$piped")" "$(ratio "$piped" "$plain")"
 rm big.pcx
+
+# A black RGB PNG, 8 bits a level, no palette: its image data is only zeros
+# (a filter byte of 0 and black pixels), deflated a mebibyte at a time once
+# and repeated, so that making 2.5 GB of pixels takes a moment.
+black_png() {
+    python3 - "$1" "$2" "$3" <<'PY'
+import struct, sys, zlib
+width, height, path = int(sys.argv[1]), int(sys.argv[2]), sys.argv[3]
+size, mib = height * (1 + 3 * width), 1 << 20
+def deflated(n):
+    c = zlib.compressobj(9, zlib.DEFLATED, -15)
+    return c.compress(bytes(n)) + c.flush(zlib.Z_SYNC_FLUSH)
+data = b"\x78\xda" + deflated(mib) * (size // mib) + deflated(size % mib) + b"\x03\x00"
+data += struct.pack(">I", (size % 65521) << 16 | 1)  # Adler-32 of zeros
+def chunk(kind, body):
+    return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+with open(path, "wb") as f:
+    f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+            + chunk(b"IDAT", data) + chunk(b"IEND", b""))
+PY
+}
+read -r png_width png_height <<<"$png_size"
+echo "== Les couleurs d'une image PNG RVB noire, sans palette : temps et pic de mémoire, /usr/bin/time -v (médiane de $runs)"
+printf '%-20s %-12s %-12s %-10s %s\n' pixels "pixels (M)" "temps réel" "pic" "temps processeur (user + sys)"
+for height in $((png_height / 2)) "$png_height"; do
+    black_png "$png_width" "$height" big.png
+    "$convert" --type big.png | grep -q "PNG sans palette, 1 couleur" || { echo "big.png: not read" >&2; exit 1; }
+    : >png.times
+    for run in $(seq "$runs"); do
+        /usr/bin/time -v "$convert" --to=hex big.png - 2>png.log >/dev/null
+        awk -F': ' '/Elapsed \(wall clock\)/ { n = split($2, t, ":"); printf "%d\n", (t[n - 1] * 60 + t[n]) * 1000000 }' \
+            png.log >>png.times
+    done
+    cpu=$(awk -F': ' '/User time/ { u = $2 } /System time/ { s = $2 } END { printf "%.2f s", u + s }' png.log)
+    printf '%-20s %-12s %-12s %-10s %s\n' "$png_width × $height" "$((png_width * height / 1000000))" \
+        "$(ms "$(median <png.times)")" "$(peak png.log) Kio" "$cpu"
+    rm big.png
+done

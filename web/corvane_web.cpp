@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,9 @@ EM_JS(int, readSlice, (double offset, char* buf, int n), {
         return e.name === "NotFoundError" ? -1 : -2;
     }
 });
+
+// The worker's file's size in bytes.
+EM_JS(double, fileSize, (), { return Module["file"].size; });
 // clang-format on
 
 // The worker's file through readSlice, a slice at a time. The first slice is
@@ -76,6 +80,24 @@ public:
         return taken;
     }
     [[nodiscard]] int failure() const override { return error_ == -1 ? ENOENT : error_ != 0 ? EIO : 0; }
+    // A File is read at any offset: the bytes after those read or skipped.
+    [[nodiscard]] std::optional<std::uint64_t> remaining() const override
+    {
+        if (error_ != 0)
+            return std::nullopt;
+        const double at = offset_ - static_cast<double>(end_ - next_);
+        const double size = fileSize();
+        return size > at ? static_cast<std::uint64_t>(size - at) : 0;
+    }
+    std::uint64_t skipAhead(std::uint64_t n) override
+    {
+        if (error_ != 0)
+            return 0;
+        const std::uint64_t inSlice = std::min<std::uint64_t>(n, end_ - next_);
+        next_ += static_cast<std::size_t>(inSlice);
+        offset_ += static_cast<double>(n - inSlice);
+        return n;
+    }
 
 private:
     std::vector<char> slice_;

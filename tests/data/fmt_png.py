@@ -122,10 +122,13 @@ def distinct_colours(header, data, transparent):
     order they first appear row by row, pixels of alpha 0 left out. A 16-bit
     level counts by its high byte; a grey of fewer than 8 bits is scaled up."""
     width, height, depth, colour_type, _, _, interlace = struct.unpack(">IIBBBBB", header)
-    if width > 1000000 or width * height > 1 << 28:
+    if width > 1000000:
         raise Refused(f"image PNG sans palette de {width} × {height} pixels : trop grande pour une palette")
     channels = CHANNELS[colour_type]
     raw, at, first = zlib.decompress(data), 0, {}
+    if len(raw) < sum(count * (1 + (columns * channels * depth + 7) // 8)
+                      for _, _, _, _, columns, count in passes(width, height, interlace == 1)):
+        raise Refused("image PNG illisible")
     step = max(1, channels * depth // 8)
 
     def eight_bit(v):
@@ -238,7 +241,7 @@ def truecolour_samples():
         "png-rgba-1px.png": image(3, 2, 8, TRUECOLOUR_ALPHA,
                                   rows(3, 2, lambda x, y: int.from_bytes(bytes(alpha[y * 3 + x]), "big"), 32)),
         "png-gris16-entrelace.png": image(8, 8, 16, GREY, grey, chunk(b"tRNS", b"\x00\x00"), interlace=1),
-        # Only its first row: refused on its size before any pixel is read.
+        # Only its first row: refused, its image data ending long before its last row.
         "png-rgb-geante.png": image(20000, 20000, 8, TRUECOLOUR, rows(20000, 1, lambda x, y: 0, 24)),
         "png-rgb-300.png": image(20, 15, 8, TRUECOLOUR,
                                  rows(20, 15, lambda x, y: (y * 20 + x) * 0x010203 & 0xFFFFFF, 24)),

@@ -62,6 +62,10 @@ const ReaderCase PcxCases[] = {
     {"v5_256_at_the_end", true, Pcx256, Pcx + "256 couleurs"},
     {"ega_16_in_header", true, Pcx16, Pcx + "16 couleurs", Pcx16.size() - 128},
     {"mark_missing", true, changed(Pcx256, Pcx256.size() - 769, "\x0b"), NoMark},
+    // Read as the last 769 bytes whether the source seeks to them or is read through.
+    {"header_then_palette", true, Pcx256.substr(0, 128) + Pcx256.substr(Pcx256.size() - 769), Pcx + "256 couleurs"},
+    {"end_cut", true, Pcx256.substr(0, Pcx256.size() - 100), NoMark},
+    {"shorter_than_a_palette", true, Pcx256.substr(0, 128 + 768), NoMark},
     {"header_only", true, Pcx256.substr(0, 128), NoMark},
     {"header_cut", true, Pcx256.substr(0, 100), "image PCX coupée dans son en-tête"},
     {"three_8_bit_planes", true, changed(Pcx256, 65, "\x03"), "image PCX sans palette (3 plans de 8 bits)"},

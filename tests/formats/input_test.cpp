@@ -4,23 +4,37 @@
 namespace corvane::test {
 namespace {
 
-// An input followed by zeros up to `size` bytes, counting what is taken from it.
+// An input followed by zeros up to `size` bytes, then `tail`, counting what is
+// read from it. It seeks, as a file does.
 class ZerosAfter final : public ByteSource {
 public:
-    ZerosAfter(std::string head, std::size_t size) : head_(std::move(head)), size_(std::max(size, head_.size())) {}
+    ZerosAfter(std::string head, std::size_t size, std::string tail)
+        : head_(std::move(head)), tail_(std::move(tail)), size_(std::max(size, head_.size()) + tail_.size())
+    {
+    }
     std::size_t read(char* buf, std::size_t n) override
     {
-        n = std::min(n, size_ - taken);
-        for (std::size_t i = 0; i < n; ++i)
-            buf[i] = taken + i < head_.size() ? head_[taken + i] : '\0';
+        n = std::min(n, size_ - at_);
+        for (std::size_t i = 0; i < n; ++i, ++at_)
+            buf[i] = at_ < head_.size()            ? head_[at_]
+                     : at_ >= size_ - tail_.size() ? tail_[at_ + tail_.size() - size_]
+                                                   : '\0';
         taken += n;
+        return n;
+    }
+    [[nodiscard]] std::optional<std::uint64_t> remaining() const override { return size_ - at_; }
+    std::uint64_t skipAhead(std::uint64_t n) override
+    {
+        n = std::min<std::uint64_t>(n, size_ - at_);
+        at_ += n;
         return n;
     }
     std::size_t taken = 0;
 
 private:
-    std::string head_;
+    std::string head_, tail_;
     std::size_t size_;
+    std::size_t at_ = 0;
 };
 
 std::string lines(std::string_view line, std::size_t count)
@@ -37,13 +51,15 @@ TEST(InputReader, PicksTheReaderAndReadsNoFurtherThanThePaletteOrTheHead)
 {
     constexpr std::size_t GiB = std::size_t(1) << 30;
     constexpr std::size_t First = formats::FirstBytes;
+    const std::string pcx256 = sampleBytes("pcx256-v5.pcx");
     const struct {
         const char* name;
         std::string bytes;
         std::size_t size;   // with the zeros after it
         const char* format; // "" for the window's reader
         std::size_t taken;
-        bool warns = false; // the window's reader met an LF inside a colour line
+        bool warns = false;    // the window's reader met an LF inside a colour line
+        std::string tail = ""; // after the zeros
     } cases[] = {
         {"fpg", sampleBytes("fpg-foret.fpg"), GiB, "div", First},   // levels and range block
         {"div", sampleBytes("div-degrade.PAL"), GiB, "", First},    // the window's reader, range block kept for --to
@@ -54,6 +70,9 @@ TEST(InputReader, PicksTheReaderAndReadsNoFurtherThanThePaletteOrTheHead)
         {"gif", sampleBytes("gif89-32-locale.gif"), GiB, "gif", First},
         {"bmp", sampleBytes("bmp8-windows.bmp"), GiB, "bmp", First},
         {"pcx", sampleBytes("pcx16-ega.pcx"), GiB, "pcx", First},
+        // A palette that ends the file is sought, not read up to.
+        {"pcx_palette_after_a_gibibyte", pcx256.substr(0, 128), GiB, "pcx", First + 769, false,
+         pcx256.substr(pcx256.size() - 769)},
         {"lbm", sampleBytes("deluxe32.lbm"), GiB, "lbm", First},
         {"aseprite", sampleBytes("sprite24.aseprite"), GiB, "aseprite", First},
         {"ase", sampleBytes("ase-groupes-gris.ase"), GiB, "ase", First},
@@ -73,7 +92,7 @@ TEST(InputReader, PicksTheReaderAndReadsNoFurtherThanThePaletteOrTheHead)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ZerosAfter source(c.bytes, c.size);
+        ZerosAfter source(c.bytes, c.size, c.tail);
         intake::InputReader reader;
         intake::Input input;
         EXPECT_EQ(reader.read(source, nullptr, input), std::nullopt);

@@ -304,6 +304,8 @@ class PageTest(unittest.TestCase):
         # Only a hang fails here: how soon the page answers is bench_ready.py's figure.
         fpg = os.path.join(self.scratch, "jeu%02d.fpg")
         table = [("a gibibyte file", [os.path.join(self.scratch, "enorme.pal")], write_gibibyte_file),
+                 ("a gibibyte PCX, its palette at the end", [os.path.join(self.scratch, "enorme.pcx")],
+                  write_gibibyte_pcx),
                  ("a hundred FPG files of 1 MiB", [fpg % k for k in range(100)], write_mebibyte_fpg)]
         for what, paths, write in table:
             with self.subTest(what):
@@ -474,6 +476,16 @@ def write_gibibyte_file(path):
     with open(path, "wb") as f:
         f.write(b"JASC-PAL\r\n0100\r\n256\r\n")
         f.truncate(1 << 30)
+
+
+def write_gibibyte_pcx(path):
+    """A sample PCX's header, a gibibyte of pixels (a hole, so no disk), then its palette."""
+    with open(os.path.join(DATA, "pcx256-v5.pcx"), "rb") as f:
+        sample = f.read()
+    with open(path, "wb") as f:
+        f.write(sample[:128])
+        f.seek(1 << 30)
+        f.write(sample[-769:])
 
 
 def write_mebibyte_fpg(path):
