@@ -28,7 +28,7 @@ const ReaderCase GifCases[] = {
     {"cut_in_table", true, Gif16.substr(0, 40), "image GIF coupée dans sa table de couleurs"},
     {"trailer_first", true, GifBare + ";", GifNoTable},
     {"image_without_table", true, GifBare + ",\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;"s, GifNoTable},
-    {"ends_in_extension", true, GifBare + "\x21\xfe\x05ab", GifNoTable},
+    {"ends_in_extension", true, GifBare + "\x21\xfe\x05"s + "ab", GifNoTable},
     {"unknown_block", true, GifBare + "\x99", "image GIF illisible"},
     {"gif90", false, changed(Gif16, 3, "90a"), "image GIF illisible"},
 };
