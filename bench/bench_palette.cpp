@@ -47,7 +47,7 @@ public:
 
     fs::path corpus(const std::string& name)
     {
-        const fs::path copy = dir_ / name;
+        const fs::path copy = dir_ / fs::path(name).filename();
         if (!fs::exists(copy))
             fs::copy_file(fs::path(CORVANE_CORPUS_DIR) / name, copy);
         return copy;
@@ -103,9 +103,9 @@ private:
     std::string hostileKey_;
 };
 
-const std::string DivFile = "div-degrade.PAL";
-const std::string Jasc256File = "jasc256-crlf.pal";
-const std::string Jasc16File = "jasc16-crlf.pal";
+const std::string DivFile = "div/div-degrade.PAL";
+const std::string Jasc256File = "jasc/jasc256-crlf.pal";
+const std::string Jasc16File = "jasc/jasc16-crlf.pal";
 
 std::size_t readWholeFile(const fs::path& path)
 {

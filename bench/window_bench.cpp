@@ -87,15 +87,15 @@ void openAndPaint(benchmark::State& state, const char* file)
 
 void BM_OpenAndPaintDiv256(benchmark::State& state)
 {
-    openAndPaint(state, "div-degrade.PAL");
+    openAndPaint(state, "div/div-degrade.PAL");
 }
 void BM_OpenAndPaintJasc256(benchmark::State& state)
 {
-    openAndPaint(state, "jasc256-crlf.pal");
+    openAndPaint(state, "jasc/jasc256-crlf.pal");
 }
 void BM_OpenAndPaintJasc16(benchmark::State& state)
 {
-    openAndPaint(state, "jasc16-crlf.pal");
+    openAndPaint(state, "jasc/jasc16-crlf.pal");
 }
 
 } // namespace

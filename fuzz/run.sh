@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets and runs each for the given number of seconds
-# (default 60), seeded with the sample palettes in tests/data. Exits non-zero
+# (default 60), seeded with the sample palettes in tests/data/*/. Exits non-zero
 # on any crash, leak or timeout; the failing input is left in build/fuzz/artifacts.
 set -euo pipefail
 
@@ -39,9 +39,8 @@ for program in "${programs[@]}"; do
     corpus="$work/$target"
     mkdir -p "$corpus"
     # The seeds are copied: the fuzzer adds its finds to the folder it starts from.
-    # Every sample palette, whatever its format; not the expected outputs and notes.
-    find "$seeds" -maxdepth 1 -type f ! -name '*.attendu' ! -name '*.md' ! -name '*.py' ! -name '.*' \
-        -exec cp {} "$corpus" \;
+    # Every sample palette, from each format's folder; not the expected outputs.
+    find "$seeds" -mindepth 2 -type f ! -name '*.attendu' ! -name '*.pyc' ! -name '.*' -exec cp {} "$corpus" \;
     echo "== $target for ${duration}s"
     "$program" "$corpus" \
         -dict=fuzz/palette.dict \

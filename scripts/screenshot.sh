@@ -8,7 +8,8 @@ bash scripts/deps.sh cmake ninja-build g++ libpng-dev libgif-dev zlib1g-dev qt6-
 cmake --preset run >/dev/null
 cmake --build --preset run --target corvane >/dev/null
 
-palette=${1:-div-pastel.PAL}
+# A sample of tests/data, as FORMAT/NAME; the dialog opens in its folder.
+palette=${1:-div/div-pastel.PAL}
 source scripts/xvfb.sh
 work=$(mktemp -d)
 app=""
@@ -16,7 +17,7 @@ trap '[ -z "$app" ] || kill "$app" 2>/dev/null; stop_xvfb; rm -rf "$work"' EXIT
 start_xvfb "$work" 1024x700x24
 openbox >/dev/null 2>&1 &
 sleep 1
-(cd "$root/tests/data" && exec "$root/build/run/ui/corvane") >/dev/null 2>&1 &
+(cd "$root/tests/data/$(dirname "$palette")" && exec "$root/build/run/ui/corvane") >/dev/null 2>&1 &
 app=$!
 
 window=$(xdotool search --sync --name 'Corvane     V.1.0' | head -n 1)
@@ -27,7 +28,7 @@ sleep 0.5
 xdotool mousemove --window "$window" 40 32 click 1
 xdotool search --sync --name 'Ouvrir une palette' >/dev/null
 sleep 0.5
-xdotool type --delay 10 "$palette"
+xdotool type --delay 10 "$(basename "$palette")"
 xdotool key Return
 sleep 1
 xdotool mousemove 0 0

@@ -123,7 +123,7 @@ void Princ::buildMenus()
 {
     // No shortcuts, access keys or menu roles: the captions stay as written
     // and no platform moves an item elsewhere.
-    const auto item = [this](QMenu* menu, const char* name, const QString& caption) {
+    const auto item = [](QMenu* menu, const char* name, const QString& caption) {
         QAction* action = menu->addAction(caption);
         action->setObjectName(QLatin1String(name));
         action->setMenuRole(QAction::NoRole);

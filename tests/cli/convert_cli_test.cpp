@@ -168,14 +168,14 @@ std::string cannotWrite(const std::string& why)
     return "écriture impossible : " + why;
 }
 
-// Every sample of tests/data, as make_samples.py counts them.
+// Every sample of tests/data's formats' folders, as make_samples.py counts them.
 std::vector<fs::path> sampleFiles()
 {
     std::vector<fs::path> files;
-    for (const fs::directory_entry& entry : fs::directory_iterator(SampleDir)) {
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(SampleDir)) {
         const std::string name = entry.path().filename().string();
-        if (entry.is_regular_file() && !name.starts_with('.') && !name.ends_with(".attendu") &&
-            !name.ends_with(".md") && !name.ends_with(".py"))
+        if (entry.is_regular_file() && entry.path().parent_path() != SampleDir && !name.starts_with('.') &&
+            !name.ends_with(".attendu"))
             files.push_back(entry.path());
     }
     std::sort(files.begin(), files.end());
@@ -401,13 +401,13 @@ TEST(ConvertCli, FilesThatCannotBeConvertedAreToldAndTheOthersStillAre)
     const fs::path out = dir.path() / "sorties";
     fs::create_directories(out);
     fs::create_directories(dir.path() / "dossier.pal");
-    const std::string good = copySample(dir, "bon.pal", "div-degrade.PAL");
+    const std::string good = copySample(dir, "bon.pal", "div/div-degrade.PAL");
     const std::string unknown = dir.write("inconnu.pal", "Palette\r\n").string();
     const std::string count255 = dir.write("c255.pal", jascText("255", {"1 2 3"})).string();
     const std::string count256 = dir.write("c256.pal", jascText("256 ", {"1 2 3"})).string();
     const std::string count300 = dir.write("c300.pal", jascText("300", {"1 2 3"})).string();
     const std::string noTable = dir.write("sans-table.gif", "GIF89a\x01\x00\x01\x00\x00\x00\x00;"s).string();
-    const std::string existing = copySample(dir, "existe.pal", "jasc16-crlf.pal");
+    const std::string existing = copySample(dir, "existe.pal", "jasc/jasc16-crlf.pal");
     const std::string missing = (dir.path() / "absent.pal").string();
     const std::string folder = (dir.path() / "dossier.pal").string();
     std::ofstream(out / "existe.pal", std::ios::binary) << Precious;
@@ -431,12 +431,12 @@ TEST(ConvertCli, FilesThatCannotBeConvertedAreToldAndTheOthersStillAre)
                   message("/proc/self/mem", "lecture impossible : erreur d'entrée-sortie") +
                   message((out / "bon.pal").string(), "le fichier existe déjà (--force pour le remplacer)"));
     EXPECT_EQ(entriesOf(out), (std::set<std::string>{"bon.pal", "existe.pal"}));
-    EXPECT_EQ(fileBytes(out / "bon.pal"), outputOf("div-degrade.PAL"));
+    EXPECT_EQ(fileBytes(out / "bon.pal"), outputOf("div/div-degrade.PAL"));
     EXPECT_EQ(fileBytes(out / "existe.pal"), Precious);
 
     const Result forced = run({"--force", "-d", out.string(), existing});
     EXPECT_EQ(forced.status, 0) << forced.err;
-    EXPECT_EQ(fileBytes(out / "existe.pal"), outputOf("jasc16-crlf.pal"));
+    EXPECT_EQ(fileBytes(out / "existe.pal"), outputOf("jasc/jasc16-crlf.pal"));
     EXPECT_EQ(run({"-d", (dir.path() / "nulle-part").string(), good}).err,
               message((dir.path() / "nulle-part").string(), "dossier introuvable"));
 
@@ -531,8 +531,8 @@ TEST(ConvertCli, OutputsAreFlushedOnceRenamedAndAFailedFlushIsTold)
 {
     const ScratchDir dir;
     const fs::path out = dir.path() / "sorties", log = dir.path() / "journal";
-    const std::string jasc = copySample(dir, "a.pal", "jasc16-crlf.pal");
-    const std::string div = copySample(dir, "b.pal", "div-degrade.PAL");
+    const std::string jasc = copySample(dir, "a.pal", "jasc/jasc16-crlf.pal");
+    const std::string div = copySample(dir, "b.pal", "div/div-degrade.PAL");
     const struct {
         const char* name;
         std::string syncfsError;
@@ -556,15 +556,15 @@ TEST(ConvertCli, OutputsAreFlushedOnceRenamedAndAFailedFlushIsTold)
         EXPECT_EQ(result.err, c.err);
         EXPECT_EQ(fileBytes(log), "close\nrename\nclose\nrename\nsyncfs\n")
             << "one syncfs for the one file system, once every output is in place";
-        EXPECT_EQ(fileBytes(out / "a.pal"), outputOf("jasc16-crlf.pal"));
-        EXPECT_EQ(fileBytes(out / "b.pal"), outputOf("div-degrade.PAL"));
+        EXPECT_EQ(fileBytes(out / "a.pal"), outputOf("jasc/jasc16-crlf.pal"));
+        EXPECT_EQ(fileBytes(out / "b.pal"), outputOf("div/div-degrade.PAL"));
     }
 }
 
 TEST(ConvertCli, ForcedOutputsGoThroughASymbolicLinkToItsTarget)
 {
     const ScratchDir dir;
-    const std::string input = copySample(dir, "entree.pal", "div-degrade.PAL");
+    const std::string input = copySample(dir, "entree.pal", "div/div-degrade.PAL");
     const fs::path links = dir.path() / "liens", targets = dir.path() / "cibles";
     fs::create_directories(links);
     fs::create_directories(targets);
@@ -578,7 +578,7 @@ TEST(ConvertCli, ForcedOutputsGoThroughASymbolicLinkToItsTarget)
         EXPECT_EQ(result.status, 0) << result.err;
         ASSERT_TRUE(fs::is_symlink(link));
         EXPECT_EQ(fs::read_symlink(link), "../cibles/vraie.pal");
-        EXPECT_EQ(fileBytes(real), outputOf("div-degrade.PAL"));
+        EXPECT_EQ(fileBytes(real), outputOf("div/div-degrade.PAL"));
         EXPECT_EQ(entriesOf(targets), std::set<std::string>{"vraie.pal"}) << "no temporary file is left";
     }
 }
@@ -591,8 +591,8 @@ TEST(ConvertCli, StopSignalsLeaveTheTargetWholeOrAsItWas)
     const ScratchDir dir;
     const fs::path out = dir.path() / "sorties", target = out / "cible.pal";
     fs::create_directories(out);
-    const std::string input = copySample(dir, "entree.pal", "jasc16-crlf.pal");
-    const std::string content = outputOf("jasc16-crlf.pal");
+    const std::string input = copySample(dir, "entree.pal", "jasc/jasc16-crlf.pal");
+    const std::string content = outputOf("jasc/jasc16-crlf.pal");
     const struct {
         std::string at;
         bool existing; // replaced with -f (rename), else new (renameat2)
@@ -642,8 +642,8 @@ TEST(ConvertCli, KindLinesNameTheFormatAndWhetherTheWindowOpensIt)
 {
     const ScratchDir dir;
     // The window's captions are checked with every sample; here, the others.
-    const std::string crlf = (SampleDir / "jasc16-crlf.pal").string();
-    const std::string lf = (SampleDir / "jasc16-lf.pal").string();
+    const std::string crlf = (SampleDir / "jasc/jasc16-crlf.pal").string();
+    const std::string lf = (SampleDir / "jasc/jasc16-lf.pal").string();
     const std::string hex = dir.write("orange.hex", "#ff8000\n").string();
     const std::string unknown = dir.write("inconnu", "rien\n").string();
     const Result kinds = run({"--type", lf, hex, unknown});
@@ -681,8 +681,8 @@ TEST(ConvertCli, FromNamesTheReader)
     const std::string alpha =
         dir.write("alpha.pal", "JASC-PAL\r\n0100\r\n2\r\n10 20 30 255\r\n40 50 60 0\r\n").string();
     const std::string levels = dir.write("niveaux.bin", std::string(768, '\x10')).string();
-    const std::string div = (SampleDir / "div-degrade.PAL").string();
-    const std::string jasc16 = (SampleDir / "jasc16-crlf.pal").string();
+    const std::string div = (SampleDir / "div/div-degrade.PAL").string();
+    const std::string jasc16 = (SampleDir / "jasc/jasc16-crlf.pal").string();
     std::string vgaHex, actHex;
     for (int k = 0; k < 256; ++k)
         vgaHex += "404040\n", actHex += "101010\n";
@@ -695,9 +695,9 @@ TEST(ConvertCli, FromNamesTheReader)
          {"--to=jasc", alpha},
          "JASC-PAL\r\n0100\r\n2\r\n10 20 0\r\n40 50 0\r\n"},
         {"jasc ignores it", {"--from=jasc", "--to=jasc", alpha}, "JASC-PAL\r\n0100\r\n2\r\n10 20 30\r\n40 50 60\r\n"},
-        {"div to jasc as the window", {"--from=div", div}, outputOf("div-degrade.PAL")},
+        {"div to jasc as the window", {"--from=div", div}, outputOf("div/div-degrade.PAL")},
         {"div to div unchanged", {"--from=div", "--to=div", div}, fileBytes(div)},
-        {"16 colours to the 1352-byte layout", {"--from=jasc", jasc16}, outputOf("jasc16-crlf.pal.div")},
+        {"16 colours to the 1352-byte layout", {"--from=jasc", jasc16}, outputOf("jasc/jasc16-crlf.pal.div")},
         {"768 levels up to 63 are vga", {"--to=hex", levels}, vgaHex},
         {"or act when named", {"--from=act", "--to=hex", levels}, actHex},
         {"a reader that refuses the file", {"--from=gpl", jasc16}, std::nullopt},
@@ -721,7 +721,7 @@ TEST(ConvertCli, FromNamesTheReader)
 TEST(ConvertCli, OutputsInAFolderTakeTheWrittenFormatsExtension)
 {
     const ScratchDir dir;
-    const std::string div = fileBytes(SampleDir / "div-degrade.PAL");
+    const std::string div = fileBytes(SampleDir / "div/div-degrade.PAL");
     const struct {
         std::string input, to, output;
     } cases[] = {

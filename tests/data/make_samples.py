@@ -2,11 +2,15 @@
 """Writes the sample palettes of this folder that Corvane's own developers made,
 and what Corvane's Convert writes for every sample.
 
+Each sample lies in the folder of the format that reads it, named as
+corvane-convert names it (div/, jasc/, png/, ...), with its expected outputs
+beside it.
+
 Each file has the shape of a palette found in the wild (its size, its line
 ends, its entry count, what follows its last line), with colours of our own.
 The output is the same on every run, so the files are committed and
 `python3 tests/data/make_samples.py --check` tells whether they still match
-this script. The two porytiles__*.pal files are copies, not made here.
+this script. The two jasc/porytiles__*.pal files are copies, not made here.
 
 For every sample that Convert accepts, NAME.attendu holds the bytes it writes,
 worked out here from the two file layouts and the level rule, apart from the
@@ -233,7 +237,7 @@ def read_other(data):
     return None
 
 
-def program_outputs(name, data):
+def program_outputs(path, data):
     """NAME.FORMAT.attendu: what `corvane-convert --to=FORMAT NAME` writes,
     for every format whose writer takes the palette."""
     try:
@@ -246,55 +250,74 @@ def program_outputs(name, data):
             palette = found[1]
     except Refused:
         return {}
+    name = os.path.basename(path)
     stem = name.rsplit(".", 1)[0] if "." in name[1:] else name
     outputs = {}
     for format_name in sorted(FORMATS):
         if FORMATS[format_name].write is None:
             continue
         try:
-            outputs[f"{name}.{format_name}.attendu"] = FORMATS[format_name].write(palette, stem)
+            outputs[f"{path}.{format_name}.attendu"] = FORMATS[format_name].write(palette, stem)
         except Refused:
             pass
     return outputs
 
 
-def all_samples():
+def folder(data):
+    """The folder of a sample: the format that reads it, the window's first."""
+    kind = window_kind(data)
+    if kind:
+        return {"DIV": "div", "JASC-PAL": "jasc"}[kind]
+    head, whole = data[:HEAD_BYTES], len(data) <= HEAD_BYTES
+    found = [name for name in DETECTION if name in FORMATS and FORMATS[name].detect(head, whole)]
+    assert found, "no format reads this sample"
+    return found[0]
+
+
+def made_samples():
+    """FOLDER/NAME → bytes, for every sample made here."""
     made = samples()
     for module in MODULES:
         made.update(module.samples())
-    return made
+    return {f"{folder(data)}/{name}": data for name, data in made.items()}
+
+
+def folder_files():
+    """FOLDER/NAME of every file in the formats' folders."""
+    return sorted(f"{sub}/{name}" for sub in os.listdir(HERE) if os.path.isdir(os.path.join(HERE, sub)) and
+                  not sub.startswith((".", "__")) for name in os.listdir(os.path.join(HERE, sub))
+                  if not name.startswith("."))
 
 
 def expected_outputs(made):
     """NAME.attendu for every sample that the window's Convert accepts, and
-    NAME.FORMAT.attendu for every sample that corvane-convert reads."""
-    names = set(made) | {n for n in os.listdir(HERE) if not n.endswith((".attendu", ".md", ".py")) and
-                         os.path.isfile(os.path.join(HERE, n)) and not n.startswith(".")}
+    NAME.FORMAT.attendu for every sample that corvane-convert reads, beside it."""
+    paths = set(made) | {p for p in folder_files() if not p.endswith(".attendu")}
     outputs = {}
-    for name in sorted(names):
-        data = made.get(name)
+    for path in sorted(paths):
+        data = made.get(path)
         if data is None:
-            with open(os.path.join(HERE, name), "rb") as f:
+            with open(os.path.join(HERE, path), "rb") as f:
                 data = f.read()
         out = converted(data)
         if out is not None:
-            outputs[name + ".attendu"] = out
-        outputs.update(program_outputs(name, data))
+            outputs[path + ".attendu"] = out
+        outputs.update(program_outputs(path, data))
     return outputs
 
 
 def main():
     check = sys.argv[1:] == ["--check"]
     stale = []
-    made = all_samples()
+    made = made_samples()
     files = dict(made)
     files.update(expected_outputs(made))
-    for name in os.listdir(HERE):
-        if name.endswith(".attendu") and name not in files:
+    for path in folder_files():
+        if path.endswith(".attendu") and path not in files:
             if check:
-                stale.append(name)
+                stale.append(path)
             else:
-                os.remove(os.path.join(HERE, name))
+                os.remove(os.path.join(HERE, path))
     for name, data in files.items():
         path = os.path.join(HERE, name)
         if check:
@@ -305,6 +328,7 @@ def main():
             except FileNotFoundError:
                 stale.append(name)
         else:
+            os.makedirs(os.path.dirname(path), exist_ok=True)
             with open(path, "wb") as f:
                 f.write(data)
     if stale:

@@ -11,8 +11,8 @@ std::string counted(std::string_view count)
 }
 
 const ReaderCase ActCases[] = {
-    {"table", true, sampleBytes("act256-photoshop.act"), "Table de couleurs Adobe, 256 couleurs"},
-    {"counted_transparent_index_ignored", true, sampleBytes("act40-photoshop.act"),
+    {"table", true, sampleBytes("act/act256-photoshop.act"), "Table de couleurs Adobe, 256 couleurs"},
+    {"counted_transparent_index_ignored", true, sampleBytes("act/act40-photoshop.act"),
      "Table de couleurs Adobe, 40 couleurs"},
     {"count_256", true, counted("\x01\x00"s), "Table de couleurs Adobe, 256 couleurs"},
     {"count_0", true, counted("\x00\x00"s), "nombre de couleurs 0 hors de 1 à 256"},

@@ -29,7 +29,7 @@ std::string gzipStored(const std::string& content)
 
 std::string gzipSampleChangedAt(std::size_t at, char to)
 {
-    std::string bytes = sampleBytes("div-gzip.pal");
+    std::string bytes = sampleBytes("div/div-gzip.pal");
     bytes[at] = to;
     return bytes;
 }
@@ -46,11 +46,12 @@ ReaderCase sample(std::string name, const char* file, const char* kind, std::siz
 }
 
 const ReaderCase DivCases[] = {
-    sample("fpg", "fpg-foret.fpg", "Palette d'un fichier FPG de DIV Games Studio", 1352),
-    sample("fnt", "fnt-lettres.fnt", "Palette d'un fichier FNT de DIV Games Studio", 1352),
-    sample("map_levels_at_48", "map-carte.map", "Palette d'un fichier MAP de DIV Games Studio", 1392),
+    sample("fpg", "div/fpg-foret.fpg", "Palette d'un fichier FPG de DIV Games Studio", 1352),
+    sample("fnt", "div/fnt-lettres.fnt", "Palette d'un fichier FNT de DIV Games Studio", 1352),
+    sample("map_levels_at_48", "div/map-carte.map", "Palette d'un fichier MAP de DIV Games Studio", 1392),
     {"pal_any_version_no_ranges", false, divFile("pal", '\x09') + Levels, "Palette DIV Games Studio, 256 couleurs"},
-    {"cut_in_palette", true, sampleBytes("fpg-coupe.fpg"), "le fichier s'arrête avant les 768 niveaux de sa palette"},
+    {"cut_in_palette", true, sampleBytes("div/fpg-coupe.fpg"),
+     "le fichier s'arrête avant les 768 niveaux de sa palette"},
     {"map_cut_before_palette", true, divFile("map") + std::string(40 + DivLevelBytes - 1, '\0'),
      "le fichier s'arrête avant les 768 niveaux de sa palette"},
     {"other_name", false, divFile("fpx") + Levels, "ce n'est pas un fichier DIV (pal, fpg, fnt ou map)"},
@@ -58,11 +59,11 @@ const ReaderCase DivCases[] = {
     {"other_seventh_byte", false, "fpg\x1A\r\n\x01\0"s + Levels, "ce n'est pas un fichier DIV (pal, fpg, fnt ou map)"},
     {"empty", false, "", "ce n'est pas un fichier DIV (pal, fpg, fnt ou map)"},
     // Once inflated, a pal file is this reader's: the window does not open it compressed.
-    {"gzip_pal", true, sampleBytes("div-gzip.pal"), "Palette DIV Games Studio" + Compressed},
-    {"gzip_fpg", true, sampleBytes("fpg-gzip.fpg"), "Palette d'un fichier FPG de DIV Games Studio" + Compressed},
+    {"gzip_pal", true, sampleBytes("div/div-gzip.pal"), "Palette DIV Games Studio" + Compressed},
+    {"gzip_fpg", true, sampleBytes("div/fpg-gzip.fpg"), "Palette d'un fichier FPG de DIV Games Studio" + Compressed},
     {"gzip_map_levels_at_48", true, gzipStored(divFile("map") + std::string(40, '\0') + Levels + Ranges),
      "Palette d'un fichier MAP de DIV Games Studio" + Compressed},
-    {"gzip_cut_in_palette", true, sampleBytes("div-gzip.pal").substr(0, 100), Broken},
+    {"gzip_cut_in_palette", true, sampleBytes("div/div-gzip.pal").substr(0, 100), Broken},
     {"gzip_reserved_flags", false, gzipSampleChangedAt(3, '\xE0'), Broken},
     {"gzip_of_other_bytes", false, gzipStored("GIMP Palette\nName: x\n"),
      "ce n'est pas un fichier DIV (pal, fpg, fnt ou map)"},

@@ -61,14 +61,14 @@ TEST_P(FormatWriter, WritesEveryExpectedOutputAndReadsItBack)
     const formats::Format& format = *formats::formatNamed(GetParam());
     const std::string suffix = "." + std::string(format.name) + ".attendu";
     std::size_t checked = 0;
-    for (const std::filesystem::directory_entry& entry : std::filesystem::directory_iterator(SampleDir)) {
-        const std::string file = entry.path().filename().string();
+    for (const std::filesystem::directory_entry& entry : std::filesystem::recursive_directory_iterator(SampleDir)) {
+        const std::string file = entry.path().string();
         if (!file.ends_with(suffix))
             continue;
-        const std::string sample = file.substr(0, file.size() - suffix.size());
-        SCOPED_TRACE(sample);
-        const formats::WriteContext context{std::filesystem::path(sample).stem().string()};
-        const formats::Palette palette = samplePalette(sampleBytes(sample));
+        const std::filesystem::path sample = file.substr(0, file.size() - suffix.size());
+        SCOPED_TRACE(sample.filename().string());
+        const formats::WriteContext context{sample.stem().string()};
+        const formats::Palette palette = samplePalette(fileBytes(sample));
         std::string written;
         ASSERT_EQ(format.write(palette, context, written), std::nullopt);
         EXPECT_EQ(written, fileBytes(entry.path()));

@@ -9,7 +9,7 @@ const std::string Head = "GIMP Palette\n";
 constexpr const char* BadEntry = " : une couleur GIMP s'écrit en trois nombres de 0 à 255";
 
 const ReaderCase GplCases[] = {
-    {"Gimp210", true, sampleBytes("gimp32.gpl"), "Palette GIMP, 32 couleurs"},
+    {"Gimp210", true, sampleBytes("gpl/gimp32.gpl"), "Palette GIMP, 32 couleurs"},
     {"HeaderCommentsBlanksAndNames", true,
      Head + "Name: x\nColumns: 4\n#\n# 1 2\n \t\n  1   2   3\tUntitled\n4 5 6 nom  long\n7\t8\t9",
      "Palette GIMP, 3 couleurs : 1 2 3, 4 5 6, 7 8 9"},

@@ -15,7 +15,7 @@ const std::string Filler = [] {
 }();
 
 const ReaderCase HexCases[] = {
-    {"Lospec", true, sampleBytes("lospec24.hex"), "Palette hexadécimale (Lospec), 24 couleurs"},
+    {"Lospec", true, sampleBytes("hex/lospec24.hex"), "Palette hexadécimale (Lospec), 24 couleurs"},
     {"MixedBlankLinesNoFinalEnd", true, "\n#0a0B0c\r\n\r\nFFffff",
      "Palette hexadécimale (Lospec), 2 couleurs : 10 11 12, 255 255 255"},
     {"Empty", false, "", "la palette n'a aucune couleur"},

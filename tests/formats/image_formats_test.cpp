@@ -16,32 +16,32 @@ std::string changed(std::string bytes, std::size_t at, std::string_view with)
 
 const std::string Gif = "Palette d'une image GIF, ";
 const std::string GifNoTable = "image GIF sans table de couleurs";
-const std::string Gif16 = sampleBytes("gif89-16-transparent.gif");
+const std::string Gif16 = sampleBytes("gif/gif89-16-transparent.gif");
 // Signature, a screen of 1 by 1 pixel without a global table.
 const std::string GifBare = "GIF89a\x01\x00\x01\x00\x00\x00\x00"s;
 
 const ReaderCase GifCases[] = {
     {"global_16_after_extensions", true, Gif16, Gif + "16 couleurs", Gif16.size() - 61},
-    {"gif87_4", true, sampleBytes("gif87-4.gif"), Gif + "4 couleurs : 64 19 19, 128 38 38, 191 57 57, 255 77 77",
+    {"gif87_4", true, sampleBytes("gif/gif87-4.gif"), Gif + "4 couleurs : 64 19 19, 128 38 38, 191 57 57, 255 77 77",
      52 - 25},
-    {"local_32", true, sampleBytes("gif89-32-locale.gif"), Gif + "32 couleurs", 1285 - (13 + 19 + 10 + 96)},
+    {"local_32", true, sampleBytes("gif/gif89-32-locale.gif"), Gif + "32 couleurs", 1285 - (13 + 19 + 10 + 96)},
     {"cut_in_table", true, Gif16.substr(0, 40), "image GIF coupée dans sa table de couleurs"},
     {"trailer_first", true, GifBare + ";", GifNoTable},
     {"image_without_table", true, GifBare + ",\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;"s, GifNoTable},
-    {"ends_in_extension", true, GifBare + "\x21\xfe\x05ab", GifNoTable},
+    {"ends_in_extension", true, GifBare + "\x21\xfe\x05"s + "ab", GifNoTable},
     {"unknown_block", true, GifBare + "\x99", "image GIF illisible"},
     {"gif90", false, changed(Gif16, 3, "90a"), "image GIF illisible"},
 };
 INSTANTIATE_TEST_SUITE_P(gif, FormatReader, testing::ValuesIn(GifCases), ByName());
 
 const std::string Bmp = "Palette d'une image BMP, ";
-const std::string Bmp8 = sampleBytes("bmp8-windows.bmp");
+const std::string Bmp8 = sampleBytes("bmp/bmp8-windows.bmp");
 
 const ReaderCase BmpCases[] = {
     {"windows_8_bits_all_used", true, Bmp8, Bmp + "256 couleurs", Bmp8.size() - 14 - 40 - 1024},
-    {"v5_4_bits_12_used", true, sampleBytes("bmp4-v5.bmp"), Bmp + "12 couleurs", 210 - 14 - 124 - 48},
-    {"os2_1_bit", true, sampleBytes("bmp1-os2.bmp"), Bmp + "2 couleurs : 0 0 0, 255 255 255", 44 - 14 - 12 - 6},
-    {"24_bits", true, sampleBytes("bmp24-sans-palette.bmp"), "image BMP sans palette (24 bits par pixel)"},
+    {"v5_4_bits_12_used", true, sampleBytes("bmp/bmp4-v5.bmp"), Bmp + "12 couleurs", 210 - 14 - 124 - 48},
+    {"os2_1_bit", true, sampleBytes("bmp/bmp1-os2.bmp"), Bmp + "2 couleurs : 0 0 0, 255 255 255", 44 - 14 - 12 - 6},
+    {"24_bits", true, sampleBytes("bmp/bmp24-sans-palette.bmp"), "image BMP sans palette (24 bits par pixel)"},
     {"table_cut", true, Bmp8.substr(0, 14 + 40 + 100), "table de couleurs BMP coupée : 256 couleurs annoncées"},
     {"header_cut", true, Bmp8.substr(0, 30), "image BMP coupée dans son en-tête"},
     {"300_used", true, changed(Bmp8, 46, "\x2c\x01"), "image BMP de 8 bits par pixel annonçant 300 couleurs"},
@@ -51,8 +51,8 @@ INSTANTIATE_TEST_SUITE_P(bmp, FormatReader, testing::ValuesIn(BmpCases), ByName(
 
 const std::string Pcx = "Palette d'une image PCX, ";
 const std::string NoMark = "image PCX de 256 couleurs sans sa palette : pas d'octet 0x0C avant les 768 derniers";
-const std::string Pcx256 = sampleBytes("pcx256-v5.pcx");
-const std::string Pcx16 = sampleBytes("pcx16-ega.pcx");
+const std::string Pcx256 = sampleBytes("pcx/pcx256-v5.pcx");
+const std::string Pcx16 = sampleBytes("pcx/pcx16-ega.pcx");
 // 768 bytes of 6-bit levels that start like a PCX: a VGA table all the same.
 const std::string PcxLikeVga =
     (Pcx16.substr(0, 12) + std::string(4, '\0') + std::string(48, '\0') + Pcx16.substr(64, 64))
@@ -94,9 +94,9 @@ TEST(Detection, SignaturesAfterTheTextRulesDecideEarlyAndAlike)
         {"bmp", Bmp8, "bmp", "bmp"},
         {"pcx", Pcx256, "pcx", "pcx"},
         {"gif_of_768", padded(Gif16, 768), "gif", "gif"},
-        {"bmp_of_772", padded(sampleBytes("bmp1-os2.bmp"), 772), "bmp", "bmp"},
+        {"bmp_of_772", padded(sampleBytes("bmp/bmp1-os2.bmp"), 772), "bmp", "bmp"},
         {"pcx_small_bytes_768", PcxLikeVga, "", "vga"},
-        {"hex", sampleBytes("lospec24.hex"), "", "hex"},
+        {"hex", sampleBytes("hex/lospec24.hex"), "", "hex"},
         {"hex_starting_BM", "BBCCDD\n"s + std::string(2000, '\n') + "AABBCC\n", "", "hex"},
         {"hex_with_bom", "\xEF\xBB\xBF#AABBCC"s + std::string(2000, '\r'), "", "hex"},
         {"bytes_of_772", std::string(772, 'G'), "", "act"},
@@ -112,7 +112,9 @@ TEST(Detection, SignaturesAfterTheTextRulesDecideEarlyAndAlike)
         EXPECT_EQ(whole == nullptr ? "" : whole->name, c.whole);
     }
     // Every sample: what the first bytes decide, the whole head decides alike.
-    for (const std::filesystem::directory_entry& entry : std::filesystem::directory_iterator(SampleDir)) {
+    for (const std::filesystem::directory_entry& entry : std::filesystem::recursive_directory_iterator(SampleDir)) {
+        if (!entry.is_regular_file())
+            continue;
         const std::string bytes = fileBytes(entry.path());
         const std::string_view view = bytes;
         const formats::Format* early = formats::detectSignature({view.substr(0, First), view.size() <= First});

@@ -51,7 +51,7 @@ TEST(InputReader, PicksTheReaderAndReadsNoFurtherThanThePaletteOrTheHead)
 {
     constexpr std::size_t GiB = std::size_t(1) << 30;
     constexpr std::size_t First = formats::FirstBytes;
-    const std::string pcx256 = sampleBytes("pcx256-v5.pcx");
+    const std::string pcx256 = sampleBytes("pcx/pcx256-v5.pcx");
     const struct {
         const char* name;
         std::string bytes;
@@ -61,22 +61,23 @@ TEST(InputReader, PicksTheReaderAndReadsNoFurtherThanThePaletteOrTheHead)
         bool warns = false;    // the window's reader met an LF inside a colour line
         std::string tail = ""; // after the zeros
     } cases[] = {
-        {"fpg", sampleBytes("fpg-foret.fpg"), GiB, "div", First},   // levels and range block
-        {"div", sampleBytes("div-degrade.PAL"), GiB, "", First},    // the window's reader, range block kept for --to
-        {"jasc", sampleBytes("jasc16-lf.pal"), GiB, "jasc", First}, // a signature in the first bytes
-        {"png", sampleBytes("png16-4bits.png"), GiB, "png", First}, // up to its PLTE chunk
-        {"fpg_gzip", sampleBytes("fpg-gzip.fpg"), GiB, "div", First + 4096}, // then at most one refill of the inflater
+        {"fpg", sampleBytes("div/fpg-foret.fpg"), GiB, "div", First}, // levels and range block
+        {"div", sampleBytes("div/div-degrade.PAL"), GiB, "", First},  // the window's reader, range block kept for --to
+        {"jasc", sampleBytes("jasc/jasc16-lf.pal"), GiB, "jasc", First}, // a signature in the first bytes
+        {"png", sampleBytes("png/png16-4bits.png"), GiB, "png", First},  // up to its PLTE chunk
+        {"fpg_gzip", sampleBytes("div/fpg-gzip.fpg"), GiB, "div",
+         First + 4096}, // then at most one refill of the inflater
         // A binary signature, decided before the text rules' whole head.
-        {"gif", sampleBytes("gif89-32-locale.gif"), GiB, "gif", First},
-        {"bmp", sampleBytes("bmp8-windows.bmp"), GiB, "bmp", First},
-        {"pcx", sampleBytes("pcx16-ega.pcx"), GiB, "pcx", First},
+        {"gif", sampleBytes("gif/gif89-32-locale.gif"), GiB, "gif", First},
+        {"bmp", sampleBytes("bmp/bmp8-windows.bmp"), GiB, "bmp", First},
+        {"pcx", sampleBytes("pcx/pcx16-ega.pcx"), GiB, "pcx", First},
         // A palette that ends the file is sought, not read up to.
         {"pcx_palette_after_a_gibibyte", pcx256.substr(0, 128), GiB, "pcx", First + 769, false,
          pcx256.substr(pcx256.size() - 769)},
-        {"lbm", sampleBytes("deluxe32.lbm"), GiB, "lbm", First},
-        {"aseprite", sampleBytes("sprite24.aseprite"), GiB, "aseprite", First},
-        {"ase", sampleBytes("ase-groupes-gris.ase"), GiB, "ase", First},
-        {"col", sampleBytes("animator.col"), GiB, "col", First},
+        {"lbm", sampleBytes("lbm/deluxe32.lbm"), GiB, "lbm", First},
+        {"aseprite", sampleBytes("aseprite/sprite24.aseprite"), GiB, "aseprite", First},
+        {"ase", sampleBytes("ase/ase-groupes-gris.ase"), GiB, "ase", First},
+        {"col", sampleBytes("col/animator.col"), GiB, "col", First},
         // Detection sees the head as cut: its last line is not judged.
         {"hex_past_the_head", lines("102030\n", 10000), 0, "hex", 70000},
         {"hex_cut_after_cr", "102030\r\n" + lines("#405060\r\n", 7281), 0, "hex", 65537},
@@ -84,8 +85,8 @@ TEST(InputReader, PicksTheReaderAndReadsNoFurtherThanThePaletteOrTheHead)
         // 768 bytes of levels up to 63 that are also hex lines: hex comes first.
         {"hex_of_768_bytes", lines("102030\r\n", 96), 0, "hex", 768},
         {"vga", std::string(768, '\x3F'), 0, "vga", 769},
-        {"jasc_crlf_header_lf_colours", sampleBytes("porytiles__primer.pal"), 0, "", First, true},
-        {"jasc_some_colours_lf", sampleBytes("jasc16-mixte.pal"), 0, "", First, true},
+        {"jasc_crlf_header_lf_colours", sampleBytes("jasc/porytiles__primer.pal"), 0, "", First, true},
+        {"jasc_some_colours_lf", sampleBytes("jasc/jasc16-mixte.pal"), 0, "", First, true},
         {"jasc_lf_in_a_long_line", "JASC-PAL\r\n0100\r\n1\r\n" + std::string(9000, ' ') + "1 2 3\n4\r\n", 0, "", 9100,
          true},
         {"jasc_lf_after_the_colours", "JASC-PAL\r\n0100\r\n1\r\n1 2 3\r\n\n", 0, "", 100},

@@ -9,7 +9,7 @@ const std::string Head = "JASC-PAL\n0100\n";
 constexpr const char* BadEntry = " : une couleur JASC-PAL s'écrit en trois nombres de 0 à 255, plus l'alpha au besoin";
 
 const ReaderCase JascCases[] = {
-    {"BomAlphaCrLf", true, sampleBytes("jasc16-bom-alpha.pal"), "Palette JASC-PAL, 16 couleurs"},
+    {"BomAlphaCrLf", true, sampleBytes("jasc/jasc16-bom-alpha.pal"), "Palette JASC-PAL, 16 couleurs"},
     {"BlanksTabsAlphaAndStopAfterLast", true, Head + " 2 \n\t1 2\t3\n4  5 6 0 \nnot read",
      "Palette JASC-PAL, 2 couleurs : 1 2 3, 4 5 6"},
     {"Levels0To255", true, "JASC-PAL\r0100\r1\r000 255 0", "Palette JASC-PAL, 1 couleur : 0 255 0"},

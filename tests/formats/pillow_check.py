@@ -122,7 +122,7 @@ def sample_colours(data):
 
 def main():
     failures, checked = [], 0
-    for name in sorted(os.listdir(DATA)):
+    for name in make_samples.folder_files():
         fmt = name.rsplit(".", 2)[-2] if name.endswith(".attendu") else None
         if fmt not in READERS:
             continue

@@ -13,7 +13,7 @@ const std::string Unreadable = "image PNG illisible";
 const std::string Pixels = "Couleurs d'une image PNG sans palette, ";
 
 // Chunks of png16-4bits.png: signature 0-7, IHDR 8-32, pHYs 33-53, PLTE 54-113, then tRNS.
-const std::string Png16 = sampleBytes("png16-4bits.png");
+const std::string Png16 = sampleBytes("png/png16-4bits.png");
 
 std::string png16ChangedAt(std::size_t at)
 {
@@ -65,22 +65,22 @@ std::string blackPng()
 
 const ReaderCase PngCases[] = {
     {"png16_4bits", true, Png16, Kind + "16 couleurs"},
-    {"png256_gimp", true, sampleBytes("png256-gimp.png"), Kind + "256 couleurs"},
+    {"png256_gimp", true, sampleBytes("png/png256-gimp.png"), Kind + "256 couleurs"},
     // Nothing past the palette is read, so a file cut just after it still gives it.
     {"cut_after_plte", true, Png16.substr(0, 114), Kind + "16 couleurs"},
-    {"truecolour", true, sampleBytes("png-rgb-sans-plte.png"), Pixels + "16 couleurs"},
-    {"lospec_squares", true, sampleBytes("png-lospec8.png"), Pixels + "8 couleurs"},
+    {"truecolour", true, sampleBytes("png/png-rgb-sans-plte.png"), Pixels + "16 couleurs"},
+    {"lospec_squares", true, sampleBytes("png/png-lospec8.png"), Pixels + "8 couleurs"},
     // Compared on R, G, B; alpha 0 skipped, whatever its colour.
-    {"rgba_one_pixel_each", true, sampleBytes("png-rgba-1px.png"),
+    {"rgba_one_pixel_each", true, sampleBytes("png/png-rgba-1px.png"),
      Pixels + "3 couleurs : 200 40 40, 40 200 40, 40 40 200"},
     // Row by row, not pass by pass; the high byte of 16 bits; the tRNS grey skipped, 0x00FF not.
-    {"grey16_adam7_trns", true, sampleBytes("png-gris16-entrelace.png"),
+    {"grey16_adam7_trns", true, sampleBytes("png/png-gris16-entrelace.png"),
      Pixels + "4 couleurs : 18 18 18, 171 171 171, 0 0 0, 255 255 255"},
-    {"truecolour_300_colours", true, sampleBytes("png-rgb-300.png"),
+    {"truecolour_300_colours", true, sampleBytes("png/png-rgb-300.png"),
      "image PNG de plus de 256 couleurs : une image, pas une palette"},
     {"one_colour_past_2_28_pixels", true, blackPng(), Pixels + "1 couleur : 0 0 0"},
-    {"truecolour_rows_missing", true, sampleBytes("png-rgb-geante.png"), Unreadable},
-    {"truecolour_cut_in_image", true, sampleBytes("png-lospec8.png").substr(0, 70), Unreadable},
+    {"truecolour_rows_missing", true, sampleBytes("png/png-rgb-geante.png"), Unreadable},
+    {"truecolour_cut_in_image", true, sampleBytes("png/png-lospec8.png").substr(0, 70), Unreadable},
     {"cut_in_plte", true, Png16.substr(0, 100), Unreadable},
     {"ihdr_crc_wrong", true, png16ChangedAt(20), Unreadable},
     {"signature_wrong", false, png16ChangedAt(1), Unreadable},

@@ -33,7 +33,7 @@ std::string riff(const std::string& chunks)
 }
 
 const ReaderCase RiffCases[] = {
-    {"sample", true, sampleBytes("riff256-windows.pal"), "Palette RIFF de Microsoft, 256 couleurs"},
+    {"sample", true, sampleBytes("riff/riff256-windows.pal"), "Palette RIFF de Microsoft, 256 couleurs"},
     {"odd_chunk_before_data_stops_after_it", true, riff(chunk("LIST", "abc\0"s, 3) + data(12, 2, 2) + "tail"),
      "Palette RIFF de Microsoft, 2 couleurs : 0 0 0, 1 1 1", 4},
     {"version", true, riff(data(12, 2, 2, 0x0200)), "version 0x0200 inconnue"},

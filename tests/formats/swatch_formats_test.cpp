@@ -35,8 +35,8 @@ std::string repeated(std::string_view text, std::size_t n)
 constexpr const char* BadTxtLine = " : une couleur Paint.NET s'écrit AARRGGBB ou RRGGBB, en chiffres hexadécimaux";
 
 const ReaderCase TxtCases[] = {
-    {"Lospec", true, sampleBytes("paintnet32-lospec.txt"), "Palette Paint.NET, 32 couleurs"},
-    {"ByHand", true, sampleBytes("paintnet-main-lf.txt"),
+    {"Lospec", true, sampleBytes("txt/paintnet32-lospec.txt"), "Palette Paint.NET, 32 couleurs"},
+    {"ByHand", true, sampleBytes("txt/paintnet-main-lf.txt"),
      "Palette Paint.NET, 4 couleurs : 255 0 0, 0 255 0, 0 0 255, 128 128 128"},
     {"SixDigitsOnlyAreHex", false, "ff0000\r\n", "Palette Paint.NET, 1 couleur : 255 0 0"},
     {"CommentOnly", true, ";Colors: 0\r\n", "la palette n'a aucune couleur"},
@@ -63,7 +63,7 @@ const std::string AseGroup =
     bigEndian(0xC001, 2) + bigEndian(4, 4) + "\0\1\0\0"s + bigEndian(0xC002, 2) + bigEndian(0, 4);
 
 const ReaderCase AseCases[] = {
-    {"GroupsAndGreys", true, sampleBytes("ase-groupes-gris.ase"), "Nuancier Adobe ASE, 17 couleurs"},
+    {"GroupsAndGreys", true, sampleBytes("ase/ase-groupes-gris.ase"), "Nuancier Adobe ASE, 17 couleurs"},
     {"RgbGreyGroup", true,
      AseHead + bigEndian(4, 4) + aseColour("RGB ", {1.0F / 255, 0, 1}) + AseGroup + aseColour("Gray", {0.5F}),
      "Nuancier Adobe ASE, 2 couleurs : 1 0 255, 128 128 128"},
@@ -94,8 +94,8 @@ const std::string AcoTwo = "\0\2\0\1"s;
 const std::string AcoName = bigEndian(2, 4) + "\0A\0\0"s;
 
 const ReaderCase AcoCases[] = {
-    {"Photoshop", true, sampleBytes("aco24-v1v2.aco"), "Nuancier Photoshop, 24 couleurs"},
-    {"VersionOneOnly", true, sampleBytes("aco10-v1.aco"), "Nuancier Photoshop, 10 couleurs"},
+    {"Photoshop", true, sampleBytes("aco/aco24-v1v2.aco"), "Nuancier Photoshop, 24 couleurs"},
+    {"VersionOneOnly", true, sampleBytes("aco/aco10-v1.aco"), "Nuancier Photoshop, 10 couleurs"},
     {"GreyRounded", true, AcoOne + acoEntry(8, 5000), "Nuancier Photoshop, 1 couleur : 128 128 128"},
     {"VersionTwoWins", true, AcoOne + acoEntry(2, 0) + AcoTwo + acoEntry(0, 0x1234, 0xFFFF, 0x00FF) + AcoName,
      "Nuancier Photoshop, 1 couleur : 18 255 0"},
@@ -118,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(aco, FormatReader, testing::ValuesIn(AcoCases), ByName(
 const std::string ColHead = "\x08\x03\0\0\x23\xB1\0\0"s;
 
 const ReaderCase ColCases[] = {
-    {"Animator", true, sampleBytes("animator.col") + "tail", "Palette Animator Pro, 256 couleurs", 4},
+    {"Animator", true, sampleBytes("col/animator.col") + "tail", "Palette Animator Pro, 256 couleurs", 4},
     {"Short", true, ColHead + std::string(30, '\1'), "le fichier s'arrête avant sa couleur 10 (il en a 256)"},
     {"Version1", false, "\x08\x03\0\0\x23\xB1\1\0"s + std::string(768, '\0'), "ce n'est pas une palette Animator Pro"},
 };
@@ -139,8 +139,8 @@ std::string form(std::string_view type, std::string_view chunks)
 }
 
 const ReaderCase LbmCases[] = {
-    {"DeluxePaint", true, sampleBytes("deluxe32.lbm"), "Image IFF ILBM, 32 couleurs", 138},
-    {"Pbm", true, sampleBytes("deluxe16-pbm.lbm"), "Image IFF PBM, 16 couleurs", 24},
+    {"DeluxePaint", true, sampleBytes("lbm/deluxe32.lbm"), "Image IFF ILBM, 32 couleurs", 138},
+    {"Pbm", true, sampleBytes("lbm/deluxe16-pbm.lbm"), "Image IFF PBM, 16 couleurs", 24},
     {"OddChunkPadded", true, form("ILBM", iffChunk("ANNO", "x") + iffChunk("CMAP", "\1\2\3\4\5\6\7")),
      "Image IFF ILBM, 2 couleurs : 1 2 3, 4 5 6"},
     {"BodyBeforeCmap", true, form("ILBM", iffChunk("BODY", "xx") + iffChunk("CMAP", "abc")),
@@ -180,9 +180,10 @@ std::string newPalette(std::uint32_t size, std::uint32_t first, std::uint32_t la
 const std::string Layer = spriteChunk(0x2004, std::string(18, '\0'));
 
 const ReaderCase AsepriteCases[] = {
-    {"Aseprite13SecondFrameUnread", true, sampleBytes("sprite24.aseprite"), "Sprite Aseprite, 24 couleurs", 40},
-    {"OldChunkInTwoPackets", true, sampleBytes("sprite256-ancien.aseprite"), "Sprite Aseprite, 256 couleurs"},
-    {"SixBit", true, sampleBytes("sprite16-6bits.aseprite"), "Sprite Aseprite, 16 couleurs"},
+    {"Aseprite13SecondFrameUnread", true, sampleBytes("aseprite/sprite24.aseprite"), "Sprite Aseprite, 24 couleurs",
+     40},
+    {"OldChunkInTwoPackets", true, sampleBytes("aseprite/sprite256-ancien.aseprite"), "Sprite Aseprite, 256 couleurs"},
+    {"SixBit", true, sampleBytes("aseprite/sprite16-6bits.aseprite"), "Sprite Aseprite, 16 couleurs"},
     {"NamedFirstIndexOne", true, sprite({Layer, newPalette(3, 1, 2, "\1\0\1\2\3\xFF\1\0n\0\0\4\5\6\xFF"s)}),
      "Sprite Aseprite, 3 couleurs : 0 0 0, 1 2 3, 4 5 6"},
     {"NewChunkWinsOverOld", true,

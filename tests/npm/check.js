@@ -44,7 +44,11 @@ function swatchColours(buffer) {
         [0, 1, 2].map((i) => Math.round(c.color[c.model === "Gray" ? 0 : i] * 255)));
 }
 
-const files = fs.readdirSync(dir).sort();
+// FOLDER/NAME: one folder per format.
+const files = fs.readdirSync(dir, {withFileTypes: true})
+    .filter((entry) => entry.isDirectory())
+    .flatMap((folder) => fs.readdirSync(path.join(dir, folder.name)).map((name) => path.join(folder.name, name)))
+    .sort();
 for (const file of files.filter((f) => f.endsWith(".aseprite"))) {
     const sprite = new Aseprite(fs.readFileSync(path.join(dir, file)), file);
     sprite.parse();

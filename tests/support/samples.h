@@ -1,8 +1,8 @@
 #pragma once
 
-// The sample palettes of tests/data: the files, what EXPECTED.md says of each,
-// and the bytes Convert writes for each, worked out by make_samples.py apart
-// from the program (NAME.attendu).
+// The sample palettes of tests/data, one folder per format: the files, what
+// EXPECTED.md says of each, and the bytes Convert writes for each, worked out
+// by make_samples.py apart from the program (NAME.attendu, beside it).
 
 #include <algorithm>
 #include <cctype>
@@ -23,12 +23,13 @@ namespace corvane::test {
 
 inline const std::filesystem::path SampleDir{CORVANE_CORPUS_DIR};
 
-// Every *.pal file of the folder, whatever the case of its extension, sorted.
+// Every *.pal file of the formats' folders, whatever the case of its extension, sorted.
 inline std::vector<std::filesystem::path> samplePalettes()
 {
     std::vector<std::filesystem::path> files;
     std::error_code error;
-    for (const std::filesystem::directory_entry& entry : std::filesystem::directory_iterator(SampleDir, error)) {
+    for (const std::filesystem::directory_entry& entry :
+         std::filesystem::recursive_directory_iterator(SampleDir, error)) {
         std::string extension = entry.path().extension().string();
         std::transform(extension.begin(), extension.end(), extension.begin(),
                        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });

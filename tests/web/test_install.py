@@ -16,7 +16,7 @@ import cdp
 import test_page
 from test_page import DATA, SITE, cli_convert, cli_kind
 
-SAMPLE = os.path.join(DATA, "div-degrade.PAL")
+SAMPLE = os.path.join(DATA, "div/div-degrade.PAL")
 SITE_BUDGET = 300_000  # the whole folder, before compression
 
 # Counts the page's attempts to register a service worker or name a manifest.

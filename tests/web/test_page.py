@@ -30,8 +30,11 @@ MiB = 1 << 20
 
 
 def samples():
-    return sorted(name for name in os.listdir(DATA)
-                  if not name.endswith((".attendu", ".md", ".py")) and not name.startswith("."))
+    """FOLDER/NAME of every sample, one folder per format."""
+    return sorted(os.path.join(folder, name) for folder in os.listdir(DATA)
+                  if os.path.isdir(os.path.join(DATA, folder)) and not folder.startswith((".", "__"))
+                  for name in os.listdir(os.path.join(DATA, folder))
+                  if not name.endswith(".attendu") and not name.startswith("."))
 
 
 def read(path):
@@ -229,7 +232,7 @@ class PageTest(unittest.TestCase):
     def test_samples_at_once(self):
         # JEU.PAL and JEU.FPG both give JEU.pal by default: one name where case is ignored.
         paths = [os.path.join(DATA, sample) for sample in samples()]
-        for name, sample in (("JEU.PAL", "div-degrade.PAL"), ("JEU.FPG", "fpg-foret.fpg")):
+        for name, sample in (("JEU.PAL", "div/div-degrade.PAL"), ("JEU.FPG", "div/fpg-foret.fpg")):
             paths.append(os.path.join(self.scratch, name))
             shutil.copyfile(os.path.join(DATA, sample), paths[-1])
         self.load()
@@ -294,7 +297,7 @@ class PageTest(unittest.TestCase):
 
     def test_no_request_beyond_the_pages_own_files(self):
         self.browser.take_events("Network.requestWillBeSent")
-        self.check_file(os.path.join(DATA, "div-degrade.PAL"))
+        self.check_file(os.path.join(DATA, "div/div-degrade.PAL"))
         urls = {e["request"]["url"] for e in self.browser.take_events("Network.requestWillBeSent")}
         self.assertIn(PAGE, urls)
         site = "file://" + SITE + "/"
@@ -337,7 +340,7 @@ class PageTest(unittest.TestCase):
             self.page.send("Input.dispatchMouseEvent", {"type": kind, "x": x, "y": y, "button": "left", "clickCount": 1})
 
     def test_interactions(self):
-        gimp, window = os.path.join(DATA, "gimp32.gpl"), os.path.join(DATA, "div-degrade.PAL")
+        gimp, window = os.path.join(DATA, "gpl/gimp32.gpl"), os.path.join(DATA, "div/div-degrade.PAL")
         same = os.path.join(self.scratch, "meme.gpl")
 
         def first_choice(rows):
@@ -413,7 +416,7 @@ class PageTest(unittest.TestCase):
                 self.assertEqual(probe(self.open_files(*paths)), expected)
 
     def test_keyboard_and_screen_reader(self):
-        paths = [os.path.join(DATA, "div-degrade.PAL"), os.path.join(DATA, "gimp32.gpl")]
+        paths = [os.path.join(DATA, "div/div-degrade.PAL"), os.path.join(DATA, "gpl/gimp32.gpl")]
         self.load()
         rows = self.open_files(*paths)
         self.page.wait_for("document.querySelectorAll('#fichiers [role=grid]').length === 2", 10)
@@ -480,7 +483,7 @@ def write_gibibyte_file(path):
 
 def write_gibibyte_pcx(path):
     """A sample PCX's header, a gibibyte of pixels (a hole, so no disk), then its palette."""
-    with open(os.path.join(DATA, "pcx256-v5.pcx"), "rb") as f:
+    with open(os.path.join(DATA, "pcx/pcx256-v5.pcx"), "rb") as f:
         sample = f.read()
     with open(path, "wb") as f:
         f.write(sample[:128])
@@ -490,7 +493,7 @@ def write_gibibyte_pcx(path):
 
 def write_mebibyte_fpg(path):
     """A sample FPG's palette followed by a mebibyte's worth of graphics (zeros)."""
-    shutil.copyfile(os.path.join(DATA, "fpg-foret.fpg"), path)
+    shutil.copyfile(os.path.join(DATA, "div/fpg-foret.fpg"), path)
     with open(path, "r+b") as f:
         f.truncate(MiB)
 
