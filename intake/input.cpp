@@ -90,8 +90,8 @@ Problem InputReader::read(ByteSource& source, const Format* from, Input& input)
     if (from == nullptr) {
         input.byWindow = true;
         input.result = loadPalette(whole, input.table, input.caption);
-        if (input.result.readFailed)
-            return failure();
+        if (input.result.failure != 0)
+            return cannotRead(frenchErrnoText(input.result.failure));
         input.palette = windowPalette(input, taken);
         if (input.result.lineFeedInEntry)
             input.warning = std::string(LineFeedWarning);
