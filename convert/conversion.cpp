@@ -70,10 +70,12 @@ std::string convertPalette(std::span<const PaletteTable::Entry> table, Conversio
         break;
     }
     case Conversion::Jasc256ToDiv:
-        out = buildDivContent(tileDivLevels(table, 256, LevelScale::EightBit), ColourIndexList::Colours256);
+        out = buildDivContent(tileDivLevels(table, 256, LevelScale::EightBit),
+                              windowRangeBlock(ColourIndexList::Colours256));
         break;
     case Conversion::Jasc16ToDiv:
-        out = buildDivContent(tileDivLevels(table, 16, LevelScale::EightBit), ColourIndexList::Colours16);
+        out = buildDivContent(tileDivLevels(table, 16, LevelScale::EightBit),
+                              windowRangeBlock(ColourIndexList::Colours16));
         break;
     }
     out.append(LineEnd);

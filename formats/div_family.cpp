@@ -55,6 +55,11 @@ const DivFile* inflatedFileOf(std::string_view start)
 // The first bytes of a gzip file's content, enough for either rule.
 constexpr std::size_t InflatedHeadBytes = std::max(SignatureBytes, KindHeadBytes);
 
+// The block --to=div writes for a palette that brings none: whole, DIV's 16
+// ranges of 36 bytes, each of 16 colours in order, so that DIV and the tools
+// that read the ranges find all of them. The window's Convert writes its own
+// short block instead (windowRangeBlock), byte for byte as its files always
+// were; only its own output keeps that form.
 constexpr std::array<std::uint8_t, DivRangeBytes> DefaultRanges = [] {
     std::array<std::uint8_t, DivRangeBytes> block{};
     std::size_t at = 0;
@@ -130,10 +135,7 @@ Problem write(const Palette& palette, const WriteContext&, std::string& out)
     DivLevels levels;
     if (Problem problem = sixBitLevels(palette, DivFormat.maxColours, levels))
         return problem;
-    const auto& ranges = palette.ranges ? *palette.ranges : DefaultRanges;
-    out.assign(DivHeader);
-    out.append(reinterpret_cast<const char*>(levels.data()), levels.size());
-    out.append(reinterpret_cast<const char*>(ranges.data()), ranges.size());
+    out = buildDivContent(levels, palette.ranges ? *palette.ranges : DefaultRanges);
     return std::nullopt;
 }
 

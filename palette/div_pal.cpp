@@ -17,24 +17,28 @@ void readDivTolerant(ByteSource& source, PaletteTable& table)
     }
 }
 
-std::string buildDivContent(const DivLevels& levels, ColourIndexList form)
+std::vector<std::uint8_t> windowRangeBlock(ColourIndexList form)
 {
-    std::string out;
-    out.reserve(DivHeader.size() + levels.size() + DivRangeHeader.size() + 256);
-    out.append(DivHeader);
-    for (const std::uint8_t level : levels)
-        out.push_back(static_cast<char>(level));
-    for (const std::uint8_t b : DivRangeHeader)
-        out.push_back(static_cast<char>(b));
+    std::vector<std::uint8_t> block(DivRangeHeader.begin(), DivRangeHeader.end());
     if (form == ColourIndexList::Colours16) {
         for (int i = 0; i < 16; ++i)
-            out.push_back(static_cast<char>(i));
+            block.push_back(static_cast<std::uint8_t>(i));
     } else {
         // i * j - 1, not the running index: the list DIV files have always had.
         for (int i = 1; i <= 16; ++i)
             for (int j = 1; j <= 16; ++j)
-                out.push_back(static_cast<char>(i * j - 1));
+                block.push_back(static_cast<std::uint8_t>(i * j - 1));
     }
+    return block;
+}
+
+std::string buildDivContent(const DivLevels& levels, std::span<const std::uint8_t> rangeBlock)
+{
+    std::string out;
+    out.reserve(DivHeader.size() + levels.size() + rangeBlock.size() + 2);
+    out.append(DivHeader);
+    out.append(reinterpret_cast<const char*>(levels.data()), levels.size());
+    out.append(reinterpret_cast<const char*>(rangeBlock.data()), rangeBlock.size());
     return out;
 }
 

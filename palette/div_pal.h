@@ -7,8 +7,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace corvane {
 
@@ -29,6 +31,12 @@ inline constexpr std::array<char, DivLevelOffset> DivHeaderBytes = [] {
     return bytes;
 }();
 inline constexpr std::string_view DivHeader{DivHeaderBytes.data(), DivHeaderBytes.size()};
+// What the window writes where DIV's colour-range block begins. DIV lays
+// each of its 16 ranges out as a count of colours, a type, a fixed flag and a
+// black byte, then 32 colour indices: these four bytes open the first range
+// (16 colours, type 0, not fixed, black 1). The window's files have always
+// carried them, followed by its colour-index list instead of the rest of the
+// block; the window itself never reads them back.
 inline constexpr std::array<std::uint8_t, 4> DivRangeHeader{0x10, 0x00, 0x00, 0x01};
 
 // Levels in entry order: red, green, blue of entry 0, then entry 1, ...
@@ -43,8 +51,13 @@ enum class ColourIndexList { Colours16, Colours256 };
 // (0 if none could be).
 void readDivTolerant(ByteSource& source, PaletteTable& table);
 
-// The file's bytes from its header to the end of the colour-index list
-// (796 or 1036 bytes); the writer adds the final CR LF.
-[[nodiscard]] std::string buildDivContent(const DivLevels& levels, ColourIndexList form);
+// The window's range block: the range header, then the colour-index list in
+// the given form (20 or 260 bytes, where DIV's own block has 576).
+[[nodiscard]] std::vector<std::uint8_t> windowRangeBlock(ColourIndexList form);
+
+// A DIV palette file's bytes: its header, the levels, then the range block it
+// is given, as it is: the window's short one (a file of 796 or 1036 bytes, to
+// which the window's Convert adds a CR LF) or a whole one of DivRangeBytes.
+[[nodiscard]] std::string buildDivContent(const DivLevels& levels, std::span<const std::uint8_t> rangeBlock);
 
 } // namespace corvane
