@@ -87,28 +87,21 @@ bool detect(const Head& head)
 
 Problem readFile(ByteSource& source, Palette& palette, bool compressed)
 {
-    std::array<char, MapLevelOffset + DivLevelBytes + DivRangeBytes> bytes;
-    const std::size_t header = readFully(source, bytes.data(), DivLevelOffset);
-    const std::string_view start(bytes.data(), header);
+    std::array<char, MapLevelOffset> header;
+    const std::size_t got = readFully(source, header.data(), DivLevelOffset);
+    const std::string_view start(header.data(), got);
     const DivFile* file = compressed ? inflatedFileOf(start) : fileOf(start);
     if (file == nullptr)
         return std::string("ce n'est pas un fichier DIV (pal, fpg, fnt ou map)");
-    const std::size_t end = file->levelOffset + DivLevelBytes + DivRangeBytes;
-    const std::size_t got = header + readFully(source, bytes.data() + header, end - header);
-    if (got < file->levelOffset + DivLevelBytes)
+    readFully(source, header.data() + got, file->levelOffset - got);
+    const std::optional<DivBody> body = readDivBody(source, DivReading::Strict);
+    if (!body)
         return std::string("le fichier s'arrête avant les 768 niveaux de sa palette");
 
-    const auto* levels = reinterpret_cast<const std::uint8_t*>(bytes.data() + file->levelOffset);
     palette = Palette{};
-    palette.colours.resize(DivEntryCount);
-    for (std::size_t k = 0; k < DivEntryCount; ++k)
-        for (std::size_t c = 0; c < 3; ++c)
-            palette.colours[k][c] = static_cast<std::int16_t>(levels[k * 3 + c] * 4);
+    palette.colours.assign(body->colours.begin(), body->colours.end());
     palette.sixBit = true;
-    if (got == end) {
-        palette.ranges.emplace();
-        std::copy_n(levels + DivLevelBytes, DivRangeBytes, palette.ranges->begin());
-    }
+    palette.ranges = body->ranges;
     palette.kind = file->kind;
     if (compressed)
         palette.kind.append(" (fichier compressé par gzip)");

@@ -2,19 +2,36 @@
 
 namespace corvane {
 
-void readDivTolerant(ByteSource& source, PaletteTable& table)
+std::optional<DivBody> readDivBody(ByteSource& source, DivReading rule)
 {
-    std::array<unsigned char, DivLevelOffset + DivLevelBytes> bytes{};
-    const std::size_t got = readFully(source, reinterpret_cast<char*>(bytes.data()), bytes.size());
+    std::array<unsigned char, DivLevelBytes> levels{};
+    const std::size_t got = readFully(source, reinterpret_cast<char*>(levels.data()), levels.size());
+    if (rule == DivReading::Strict && got < levels.size())
+        return std::nullopt;
 
-    table.resizeClear(DivEntryCount);
+    DivBody body;
     std::int16_t last = 0;
     for (std::size_t i = 0; i < DivLevelBytes; ++i) {
-        const std::size_t offset = DivLevelOffset + i;
-        if (offset < got)
-            last = static_cast<std::int16_t>(bytes[offset] * 4);
-        table.store(i / 3, static_cast<int>(i % 3), last);
+        if (i < got)
+            last = static_cast<std::int16_t>(levels[i] * 4);
+        body.colours[i / 3][i % 3] = last;
     }
+    if (rule == DivReading::Strict) {
+        DivRanges ranges;
+        if (readFully(source, reinterpret_cast<char*>(ranges.data()), ranges.size()) == ranges.size())
+            body.ranges = ranges;
+    }
+    return body;
+}
+
+void readDivTolerant(ByteSource& source, PaletteTable& table)
+{
+    std::array<char, DivLevelOffset> header;
+    readFully(source, header.data(), header.size());
+    const std::optional<DivBody> body = readDivBody(source, DivReading::Tolerant);
+    table.resizeClear(DivEntryCount);
+    for (std::size_t k = 0; k < DivEntryCount; ++k)
+        table.storeEntry(k, body->colours[k]);
 }
 
 std::vector<std::uint8_t> windowRangeBlock(ColourIndexList form)

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -45,10 +46,31 @@ using DivLevels = std::array<std::uint8_t, DivLevelBytes>;
 // The two forms of the colour-index list that follows the range header.
 enum class ColourIndexList { Colours16, Colours256 };
 
-// The window's reader, tolerant of a short file: replaces the table with 256
-// entries of the file's levels times 4. Reads no further than the last level
-// byte. A level byte past the end of a short file repeats the last one read
-// (0 if none could be).
+using DivRanges = std::array<std::uint8_t, DivRangeBytes>;
+
+// The two rules a DIV file's levels are read by.
+enum class DivReading {
+    // The window's, tolerant of a short file: a level byte past its end
+    // repeats the last one read (0 if none could be). Reads no further than
+    // the last level byte.
+    Tolerant,
+    // corvane-convert's: a file cut before the end of its levels is refused;
+    // the range block after them is read too, and kept when whole.
+    Strict,
+};
+
+// What follows a DIV file's header.
+struct DivBody {
+    std::array<PaletteTable::Entry, DivEntryCount> colours; // each level times 4
+    std::optional<DivRanges> ranges;                        // Strict only
+};
+
+// Reads the levels from the source's next byte (where a palette file's
+// header ends), by either rule; nothing when the Strict rule refuses the file.
+[[nodiscard]] std::optional<DivBody> readDivBody(ByteSource& source, DivReading rule);
+
+// The window's reader: the header, then the levels by the Tolerant rule;
+// replaces the table with 256 entries.
 void readDivTolerant(ByteSource& source, PaletteTable& table);
 
 // The window's range block: the range header, then the colour-index list in
