@@ -196,7 +196,7 @@ PaletteTable::Entry parseEntryLine(std::string_view line)
 
 JascCount readJascPal(ByteSource& source, PaletteTable& table, KindCaption& caption)
 {
-    LineReader lines(source);
+    LineReader lines(source, LineRule::Window);
     lines.skipLine(); // "JASC-PAL"
     lines.skipLine(); // the version, never examined
     JascCount count = readCountLine(lines);
