@@ -72,35 +72,18 @@ bool LineReader::next(std::string_view& piece, bool& lineEnds)
     return true;
 }
 
-bool LineReader::skipLine()
+void TextReader::take(std::string_view piece)
 {
-    std::string_view piece;
-    bool lineEnds = false;
-    while (next(piece, lineEnds))
-        if (lineEnds)
-            return true;
-    return false;
+    const std::size_t keep = std::min(piece.size(), KeptBytes - std::min(KeptBytes, line_.size()));
+    line_.append(piece.substr(0, keep));
+    cut_ = cut_ || keep < piece.size();
 }
 
-bool TextReader::next()
+void TextReader::ended()
 {
-    line_.clear();
-    cut_ = false;
-    std::string_view piece;
-    bool lineEnds = false;
-    if (!lines_.next(piece, lineEnds))
-        return false;
-    for (;;) {
-        const std::size_t keep = std::min(piece.size(), KeptBytes - std::min(KeptBytes, line_.size()));
-        line_.append(piece.substr(0, keep));
-        cut_ = cut_ || keep < piece.size();
-        if (lineEnds || !lines_.next(piece, lineEnds))
-            break;
-    }
     ++number_;
     if (number_ == 1 && rule_ == LineRule::AnyEnd && line_.starts_with(ByteOrderMark))
         line_.erase(0, ByteOrderMark.size());
-    return true;
 }
 
 } // namespace corvane

@@ -40,9 +40,6 @@ public:
     // last piece of each line (an empty line is one empty piece). False at
     // the end of the text.
     bool next(std::string_view& piece, bool& lineEnds);
-    // Passes over the rest of the current line, or the next whole line if the
-    // last piece ended one. False at the end of the text.
-    bool skipLine();
 
 private:
     static constexpr std::size_t Unknown = static_cast<std::size_t>(-1);
@@ -72,8 +69,14 @@ public:
 
     TextReader(ByteSource& source, LineRule rule) : lines_(source, rule), rule_(rule) {}
 
-    // Moves to the next line; false at the end of the text.
-    bool next();
+    // Moves to the next line; false at the end of the text. Each piece of
+    // the whole line is also given to feed(piece), before line() takes its
+    // share of it: a reader that wants more of a line than KeptBytes.
+    template <class Feed> bool next(Feed&& feed);
+    bool next()
+    {
+        return next([](std::string_view) {});
+    }
     // Moves to the next line; true if there is one and it is exactly `text`.
     [[nodiscard]] bool nextIs(std::string_view text) { return next() && !cut_ && line_ == text; }
     // The line's first KeptBytes, without its end.
@@ -82,13 +85,38 @@ public:
     [[nodiscard]] bool cut() const { return cut_; }
     // Counted from 1.
     [[nodiscard]] std::size_t number() const { return number_; }
+    [[nodiscard]] LineRule rule() const { return rule_; }
+    // The lines that follow, as pieces straight from the splitter, for a
+    // reader whose many short lines are its hot loop; number() leaves them out.
+    [[nodiscard]] LineReader& pieces() { return lines_; }
 
 private:
+    void take(std::string_view piece);
+    void ended();
+
     LineReader lines_;
     LineRule rule_;
     std::string line_;
     bool cut_ = false;
     std::size_t number_ = 0;
 };
+
+template <class Feed> bool TextReader::next(Feed&& feed)
+{
+    line_.clear();
+    cut_ = false;
+    std::string_view piece;
+    bool lineEnds = false;
+    if (!lines_.next(piece, lineEnds))
+        return false;
+    for (;;) {
+        feed(piece);
+        take(piece);
+        if (lineEnds || !lines_.next(piece, lineEnds))
+            break;
+    }
+    ended();
+    return true;
+}
 
 } // namespace corvane
