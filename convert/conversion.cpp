@@ -11,9 +11,9 @@ namespace {
 
 constexpr std::string_view LineEnd = "\r\n";
 
-PaletteTable::Entry entryOrBlack(const PaletteTable& table, std::size_t k)
+PaletteTable::Entry entryOrBlack(std::span<const PaletteTable::Entry> entries, std::size_t k)
 {
-    return k < table.entryCount() ? table.entries()[k] : PaletteTable::Entry{0, 0, 0};
+    return k < entries.size() ? entries[k] : PaletteTable::Entry{0, 0, 0};
 }
 
 } // namespace
@@ -56,7 +56,7 @@ std::uint8_t divLevel(std::int16_t component)
     return static_cast<std::uint8_t>(std::clamp(level, 0, 255));
 }
 
-std::string convertPalette(const PaletteTable& table, Conversion conversion)
+std::string convertPalette(std::span<const PaletteTable::Entry> table, Conversion conversion)
 {
     std::string out;
     switch (conversion) {
@@ -70,10 +70,12 @@ std::string convertPalette(const PaletteTable& table, Conversion conversion)
         break;
     }
     case Conversion::Jasc256ToDiv:
-        out = buildDivContent(tileDivLevels(table.entries(), 256, LevelScale::EightBit), ColourIndexList::Colours256);
+        out = buildDivContent(tileDivLevels(table, 256, LevelScale::EightBit),
+                              windowRangeBlock(ColourIndexList::Colours256));
         break;
     case Conversion::Jasc16ToDiv:
-        out = buildDivContent(tileDivLevels(table.entries(), 16, LevelScale::EightBit), ColourIndexList::Colours16);
+        out = buildDivContent(tileDivLevels(table, 16, LevelScale::EightBit),
+                              windowRangeBlock(ColourIndexList::Colours16));
         break;
     }
     out.append(LineEnd);

@@ -31,6 +31,10 @@ enum class LevelScale { EightBit, SixBitTimesFour };
 
 // The whole output file for the conversion, final CR LF included; empty for
 // Conversion::None. Entries the table lacks are written as black.
-[[nodiscard]] std::string convertPalette(const PaletteTable& table, Conversion conversion);
+[[nodiscard]] std::string convertPalette(std::span<const PaletteTable::Entry> entries, Conversion conversion);
+[[nodiscard]] inline std::string convertPalette(const PaletteTable& table, Conversion conversion)
+{
+    return convertPalette(table.entries(), conversion);
+}
 
 } // namespace corvane

@@ -55,6 +55,11 @@ const DivFile* inflatedFileOf(std::string_view start)
 // The first bytes of a gzip file's content, enough for either rule.
 constexpr std::size_t InflatedHeadBytes = std::max(SignatureBytes, KindHeadBytes);
 
+// The block --to=div writes for a palette that brings none: whole, DIV's 16
+// ranges of 36 bytes, each of 16 colours in order, so that DIV and the tools
+// that read the ranges find all of them. The window's Convert writes its own
+// short block instead (windowRangeBlock), byte for byte as its files always
+// were; only its own output keeps that form.
 constexpr std::array<std::uint8_t, DivRangeBytes> DefaultRanges = [] {
     std::array<std::uint8_t, DivRangeBytes> block{};
     std::size_t at = 0;
@@ -82,28 +87,21 @@ bool detect(const Head& head)
 
 Problem readFile(ByteSource& source, Palette& palette, bool compressed)
 {
-    std::array<char, MapLevelOffset + DivLevelBytes + DivRangeBytes> bytes;
-    const std::size_t header = readFully(source, bytes.data(), DivLevelOffset);
-    const std::string_view start(bytes.data(), header);
+    std::array<char, MapLevelOffset> header;
+    const std::size_t got = readFully(source, header.data(), DivLevelOffset);
+    const std::string_view start(header.data(), got);
     const DivFile* file = compressed ? inflatedFileOf(start) : fileOf(start);
     if (file == nullptr)
         return std::string("ce n'est pas un fichier DIV (pal, fpg, fnt ou map)");
-    const std::size_t end = file->levelOffset + DivLevelBytes + DivRangeBytes;
-    const std::size_t got = header + readFully(source, bytes.data() + header, end - header);
-    if (got < file->levelOffset + DivLevelBytes)
+    readFully(source, header.data() + got, file->levelOffset - got);
+    const std::optional<DivBody> body = readDivBody(source, DivReading::Strict);
+    if (!body)
         return std::string("le fichier s'arrête avant les 768 niveaux de sa palette");
 
-    const auto* levels = reinterpret_cast<const std::uint8_t*>(bytes.data() + file->levelOffset);
     palette = Palette{};
-    palette.colours.resize(DivEntryCount);
-    for (std::size_t k = 0; k < DivEntryCount; ++k)
-        for (std::size_t c = 0; c < 3; ++c)
-            palette.colours[k][c] = static_cast<std::int16_t>(levels[k * 3 + c] * 4);
+    palette.colours.assign(body->colours.begin(), body->colours.end());
     palette.sixBit = true;
-    if (got == end) {
-        palette.ranges.emplace();
-        std::copy_n(levels + DivLevelBytes, DivRangeBytes, palette.ranges->begin());
-    }
+    palette.ranges = body->ranges;
     palette.kind = file->kind;
     if (compressed)
         palette.kind.append(" (fichier compressé par gzip)");
@@ -130,10 +128,7 @@ Problem write(const Palette& palette, const WriteContext&, std::string& out)
     DivLevels levels;
     if (Problem problem = sixBitLevels(palette, DivFormat.maxColours, levels))
         return problem;
-    const auto& ranges = palette.ranges ? *palette.ranges : DefaultRanges;
-    out.assign(DivHeader);
-    out.append(reinterpret_cast<const char*>(levels.data()), levels.size());
-    out.append(reinterpret_cast<const char*>(ranges.data()), ranges.size());
+    out = buildDivContent(levels, palette.ranges ? *palette.ranges : DefaultRanges);
     return std::nullopt;
 }
 

@@ -26,10 +26,9 @@ bool detect(const Head& head)
 Problem read(ByteSource& source, Palette& palette)
 {
     TextReader reader(source);
-    if (!reader.nextIs(JascPalMagic))
+    if (readJascStart(reader) == JascStart::NotJasc)
         return std::string("ce n'est pas un fichier JASC-PAL");
-    // Tools write "0100" and nothing else; the line is not worth refusing a palette for.
-    if (!reader.next() || !reader.next())
+    if (!reader.next())
         return std::string("le fichier s'arrête avant son nombre de couleurs");
     std::string_view text = reader.line();
     const std::string_view field = takeField(text);

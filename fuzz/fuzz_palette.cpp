@@ -47,7 +47,7 @@ std::vector<std::string> referenceLines(std::string_view text)
 
 void checkLineReader(ByteSource& source, const std::vector<std::string>& expected)
 {
-    LineReader reader(source);
+    LineReader reader(source, LineRule::Window);
     std::string_view piece;
     bool lineEnds = true;
     std::size_t k = 0;

@@ -1,10 +1,9 @@
 #include "input.h"
 
-#include "conversion.h"
 #include "div_pal.h"
 #include "levels.h"
+#include "load.h"
 #include "messages.h"
-#include "palette_kind.h"
 #include "system_errors.h"
 #include "target.h"
 #include "text_reader.h"
@@ -26,19 +25,31 @@ constexpr std::string_view LineFeedWarning =
     "attention : une ligne de couleur contient un LF seul, que la fenêtre ne prend pas pour une fin de ligne ; "
     "--from=jasc lit les fins de ligne telles qu'écrites";
 
-Palette windowPalette(const Input& input, std::string_view head)
+// The window's rule, the first step of the detection order, shaped as a
+// format's reader: the window's reading of the file, and the same colours as
+// the formats' writers take them. A DIV palette's range block comes from the
+// first bytes, which the window's reader does not go past.
+Problem readAsWindow(ByteSource& source, std::string_view head, Input& input)
 {
-    Palette palette;
-    palette.colours = input.table.entries();
-    palette.kind = input.caption.text();
-    if (input.result.kind == PaletteKind::Div) {
-        palette.sixBit = true;
+    PaletteTable table;
+    KindCaption caption;
+    const LoadResult loaded = loadPalette(source, table, caption);
+    if (loaded.failure != 0)
+        return cannotRead(frenchErrnoText(loaded.failure));
+    input.format = formatNamed(loaded.kind == PaletteKind::Div ? "div" : "jasc");
+    input.window = WindowView{caption.text(), loaded.countText, conversionFor(caption)};
+    input.palette.colours = table.entries();
+    input.palette.kind = caption.text();
+    if (loaded.kind == PaletteKind::Div) {
+        input.palette.sixBit = true;
         if (head.size() >= DivRangeOffset + DivRangeBytes) {
-            palette.ranges.emplace();
-            std::copy_n(head.begin() + DivRangeOffset, DivRangeBytes, palette.ranges->begin());
+            input.palette.ranges.emplace();
+            std::copy_n(head.begin() + DivRangeOffset, DivRangeBytes, input.palette.ranges->begin());
         }
     }
-    return palette;
+    if (loaded.lineFeedInEntry)
+        input.warning = std::string(LineFeedWarning);
+    return std::nullopt;
 }
 
 // Where the last extension starts; a leading dot starts none.
@@ -52,8 +63,6 @@ std::size_t extensionAt(std::string_view name)
 
 bool Input::divFamily() const
 {
-    if (byWindow)
-        return result.kind == PaletteKind::Div;
     return format != nullptr && format == formatNamed("div");
 }
 
@@ -72,8 +81,9 @@ Problem InputReader::read(ByteSource& source, const Format* from, Input& input)
     if (source.failed())
         return failure();
 
-    input.windowOpens = detectKind(std::string_view(head_.data(), got)) != PaletteKind::Unknown;
-    if (from == nullptr && !input.windowOpens) {
+    input.windowKind = detectKind(std::string_view(head_.data(), got));
+    const bool byWindow = from == nullptr && input.windowKind != PaletteKind::Unknown;
+    if (from == nullptr && !byWindow) {
         from = detectSignature(Head{std::string_view(head_.data(), got), got < FirstBytes});
         if (from == nullptr) {
             if (got == FirstBytes)
@@ -87,16 +97,8 @@ Problem InputReader::read(ByteSource& source, const Format* from, Input& input)
     }
     const std::string_view taken(head_.data(), got);
     PrefixedSource whole(taken, source);
-    if (from == nullptr) {
-        input.byWindow = true;
-        input.result = loadPalette(whole, input.table, input.caption);
-        if (input.result.readFailed)
-            return failure();
-        input.palette = windowPalette(input, taken);
-        if (input.result.lineFeedInEntry)
-            input.warning = std::string(LineFeedWarning);
-        return std::nullopt;
-    }
+    if (byWindow)
+        return readAsWindow(whole, taken, input);
     input.format = from;
     Problem problem = input.format->read(whole, input.palette);
     return source.failed() ? failure() : problem;
@@ -104,12 +106,12 @@ Problem InputReader::read(ByteSource& source, const Format* from, Input& input)
 
 std::string kindText(const Input& input)
 {
-    if (input.byWindow)
-        return fileTextToUtf8(input.caption.text());
+    if (input.window)
+        return fileTextToUtf8(input.window->caption);
     if (input.format == nullptr)
         return std::string(UnknownKindMessage);
     std::string line = input.palette.kind + ", " + colourCount(input.palette.colours.size());
-    if (!input.windowOpens)
+    if (input.windowKind == PaletteKind::Unknown)
         line.append(" (la fenêtre ne l'ouvre pas)");
     return line;
 }
@@ -121,7 +123,7 @@ const Format* defaultFormat(const Input& input)
 
 bool windowConverts(const Input& input)
 {
-    return input.byWindow && conversionFor(input.caption) != Conversion::None;
+    return input.window && input.window->conversion != Conversion::None;
 }
 
 Problem convertInput(const Input& input, const Format* to, std::string_view name, Output& output)
@@ -129,10 +131,10 @@ Problem convertInput(const Input& input, const Format* to, std::string_view name
     if (!input.recognised())
         return std::string(UnknownKindMessage);
     output.format = to != nullptr ? to : defaultFormat(input);
-    if (input.byWindow && to == nullptr) {
-        const Conversion conversion = conversionFor(input.caption);
+    if (input.window && to == nullptr) {
+        const Conversion conversion = input.window->conversion;
         if (conversion == Conversion::None) {
-            const std::string_view count = input.result.countText;
+            const std::string_view count = input.window->countText;
             const std::string shown = count.size() > MaxCountShown
                                           ? fileTextToUtf8(count.substr(0, MaxCountShown)) + "…"
                                           : fileTextToUtf8(count);
@@ -145,7 +147,7 @@ Problem convertInput(const Input& input, const Format* to, std::string_view name
                 why.append(" ; --to=div la convertit");
             return why;
         }
-        output.content = convertPalette(input.table, conversion);
+        output.content = convertPalette(input.palette.colours, conversion);
         return std::nullopt;
     }
     if (Problem refusal = targetNamed(output.format->name).refusal)

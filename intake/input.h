@@ -5,10 +5,9 @@
 // by default or in a named format; and every refusal's French text. Plain
 // C++, so that the page in the browser gives the same answers.
 
+#include "conversion.h"
 #include "format.h"
-#include "kind_caption.h"
-#include "load.h"
-#include "palette_table.h"
+#include "palette_kind.h"
 
 #include <optional>
 #include <string>
@@ -22,25 +21,33 @@ using formats::Format;
 using formats::Palette;
 using formats::Problem;
 
-// One input, read as the window reads it or by a reader of the formats' table.
+// What the window makes of a file its own rule reads: the kind label it
+// shows and what its Convert writes.
+struct WindowView {
+    std::string caption;   // as read from the file: a JASC-PAL count line is kept as written
+    std::string countText; // JASC-PAL: the count line as written
+    Conversion conversion = Conversion::None;
+};
+
+// One input: the palette read from it, and who read it.
 struct Input {
-    // The window's rule knows the file, whether or not it read it.
-    bool windowOpens = false;
-    // Read by the window's own reader: its table, caption and result.
-    bool byWindow = false;
-    PaletteTable table;
-    KindCaption caption;
-    LoadResult result;
-    // Otherwise the format that read it; none when no reader recognised it.
+    // The format it is read as: for a file the window's rule reads, the
+    // table's DIV or JASC-PAL; none when no reader recognised it.
     const Format* format = nullptr;
     // As the formats' writers take it, whoever read it. From the window's
-    // table: a DIV palette's 256 colours as 6-bit levels, with its range block
+    // rule: a DIV palette's 256 colours as 6-bit levels, with its range block
     // when the file holds it whole; a JASC-PAL palette's entries.
     Palette palette;
+    // Read by the window's rule, first in the detection order: what the
+    // window would make of it. None when another reader read it.
+    std::optional<WindowView> window;
+    // What the window's rule takes the file for, even when --from had another
+    // reader read it: --type says when the window would not open it.
+    PaletteKind windowKind = PaletteKind::Unknown;
     // Read, but maybe not as meant: what to tell after "NAME: ", status unchanged.
     std::optional<std::string> warning;
 
-    [[nodiscard]] bool recognised() const { return byWindow || format != nullptr; }
+    [[nodiscard]] bool recognised() const { return format != nullptr; }
     // A DIV palette of any kind (pal, fpg, fnt, map).
     [[nodiscard]] bool divFamily() const;
 };
@@ -48,8 +55,8 @@ struct Input {
 // Reads inputs one after another through one buffer for their first bytes.
 class InputReader {
 public:
-    // The window's rule first; for a file it does not know, the first format
-    // whose detection takes it. `from` names the reader and skips both.
+    // The one detection order: the window's rule first, then the table's
+    // formats; `from` names the reader and skips it.
     // Gives the reader's refusal, or cannotRead() with why the source failed.
     Problem read(ByteSource& source, const Format* from, Input& input);
 

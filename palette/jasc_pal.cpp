@@ -168,21 +168,6 @@ bool parsePlainEntry(std::string_view line, PaletteTable::Entry& entry)
     return p == text.data() + line.size();
 }
 
-// The count line's number from the whole of it, and its first bytes for the caption.
-JascCount readCountLine(LineReader& lines)
-{
-    JascCount count;
-    Int16Parser number;
-    std::string_view piece;
-    bool lineEnds = false;
-    while (!lineEnds && lines.next(piece, lineEnds)) {
-        count.text.append(piece.substr(0, MaxCountTextLength - count.text.size()));
-        number.feed(piece);
-    }
-    count.value = number.value();
-    return count;
-}
-
 } // namespace
 
 PaletteTable::Entry parseEntryLine(std::string_view line)
@@ -194,12 +179,26 @@ PaletteTable::Entry parseEntryLine(std::string_view line)
     return entry.entry();
 }
 
+JascStart readJascStart(TextReader& lines)
+{
+    if (lines.rule() == LineRule::Window ? !lines.next() : !lines.nextIs(JascPalMagic))
+        return JascStart::NotJasc;
+    return lines.next() ? JascStart::Read : JascStart::Ended;
+}
+
 JascCount readJascPal(ByteSource& source, PaletteTable& table, KindCaption& caption)
 {
-    LineReader lines(source);
-    lines.skipLine(); // "JASC-PAL"
-    lines.skipLine(); // the version, never examined
-    JascCount count = readCountLine(lines);
+    TextReader lines(source, LineRule::Window);
+    readJascStart(lines); // whatever it finds: the first line has decided the kind already
+
+    // The count line's number from the whole of it, and its first bytes for the caption.
+    JascCount count;
+    Int16Parser number;
+    lines.next([&](std::string_view piece) {
+        count.text.append(piece.substr(0, MaxCountTextLength - count.text.size()));
+        number.feed(piece);
+    });
+    count.value = number.value();
 
     caption.set(KindCaption::forJascCount(count.text));
     const int entries = count.value.value_or(0);
@@ -207,9 +206,10 @@ JascCount readJascPal(ByteSource& source, PaletteTable& table, KindCaption& capt
         return count;
 
     table.resizeClear(static_cast<std::size_t>(entries));
+    LineReader& pieces = lines.pieces();
     std::string_view piece;
     bool lineEnds = false;
-    for (std::size_t k = 0; k < static_cast<std::size_t>(entries) && lines.next(piece, lineEnds); ++k) {
+    for (std::size_t k = 0; k < static_cast<std::size_t>(entries) && pieces.next(piece, lineEnds); ++k) {
         count.lineFeedInEntry = count.lineFeedInEntry || piece.find('\n') != std::string_view::npos;
         if (lineEnds) {
             table.storeEntry(k, parseEntryLine(piece)); // the usual case: the whole line in one piece
@@ -217,7 +217,7 @@ JascCount readJascPal(ByteSource& source, PaletteTable& table, KindCaption& capt
         }
         EntryParser entry;
         entry.feed(piece);
-        while (!lineEnds && lines.next(piece, lineEnds)) {
+        while (!lineEnds && pieces.next(piece, lineEnds)) {
             count.lineFeedInEntry = count.lineFeedInEntry || piece.find('\n') != std::string_view::npos;
             entry.feed(piece);
         }

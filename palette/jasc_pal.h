@@ -3,6 +3,7 @@
 #include "byte_source.h"
 #include "kind_caption.h"
 #include "palette_table.h"
+#include "text_lines.h"
 
 #include <array>
 #include <cstdint>
@@ -67,7 +68,16 @@ struct JascCount {
     bool lineFeedInEntry = false;
 };
 
-// Reads the palette: sets the caption from the count line as written, then,
+// How a JASC-PAL file's first two lines went.
+enum class JascStart { Read, NotJasc, Ended };
+
+// The start both JASC-PAL readers share, each by its own line rule: the
+// magic line, then the version line, which no reader examines ("0100" is all
+// that tools write). By the window's rule the magic line is passed over, being
+// what opened the file; by the tools' rule it must be exactly JASC-PAL.
+JascStart readJascStart(TextReader& lines);
+
+// The window's reader, by its line rule. Reads the palette: sets the caption from the count line as written, then,
 // for a count of 1 or more, replaces the table with that many entries (missing
 // lines are black).
 // A count of 0 or less, or one that is not a number, keeps the table as it

@@ -4,6 +4,7 @@
 #include "jasc_pal.h"
 
 #include <array>
+#include <cerrno>
 #include <string_view>
 #include <utility>
 
@@ -42,16 +43,19 @@ LoadResult loadPalette(ByteSource& source, PaletteTable& table, KindCaption& cap
     case PaletteKind::Unknown:
         break;
     }
-    result.readFailed = source.failed();
+    // A source that cannot say why failed in reading, as far as anyone knows.
+    if (source.failed())
+        result.failure = source.failure() != 0 ? source.failure() : EIO;
     return result;
 }
 
 LoadResult loadPaletteFile(const std::filesystem::path& path, PaletteTable& table, KindCaption& caption)
 {
+    errno = 0;
     FileSource file(path);
     if (!file.isOpen()) {
         LoadResult unopened;
-        unopened.readFailed = true;
+        unopened.failure = errno != 0 ? errno : EIO;
         return unopened;
     }
     return loadPalette(file, table, caption);

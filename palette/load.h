@@ -18,10 +18,11 @@ struct LoadResult {
     // How many entries the file says it has: 256 for DIV; for JASC-PAL the
     // count line's number, from the whole line, when it is one.
     std::optional<std::int16_t> count;
-    // A read failed before the readers had what they needed, or the file
-    // could not be opened. What was read up to there is loaded as if the
-    // file ended there.
-    bool readFailed = false;
+    // Why a read failed before the readers had what they needed, or why the
+    // file could not be opened, as an errno value; 0 when nothing failed.
+    // What was read up to there is loaded as if the file ended there, as the
+    // window shows it; the command line refuses the file with this reason.
+    int failure = 0;
     // JASC-PAL: an entry line holds an LF (see JascCount).
     bool lineFeedInEntry = false;
 };

@@ -1,11 +1,14 @@
 #include "text_lines.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstdint>
 #include <cstring>
 
 namespace corvane {
+namespace {
+
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+
+} // namespace
 
 bool LineReader::ensureByte()
 {
@@ -13,39 +16,21 @@ bool LineReader::ensureByte()
         return true;
     pos_ = 0;
     len_ = source_.read(buffer_.data(), buffer_.size());
+    crAt_ = otherAt_ = Unknown;
     return len_ > 0;
 }
 
-namespace {
-
-// Where the line starting at begin ends: its CR, a 0x1A, or end.
-const char* lineStop(const char* begin, const char* end)
+// Searched again only once the last one found is behind: a text of LF lines
+// is not searched to the buffer's end for a CR at every line, nor the other
+// way round, so every byte is searched at most once for each.
+std::size_t LineReader::nextOf(char byte, std::size_t& at)
 {
-    const char* p = begin;
-    if constexpr (std::endian::native == std::endian::little) {
-        // Eight bytes a step: entry lines are short and this is the hot loop.
-        constexpr std::uint64_t ones = 0x0101010101010101U;
-        constexpr std::uint64_t highs = 0x8080808080808080U;
-        const auto has = [](std::uint64_t word, unsigned char byte) {
-            const std::uint64_t x = word ^ (ones * byte);
-            return (x - ones) & ~x & highs; // lowest set bit marks the first match
-        };
-        // Lengths, not pointers, are compared: no pointer is formed outside the bytes.
-        const auto quick = static_cast<std::size_t>(std::min<std::ptrdiff_t>(end - begin, 64));
-        for (; static_cast<std::size_t>(p - begin) + 8 <= quick; p += 8) {
-            std::uint64_t word;
-            std::memcpy(&word, p, sizeof word);
-            if (const std::uint64_t found = has(word, CarriageReturn) | has(word, EndOfText))
-                return p + std::countr_zero(found) / 8;
-        }
+    if (at == Unknown || at < pos_) {
+        const auto* found = static_cast<const char*>(std::memchr(buffer_.data() + pos_, byte, len_ - pos_));
+        at = found != nullptr ? static_cast<std::size_t>(found - buffer_.data()) : len_;
     }
-    const auto* cr = static_cast<const char*>(std::memchr(p, CarriageReturn, static_cast<std::size_t>(end - p)));
-    const char* stop = cr != nullptr ? cr : end;
-    const auto* sub = static_cast<const char*>(std::memchr(p, EndOfText, static_cast<std::size_t>(stop - p)));
-    return sub != nullptr ? sub : stop;
+    return at;
 }
-
-} // namespace
 
 bool LineReader::next(std::string_view& piece, bool& lineEnds)
 {
@@ -65,21 +50,21 @@ bool LineReader::next(std::string_view& piece, bool& lineEnds)
         inLine_ = false;
         return wasInLine;
     }
-    if (!inLine_ && buffer_[pos_] == EndOfText) {
+    if (!inLine_ && buffer_[pos_] == EndOfText && otherStop_ == EndOfText) {
         ended_ = true;
         return false;
     }
-    const char* begin = buffer_.data() + pos_;
-    const char* end = buffer_.data() + len_;
-    const char* stop = lineStop(begin, end);
-    piece = std::string_view(begin, static_cast<std::size_t>(stop - begin));
-    pos_ = static_cast<std::size_t>(stop - buffer_.data());
-    inLine_ = stop == end; // the buffer is about to be refilled: the line goes on
+    const std::size_t stop = std::min(nextOf(CarriageReturn, crAt_), nextOf(otherStop_, otherAt_));
+    piece = std::string_view(buffer_.data() + pos_, stop - pos_);
+    pos_ = stop;
+    inLine_ = stop == len_; // the buffer is about to be refilled: the line goes on
     if (inLine_) {
         lineEnds = false;
-    } else if (*stop == EndOfText) {
+    } else if (buffer_[stop] == EndOfText) {
         ended_ = true; // left unread: nothing after it is text
-    } else if (++pos_ < len_) {
+    } else if (buffer_[pos_++] == LineFeed) {
+        // a line end of its own
+    } else if (pos_ < len_) {
         pos_ += buffer_[pos_] == LineFeed ? 1 : 0; // an LF right after the CR belongs to the line end
     } else {
         skipLineFeed_ = true; // the LF, if any, comes with the next refill
@@ -87,14 +72,18 @@ bool LineReader::next(std::string_view& piece, bool& lineEnds)
     return true;
 }
 
-bool LineReader::skipLine()
+void TextReader::take(std::string_view piece)
 {
-    std::string_view piece;
-    bool lineEnds = false;
-    while (next(piece, lineEnds))
-        if (lineEnds)
-            return true;
-    return false;
+    const std::size_t keep = std::min(piece.size(), KeptBytes - std::min(KeptBytes, line_.size()));
+    line_.append(piece.substr(0, keep));
+    cut_ = cut_ || keep < piece.size();
+}
+
+void TextReader::ended()
+{
+    ++number_;
+    if (number_ == 1 && rule_ == LineRule::AnyEnd && line_.starts_with(ByteOrderMark))
+        line_.erase(0, ByteOrderMark.size());
 }
 
 } // namespace corvane

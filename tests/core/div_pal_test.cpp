@@ -93,7 +93,7 @@ void expectCommonLayout(const std::string& content, const DivLevels& levels)
 TEST(DivBuilder, SixteenColourForm)
 {
     const DivLevels levels = sampleLevels();
-    const std::string content = buildDivContent(levels, ColourIndexList::Colours16);
+    const std::string content = buildDivContent(levels, windowRangeBlock(ColourIndexList::Colours16));
     ASSERT_EQ(content.size(), 796u);
     expectCommonLayout(content, levels);
     std::string list;
@@ -105,7 +105,7 @@ TEST(DivBuilder, SixteenColourForm)
 TEST(DivBuilder, TwoHundredFiftySixColourFormIsIjMinusOne)
 {
     const DivLevels levels = sampleLevels();
-    const std::string content = buildDivContent(levels, ColourIndexList::Colours256);
+    const std::string content = buildDivContent(levels, windowRangeBlock(ColourIndexList::Colours256));
     ASSERT_EQ(content.size(), 1036u);
     expectCommonLayout(content, levels);
     // Not the running index: i = 2 gives 1, 3, 5, ...; i = 3 gives 2, 5, 8, ...; the

@@ -2,6 +2,8 @@
 #include "load.h"
 #include "support.h"
 
+#include <cerrno>
+
 namespace corvane::test {
 namespace {
 
@@ -55,7 +57,7 @@ TEST_P(LoadSources, MemoryTrickleAndFileGiveTheSameLoad)
     const Loaded viaFile{fileResult, table.entries(), caption.text()};
 
     for (const Loaded* other : {&expected, &viaTrickle, &viaFile})
-        EXPECT_FALSE(other->result.readFailed);
+        EXPECT_EQ(other->result.failure, 0);
     for (const Loaded* other : {&viaTrickle, &viaFile}) {
         EXPECT_EQ(other->result.kind, expected.result.kind);
         EXPECT_EQ(other->result.countText, expected.result.countText);
@@ -103,7 +105,7 @@ TEST(LoadSources, FileThatCannotBeOpenedChangesNothing)
         preset(table, caption);
         const LoadResult result = loadPaletteFile(path, table, caption);
         EXPECT_EQ(result.kind, PaletteKind::Unknown) << path;
-        EXPECT_TRUE(result.readFailed);
+        EXPECT_NE(result.failure, 0);
         EXPECT_EQ(result.count, std::nullopt);
         EXPECT_EQ(caption.text(), PresetCaption);
         EXPECT_EQ(table.entries(), presetEntries());
@@ -134,7 +136,7 @@ TEST(LoadSources, ReadErrorLoadsLikeTheEndAndIsTold)
         FailingSource failing(bytes);
         const Loaded expected = loadFrom(whole);
         const Loaded got = loadFrom(failing);
-        EXPECT_TRUE(got.result.readFailed);
+        EXPECT_EQ(got.result.failure, EIO) << "a source that cannot say why";
         EXPECT_EQ(got.result.kind, expected.result.kind);
         EXPECT_EQ(got.caption, expected.caption);
         EXPECT_EQ(got.entries, expected.entries);

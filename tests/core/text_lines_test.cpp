@@ -9,7 +9,7 @@ using namespace std::string_literals;
 // Whole lines, joined from their pieces.
 std::vector<std::string> readLines(ByteSource& source)
 {
-    LineReader reader(source);
+    LineReader reader(source, corvane::LineRule::Window);
     std::vector<std::string> lines;
     std::string_view piece;
     bool lineEnds = true;

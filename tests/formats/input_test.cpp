@@ -97,7 +97,7 @@ TEST(InputReader, PicksTheReaderAndReadsNoFurtherThanThePaletteOrTheHead)
         intake::InputReader reader;
         intake::Input input;
         EXPECT_EQ(reader.read(source, nullptr, input), std::nullopt);
-        EXPECT_EQ(input.byWindow ? "" : input.format != nullptr ? input.format->name : "none", c.format);
+        EXPECT_EQ(input.window ? "" : input.format != nullptr ? input.format->name : "none", c.format);
         EXPECT_LE(source.taken, c.taken);
         EXPECT_EQ(input.warning.has_value(), c.warns);
     }

@@ -30,7 +30,7 @@ TEST(HostileFiles, LoadWithoutCrashHangOrMemoryFollowingTheirSize)
         const long growth = peakGrowthKiB([&] { result = loadPaletteFile(path, table, caption); });
         EXPECT_GE(growth, 0) << "the peak resident size cannot be reset or read here";
         EXPECT_LT(growth, MemoryBoundKiB) << "peak resident growth in KiB";
-        EXPECT_FALSE(result.readFailed);
+        EXPECT_EQ(result.failure, 0);
         EXPECT_EQ(result.kind == PaletteKind::Unknown, !file.caption.has_value());
         EXPECT_EQ(caption.text(), file.caption.value_or("avant"));
         if (file.entries < 0) {
