@@ -1,6 +1,8 @@
 #include "format.h"
 
 #include "jasc_pal.h"
+#include "messages.h"
+#include "text_fields.h"
 #include "text_reader.h"
 
 namespace corvane::formats {
@@ -11,7 +13,7 @@ namespace {
 
 constexpr std::string_view Kind = "Palette JASC-PAL";
 // The first line, after a UTF-8 byte-order mark, and its CR LF.
-constexpr std::size_t SignatureBytes = 3 + JascPalMagic.size() + 2;
+constexpr std::size_t SignatureBytes = ByteOrderMark.size() + JascPalMagic.size() + 2;
 
 std::string badLine(const TextReader& reader, std::string_view what)
 {

@@ -4,11 +4,6 @@
 #include <cstring>
 
 namespace corvane {
-namespace {
-
-constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
-
-} // namespace
 
 bool LineReader::ensureByte()
 {

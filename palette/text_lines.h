@@ -12,6 +12,8 @@ namespace corvane {
 inline constexpr char CarriageReturn = '\r';
 inline constexpr char LineFeed = '\n';
 inline constexpr char EndOfText = '\x1A';
+// UTF-8's byte-order mark, which some tools write before a text's first line.
+inline constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
 // Where a line ends.
 enum class LineRule {
