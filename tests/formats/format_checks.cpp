@@ -59,7 +59,10 @@ class FormatWriter : public testing::TestWithParam<std::string_view> {};
 TEST_P(FormatWriter, WritesEveryExpectedOutputAndReadsItBack)
 {
     const formats::Format& format = *formats::formatNamed(GetParam());
-    const std::string suffix = "." + std::string(format.name) + ".attendu";
+    // A writer proved by other readers has no expected output: every sample
+    // written in hex is written and read back.
+    const bool ownOutputs = !provedByOtherReaders(format.name);
+    const std::string suffix = "." + std::string(ownOutputs ? format.name : "hex") + ".attendu";
     std::size_t checked = 0;
     for (const std::filesystem::directory_entry& entry : std::filesystem::recursive_directory_iterator(SampleDir)) {
         const std::string file = entry.path().string();
@@ -71,7 +74,9 @@ TEST_P(FormatWriter, WritesEveryExpectedOutputAndReadsItBack)
         const formats::Palette palette = samplePalette(fileBytes(sample));
         std::string written;
         ASSERT_EQ(format.write(palette, context, written), std::nullopt);
-        EXPECT_EQ(written, fileBytes(entry.path()));
+        if (ownOutputs) {
+            EXPECT_EQ(written, fileBytes(entry.path()));
+        }
 
         // A 6-bit format's levels come back times 4: written again, they are the same bytes.
         // A table of fixed size (gif's power of two, pcx's 256) comes back black after the last colour.

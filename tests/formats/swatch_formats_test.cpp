@@ -124,6 +124,32 @@ const ReaderCase ColCases[] = {
 };
 INSTANTIATE_TEST_SUITE_P(col, FormatReader, testing::ValuesIn(ColCases), ByName());
 
+// --- soc ---
+
+std::string socTable(std::string_view root, std::string_view colours)
+{
+    return "<?xml version=\"1.0\"?>\n<!-- x -->\n<" + std::string(root) + " xmlns:draw=\"d\">\n" +
+           std::string(colours) + "</" + std::string(root) + ">\n";
+}
+
+const ReaderCase SocCases[] = {
+    {"Standard", true, sampleBytes("soc/standard.soc"), "Table de couleurs LibreOffice, 120 couleurs"},
+    {"LibreOffice", true, sampleBytes("soc/libreoffice.soc"), "Table de couleurs LibreOffice, 32 couleurs"},
+    {"OtherElementsPassed", true, socTable("ooo:color-table", "<draw:gradient/><draw:color draw:color=\"#0102FF\"/>"),
+     "Table de couleurs LibreOffice, 1 couleur : 1 2 255"},
+    {"Empty", true, socTable("ooo:color-table", ""), "la palette n'a aucune couleur"},
+    {"ShortColour", true,
+     socTable("office:color-table", "<draw:color draw:name=\"a\" draw:color=\"#010203\"/>\n"
+                                    "<draw:color draw:name=\"b\" draw:color=\"010203\"/>"),
+     "couleur 1 « b » : draw:color n'est pas de la forme #rrggbb"},
+    {"NoColourAttribute", true, socTable("ooo:color-table", "<draw:color draw:name=\"c\"/>"),
+     "couleur 0 « c » : draw:color n'est pas de la forme #rrggbb"},
+    {"Malformed", true, socTable("ooo:color-table", "<draw:color\n"), "ligne 5 : XML mal formé"},
+    {"OtherRoot", false, socTable("office:document", ""),
+     "ce n'est pas une table de couleurs LibreOffice (racine « office:document »)"},
+};
+INSTANTIATE_TEST_SUITE_P(soc, FormatReader, testing::ValuesIn(SocCases), ByName());
+
 // --- lbm ---
 
 std::string iffChunk(std::string_view id, std::string_view body)
