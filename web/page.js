@@ -5,6 +5,7 @@
 (() => {
     const $ = (id) => document.getElementById(id);
     const open = $("ouvrir");
+    const paste = $("coller");
     const chooser = $("fichier");
     const clear = $("effacer");
     const list = $("fichiers");
@@ -21,7 +22,10 @@
 
     // The page's files by id, in the order given; an answer for a removed one is dropped.
     const rows = new Map();
+    // Pasted texts the worker has yet to read: a row only for a palette.
+    const pasting = new Set();
     let nextId = 0;
+    let pasted = 0;
     let emptyLabel = "";
 
     const element = (tag, className, text) => {
@@ -121,17 +125,16 @@
         },
         { rootMargin: "50%" });
 
-    const add = (file) => {
-        const id = nextId++;
+    const row = (id, name) => {
         const item = element("li", "fichier");
         item.dataset.id = id;
         const title = element("p", "titre");
         const kind = element("span", "type");
         kind.setAttribute("aria-live", "polite");
-        title.append(element("span", "nom", file.name), " ", kind);
+        title.append(element("span", "nom", name), " ", kind);
         const drop = element("button", "retirer", "Retirer");
         drop.type = "button";
-        drop.setAttribute("aria-label", "Retirer " + file.name);
+        drop.setAttribute("aria-label", "Retirer " + name);
         drop.addEventListener("click", () => {
             const next = item.nextElementSibling ?? item.previousElementSibling;
             remove(id);
@@ -141,9 +144,33 @@
         actions.append(drop);
         item.append(title, element("p", "refus"), element("p", "avertissement"), element("div", "couleurs"),
                      element("p", "plus"), element("p", "couleur"), actions);
-        rows.set(id, { name: file.name, item, shown: item.querySelector(".couleur") });
+        rows.set(id, { name, item, shown: item.querySelector(".couleur") });
         list.append(item);
+    };
+    const add = (file) => {
+        const id = nextId++;
+        row(id, file.name);
         worker.postMessage({ open: id, file });
+    };
+
+    // A pasted text is read as a file is, by its content; it becomes a row
+    // only when it holds colours.
+    const pasteText = (text) => {
+        say([]);
+        const id = nextId++;
+        pasting.add(id);
+        worker.postMessage({ open: id, file: new Blob([text], { type: "text/plain" }) });
+    };
+    const pastedAnswer = (answer) => {
+        pasting.delete(answer.opened);
+        if (answer.refusal || answer.count === 0) {
+            worker.postMessage({ close: [answer.opened] });
+            say([answer.refusal || "le texte collé n'est pas une palette que Corvane sait lire"]);
+            return;
+        }
+        ++pasted;
+        row(answer.opened, pasted === 1 ? "collé.txt" : `collé-${pasted}.txt`);
+        opened(answer);
     };
 
     const opened = (answer) => {
@@ -176,9 +203,9 @@
                 format.add(new Option(`${title} (${extension})`, name));
             emptyLabel = answer.label;
             refresh();
-            open.disabled = false;
-            document.documentElement.setAttribute("data-ready", "");
             URL.revokeObjectURL(source);
+        } else if (pasting.has(answer.opened)) {
+            pastedAnswer(answer);
         } else if (answer.opened !== undefined) {
             opened(answer);
         } else if (answer.copied !== undefined) {
@@ -201,7 +228,7 @@
     worker.onerror = (event) => {
         event.preventDefault();
         say(["le cœur de Corvane s'est arrêté dans ce navigateur : rechargez la page"]);
-        open.disabled = convert.disabled = true;
+        open.disabled = paste.disabled = convert.disabled = true;
     };
 
     const take = (files) => {
@@ -218,7 +245,8 @@
         chooser.value = "";
     });
     clear.addEventListener("click", () => {
-        worker.postMessage({ close: [...rows.keys()] });
+        worker.postMessage({ close: [...rows.keys(), ...pasting] });
+        pasting.clear();
         seen.disconnect();
         list.replaceChildren();
         rows.clear();
@@ -236,4 +264,24 @@
         event.preventDefault();
         take(event.dataTransfer.files);
     });
+    // Ctrl+V anywhere: files copied in a file manager, or text.
+    document.addEventListener("paste", (event) => {
+        const data = event.clipboardData;
+        if (!data)
+            return;
+        event.preventDefault();
+        if (data.files.length)
+            take(data.files);
+        else
+            pasteText(data.getData("text/plain"));
+    });
+    // No clipboard at all on a page served over plain HTTP from another machine.
+    paste.addEventListener("click", () =>
+        (navigator.clipboard?.readText() ?? Promise.reject()).then(pasteText,
+            () => say(["le navigateur n'a pas laissé lire le presse-papiers"])));
+
+    // The page answers at once: the worker compiles the core meanwhile, and
+    // takes what it is sent then once it runs.
+    open.disabled = paste.disabled = false;
+    document.documentElement.setAttribute("data-ready", "");
 })();

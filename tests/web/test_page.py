@@ -415,6 +415,43 @@ class PageTest(unittest.TestCase):
                 self.load()
                 self.assertEqual(probe(self.open_files(*paths)), expected)
 
+    def test_paste(self):
+        """Pasted text is read as a file of that content named collé.txt, collé-2.txt, ...; text
+        that is no palette says so in one line and adds no row."""
+        gimp = read(os.path.join(DATA, "gpl/gimp32.gpl")).decode()
+        unreadable = "ceci n'est pas une palette"
+        # Ctrl+V: the page's paste event; the button: the clipboard itself.
+        by_key = ("document.dispatchEvent(new ClipboardEvent('paste', {clipboardData: (() => {"
+                  "  const d = new DataTransfer(); d.setData('text/plain', %r); return d; })()}))")
+        by_button = "navigator.clipboard.writeText(%r).then(() => document.getElementById('coller').click())"
+        self.page.send("Browser.grantPermissions", {"permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
+        table = [
+            # (what, the texts pasted one after the other, how)
+            ("a GIMP text, Ctrl+V", [gimp], by_key),
+            ("a hex list, one colour a line, then a GIMP text, Coller", ["ff0000\n00FF00\n#0000ff\n", gimp], by_button),
+            ("text that is no palette", [unreadable], by_key),
+        ]
+        for what, texts, how in table:
+            with self.subTest(what):
+                self.load()
+                for k, text in enumerate(texts):
+                    self.page.eval(how % text)
+                    if text == unreadable:
+                        self.page.wait_for("document.getElementById('message').textContent", 10)
+                        self.assertEqual(self.message(), "le texte collé n'est pas une palette que Corvane sait lire")
+                        self.assertEqual(self.page.eval("document.querySelectorAll('#fichiers > li').length"), 0)
+                        continue
+                    name = "collé.txt" if k == 0 else "collé-%d.txt" % (k + 1)
+                    path = os.path.join(self.scratch, name)
+                    with open(path, "w") as f:
+                        f.write(text)
+                    row = self.page.wait_for("(() => { const rows = %s; return rows && rows.length === %d && rows; })()"
+                                             % (ROWS, k + 1), 10)[-1]
+                    self.assertEqual([row["name"], row["kind"], row["refusal"], row["cells"]],
+                                     [name, cli_kind(path)[0], "", swatches(hex_colours(path))])
+                    self.page.eval("document.querySelectorAll('.retirer').forEach((b, j, all) => j < all.length - 1 && b.click())")
+                    self.assertEqual(self.convert(""), cli_convert(path, ""))
+
     def test_keyboard_and_screen_reader(self):
         paths = [os.path.join(DATA, "div/div-degrade.PAL"), os.path.join(DATA, "gpl/gimp32.gpl")]
         self.load()
@@ -424,11 +461,11 @@ class PageTest(unittest.TestCase):
         focused = ("(() => { const e = document.activeElement;"
                    "  return e.id || e.getAttribute('aria-label') || e.textContent; })()")
         order = []
-        for _ in range(10):
+        for _ in range(11):
             self.page.press("Tab", "Tab", 9)
             order.append(self.page.eval(focused))
         first = [rows[k]["cells"][0][0] for k in range(2)]
-        self.assertEqual(order, ["ouvrir", "effacer", first[0], "Copier", "Retirer div-degrade.PAL",
+        self.assertEqual(order, ["ouvrir", "coller", "effacer", first[0], "Copier", "Retirer div-degrade.PAL",
                                  first[1], "Copier", "Retirer gimp32.gpl", "format", "convertir"])
         # Enter on the focused button converts, as a click does.
         self.page.send("Input.dispatchKeyEvent", {"type": "keyDown", "key": "Enter", "code": "Enter",
@@ -455,7 +492,7 @@ class PageTest(unittest.TestCase):
         nodes = self.page.send("Accessibility.getFullAXTree")["nodes"]
         by_id = {n["nodeId"]: n for n in nodes}
         named = {(n["role"]["value"], n.get("name", {}).get("value")) for n in nodes if "role" in n}
-        self.assertLessEqual({("button", "Ouvrir Palette ..."), ("button", "Convertir Palette"),
+        self.assertLessEqual({("button", "Ouvrir Palette ..."), ("button", "Coller"), ("button", "Convertir Palette"),
                               ("combobox", "Format de sortie"), ("button", "Tout effacer"),
                               ("button", "Retirer gimp32.gpl"), ("button", "Copier"),
                               ("grid", "Couleurs de div-degrade.PAL")}, named)
