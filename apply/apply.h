@@ -58,4 +58,8 @@ struct Recolourer {
     Problem (*apply)(ByteSource& in, const Palette& palette, Mode mode, ByteSink& out, Outcome& outcome);
 };
 
+// The recolouring of files in the format the formats' table names so;
+// nullptr for a format whose files hold no pixels.
+[[nodiscard]] const Recolourer* recolourerFor(std::string_view format);
+
 } // namespace corvane::apply
