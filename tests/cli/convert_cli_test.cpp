@@ -311,6 +311,9 @@ std::string outputOf(const std::string& sample)
     return expectedOutput(SampleDir / sample).value_or("");
 }
 
+// The writers that no script here models (formats.pillow reads their outputs).
+const std::set<std::string> ReadByOthers{"json", "css", "tres"};
+
 TEST(ConvertCli, EverySampleGivesItsExpectedBytesInEachMode)
 {
     const std::vector<fs::path> files = sampleFiles();
@@ -364,7 +367,14 @@ TEST(ConvertCli, EverySampleGivesItsExpectedBytesInEachMode)
             SCOPED_TRACE(format);
             fs::remove(output);
             const Result to = warnedRun({"--to=" + format, file.string(), output.string()});
-            if (const std::optional<std::string> content = expectedOutput(fs::path(file) += "." + format)) {
+            // Writers no script models take what the hex writer takes; readers not ours check their bytes.
+            if (ReadByOthers.contains(format)) {
+                if (expectedOutput(fs::path(file) += ".hex")) {
+                    EXPECT_EQ(to.status, 0) << to.err;
+                } else {
+                    expectRefused(to, file.string(), output);
+                }
+            } else if (const std::optional<std::string> content = expectedOutput(fs::path(file) += "." + format)) {
                 EXPECT_EQ(to.status, 0) << to.err;
                 EXPECT_EQ(fileBytes(output), *content);
             } else {

@@ -54,12 +54,17 @@ formats::Palette samplePalette(const std::string& bytes)
 
 class FormatWriter : public testing::TestWithParam<std::string_view> {};
 
+// Writers that no script here models: readers not ours (Python's json, formats.pillow) check
+// their outputs. Here every sample with a hex output goes through them, and back where they read.
+const std::set<std::string_view> ReadByOthers{"json", "css", "tres"};
+
 // For every sample with an expected output in the format: the writer gives
 // those bytes, and its reader takes them back to the same palette.
 TEST_P(FormatWriter, WritesEveryExpectedOutputAndReadsItBack)
 {
     const formats::Format& format = *formats::formatNamed(GetParam());
-    const std::string suffix = "." + std::string(format.name) + ".attendu";
+    const bool byOthers = ReadByOthers.contains(format.name);
+    const std::string suffix = "." + std::string(byOthers ? "hex" : format.name) + ".attendu";
     std::size_t checked = 0;
     for (const std::filesystem::directory_entry& entry : std::filesystem::recursive_directory_iterator(SampleDir)) {
         const std::string file = entry.path().string();
@@ -71,7 +76,13 @@ TEST_P(FormatWriter, WritesEveryExpectedOutputAndReadsItBack)
         const formats::Palette palette = samplePalette(fileBytes(sample));
         std::string written;
         ASSERT_EQ(format.write(palette, context, written), std::nullopt);
-        EXPECT_EQ(written, fileBytes(entry.path()));
+        if (!byOthers) {
+            EXPECT_EQ(written, fileBytes(entry.path()));
+        }
+        if (format.name == "css") { // only written
+            ++checked;
+            continue;
+        }
 
         // A 6-bit format's levels come back times 4: written again, they are the same bytes.
         // A table of fixed size (gif's power of two, pcx's 256) comes back black after the last colour.

@@ -2,11 +2,16 @@
 """The expected gpl, act, png, gif, bmp and pcx outputs of the samples read by
 Pillow, a reader that shares nothing with corvane-convert, against the colours
 each sample holds as tests/data/make_samples.py reads them. The command-line
-tests prove that corvane-convert writes exactly these bytes. Then images that
-Pillow writes, read by corvane-convert (its path the first argument)."""
+tests prove that corvane-convert writes exactly these bytes. Then every sample
+written as JSON, CSS and Godot by corvane-convert (its path the first argument),
+read by Python's json and plain patterns, and images that Pillow writes, read by
+corvane-convert."""
 
 import io
+import json
+import math
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -114,10 +119,58 @@ def read_by_program(program, path):
     return [tuple(bytes.fromhex(line)) for line in out.decode().split()]
 
 
-def sample_colours(data):
+def sample_colours(data, name=None):
     if make_samples.window_kind(data):
         return make_samples.window_read(data).colours
-    return make_samples.read_other(data)[1].colours
+    return (make_samples.read_other(data) or make_samples.hand_read(name))[1].colours
+
+
+# Formats that no script here models, read by Python's own json and by a plain
+# pattern: corvane-convert's outputs in them, and the samples in them.
+def read_json(data):
+    palette = json.loads(data.decode("utf-8"))
+    return [tuple(bytes.fromhex(c.lstrip("#"))) for c in palette["colors"]]
+
+
+def read_css(data):
+    found = re.fullmatch(r":root \{\n((?:  --couleur-\d+: #[0-9a-f]{6};\n)*)\}\n", data.decode())
+    assert found, "pas une feuille :root"
+    lines = re.findall(r"  --couleur-(\d+): #([0-9a-f]{6});", found.group(1))
+    assert [int(n) for n, _ in lines] == list(range(len(lines))), "numéros"
+    return [tuple(bytes.fromhex(c)) for _, c in lines]
+
+
+def read_tres(data):
+    text = data.decode()
+    assert re.match(r'\[gd_resource type="ColorPalette" format=3( uid="[^"]*")?\]\n', text), "pas une ColorPalette"
+    levels = [float(v) for v in re.search(r"\ncolors = PackedColorArray\(([^)]*)\)", text).group(1).split(",")]
+    return [tuple(math.floor(v * 255 + 0.5) for v in levels[k:k + 3]) for k in range(0, len(levels), 4)]
+
+
+BY_OTHERS = {"json": read_json, "css": read_css, "tres": read_tres}
+
+
+def check_by_others(program):
+    """Every sample with a hex output written in each format, read back; and
+    the samples in them read here as their hex list says."""
+    failures, checked = [], 0
+    for name in make_samples.folder_files():
+        if not name.endswith(".hex.attendu"):
+            continue
+        sample = name[:-len(".hex.attendu")]
+        with open(os.path.join(DATA, name), "rb") as f:
+            colours = [tuple(bytes.fromhex(line)) for line in f.read().decode().split()]
+        fmt = sample.rsplit(".", 1)[-1]
+        runs = [(fmt, lambda: open(os.path.join(DATA, sample), "rb").read())] if fmt in BY_OTHERS else []
+        runs += [(to, lambda to=to: subprocess.run([program, "--to=" + to, os.path.join(DATA, sample), "-"],
+                                                   capture_output=True, check=True).stdout) for to in BY_OTHERS]
+        for to, written in runs:
+            try:
+                assert BY_OTHERS[to](written()) == colours, "couleurs différentes"
+            except Exception as error:
+                failures.append(f"{sample} ({to}): {error!r}")
+            checked += 1
+    return failures, checked
 
 
 def main():
@@ -128,7 +181,7 @@ def main():
             continue
         sample = name[:-len(f".{fmt}.attendu")]
         with open(os.path.join(DATA, sample), "rb") as f:
-            colours = sample_colours(f.read())
+            colours = sample_colours(f.read(), sample)
         with open(os.path.join(DATA, name), "rb") as f:
             written = f.read()
         try:
@@ -138,6 +191,9 @@ def main():
             failures.append(f"{name}: {error!r}")
         checked += 1
     if len(sys.argv) > 1:
+        more, count = check_by_others(sys.argv[1])
+        failures += more
+        checked += count
         with tempfile.TemporaryDirectory() as folder:
             for path, colours in pillow_images(folder):
                 try:
