@@ -10,18 +10,20 @@ namespace corvane::formats {
 
 // Each defined in its own file, beside its reader and writer.
 extern const Format DivFormat, PngFormat, RiffFormat, GplFormat, JascFormat, HexFormat, TxtFormat, GifFormat, BmpFormat,
-    PcxFormat, LbmFormat, AsepriteFormat, AseFormat, AcoFormat, ColFormat, SocFormat, VgaFormat, ActFormat;
+    PcxFormat, LbmFormat, AsepriteFormat, AseFormat, AcoFormat, ColFormat, SocFormat, JsonFormat, TresFormat, CssFormat,
+    VgaFormat, ActFormat;
 
 namespace {
 
 // In the order detection tries them: the signatures that cannot be mistaken
 // first, the bare binary tables last, since almost anything of the right size
-// could be one. An entry may yield to a format after it (yieldsTo): a VGA
+// could be one; a JSON object goes by a key anywhere in the head, so after
+// the signatures (a 768-byte JSON is JSON all the same). An entry may yield to a format after it (yieldsTo): a VGA
 // table, 768 bytes all 6-bit levels, stays one though its bytes could also
 // start a PCX header, be Paint.NET's digits or Photoshop's swatches.
-constexpr std::array<std::reference_wrapper<const Format>, 18> Formats{
+constexpr std::array<std::reference_wrapper<const Format>, 21> Formats{
     {DivFormat, PngFormat, RiffFormat, GplFormat, JascFormat, HexFormat, TxtFormat, GifFormat, BmpFormat, PcxFormat,
-     LbmFormat, AsepriteFormat, AseFormat, AcoFormat, ColFormat, SocFormat, VgaFormat, ActFormat}};
+     LbmFormat, AsepriteFormat, AseFormat, AcoFormat, ColFormat, SocFormat, TresFormat, JsonFormat, CssFormat, VgaFormat, ActFormat}};
 
 // The text rules without a signature (hex, txt) take a head only if each of
 // its non-empty lines is a ';' comment or hex digits, '#' before them allowed.

@@ -77,6 +77,10 @@ TEST_P(FormatWriter, WritesEveryExpectedOutputAndReadsItBack)
         if (ownOutputs) {
             EXPECT_EQ(written, fileBytes(entry.path()));
         }
+        if (format.name == "css") { // only written
+            ++checked;
+            continue;
+        }
 
         // A 6-bit format's levels come back times 4: written again, they are the same bytes.
         // A table of fixed size (gif's power of two, pcx's 256) comes back black after the last colour.

@@ -4,12 +4,16 @@ Pillow, a reader that shares nothing with corvane-convert, against the colours
 each sample holds as tests/data/make_samples.py reads them. The command-line
 tests prove that corvane-convert writes exactly these bytes. Then images that
 Pillow writes, read by corvane-convert (its path the first argument); and the
-formats make_samples.py does not model (LibreOffice's .soc), read by Python's
-xml.etree: every sample written in them against its .hex.attendu, and their
-own samples against what corvane-convert reads of them."""
+formats make_samples.py does not model (LibreOffice's .soc, Lospec's JSON, CSS,
+Godot's .tres), read by Python's xml.etree, json and plain patterns: every
+sample written in them against its .hex.attendu, and their own samples against
+what corvane-convert reads of them."""
 
 import io
+import json
+import math
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -131,7 +135,27 @@ def read_soc(data):
     return [tuple(bytes.fromhex(c.get(draw + "color")[1:])) for c in root.iter(draw + "color")]
 
 
-OTHER_READERS = {"soc": read_soc}
+def read_json(data):
+    palette = json.loads(data.decode("utf-8"))
+    return [tuple(bytes.fromhex(c.lstrip("#"))) for c in palette["colors"]]
+
+
+def read_css(data):
+    found = re.fullmatch(r":root \{\n((?:  --couleur-\d+: #[0-9a-f]{6};\n)*)\}\n", data.decode())
+    assert found, "pas une feuille :root"
+    lines = re.findall(r"  --couleur-(\d+): #([0-9a-f]{6});", found.group(1))
+    assert [int(n) for n, _ in lines] == list(range(len(lines))), "numéros"
+    return [tuple(bytes.fromhex(c)) for _, c in lines]
+
+
+def read_tres(data):
+    text = data.decode()
+    assert re.match(r'\[gd_resource type="ColorPalette" format=3( uid="[^"]*")?\]\n', text), "pas une ColorPalette"
+    levels = [float(v) for v in re.search(r"\ncolors = PackedColorArray\(([^)]*)\)", text).group(1).split(",")]
+    return [tuple(math.floor(v * 255 + 0.5) for v in levels[k:k + 3]) for k in range(0, len(levels), 4)]
+
+
+OTHER_READERS = {"soc": read_soc, "json": read_json, "css": read_css, "tres": read_tres}
 
 
 def other_readers(program):
@@ -159,10 +183,10 @@ def other_readers(program):
     return failures, checked
 
 
-def sample_colours(data):
+def sample_colours(data, name=None):
     if make_samples.window_kind(data):
         return make_samples.window_read(data).colours
-    return make_samples.read_other(data)[1].colours
+    return (make_samples.read_other(data) or make_samples.hand_read(name))[1].colours
 
 
 def main():
@@ -173,7 +197,7 @@ def main():
             continue
         sample = name[:-len(f".{fmt}.attendu")]
         with open(os.path.join(DATA, sample), "rb") as f:
-            colours = sample_colours(f.read())
+            colours = sample_colours(f.read(), sample)
         with open(os.path.join(DATA, name), "rb") as f:
             written = f.read()
         try:
