@@ -1,10 +1,13 @@
-// Palettes of one colour a line in hexadecimal digits, in two shapes: Lospec's
-// "RRGGBB" lines, and Paint.NET's "AARRGGBB" lines after ';' comments.
+// Palettes in hexadecimal digits, in two shapes: Lospec's "RRGGBB" colours,
+// as many a line as a pasted list holds, and Paint.NET's "AARRGGBB" lines
+// after ';' comments.
 #include "hex_digits.h"
 #include "levels.h"
 #include "palette_building.h"
 #include "text_fields.h"
 #include "text_reader.h"
+
+#include <utility>
 
 namespace corvane::formats {
 
@@ -20,16 +23,6 @@ struct Shape {
     Line (*lineOf)(std::string_view text, PaletteTable::Entry& colour);
 };
 
-// "RRGGBB", a '#' before it allowed.
-Line lospecLine(std::string_view text, PaletteTable::Entry& colour)
-{
-    if (text.empty())
-        return Line::Blank;
-    if (text.starts_with('#'))
-        text.remove_prefix(1);
-    return hexLevels(text, colour) ? Line::Colour : Line::Other;
-}
-
 // "AARRGGBB" or "RRGGBB"; the alpha is not kept.
 Line paintNetLine(std::string_view text, PaletteTable::Entry& colour)
 {
@@ -42,8 +35,6 @@ Line paintNetLine(std::string_view text, PaletteTable::Entry& colour)
     return hexLevels(text, colour) ? Line::Colour : Line::Other;
 }
 
-constexpr Shape Lospec{"Palette hexadécimale (Lospec)", "une couleur s'écrit RRGGBB, six chiffres hexadécimaux",
-                       lospecLine};
 constexpr Shape PaintNet{"Palette Paint.NET",
                          "une couleur Paint.NET s'écrit AARRGGBB ou RRGGBB, en chiffres hexadécimaux", paintNetLine};
 
@@ -110,10 +101,96 @@ Problem readLines(ByteSource& source, const Shape& shape, Palette& palette)
     return handOver(read, palette);
 }
 
+constexpr std::string_view LospecKind = "Palette hexadécimale (Lospec)";
+constexpr std::string_view LospecBadLine = "une couleur s'écrit RRGGBB, six chiffres hexadécimaux";
+
+// A list of "RRGGBB" colours, '#' before each allowed, separated by blanks,
+// commas or line ends, as Lospec and TIC-80 give them to paste: each line's
+// colours handed out one at a time, from a line of any length.
+class ColourList {
+public:
+    // Takes the next piece of a line, without its end; each colour goes to
+    // take(colour), which may refuse it. False once the line holds something
+    // that is no colour, or a colour was refused: the rest is passed over.
+    template <class Take> bool feed(std::string_view piece, Take&& take)
+    {
+        for (const char c : piece) {
+            if (!good())
+                break;
+            if (c == ' ' || c == '\t' || c == ',')
+                endToken(take);
+            else if (token_.size() < MaxToken)
+                token_.push_back(c);
+            else
+                badLine_ = true;
+        }
+        return good();
+    }
+    template <class Take> bool endLine(Take&& take)
+    {
+        endToken(take);
+        token_.clear();
+        return good();
+    }
+    [[nodiscard]] bool badLine() const { return badLine_; }
+    [[nodiscard]] const Problem& refused() const { return refused_; }
+
+private:
+    static constexpr std::size_t MaxToken = 7; // "#RRGGBB"
+
+    [[nodiscard]] bool good() const { return !badLine_ && !refused_; }
+
+    template <class Take> void endToken(Take&& take)
+    {
+        if (token_.empty() || !good())
+            return;
+        std::string_view digits = token_;
+        if (digits.starts_with('#'))
+            digits.remove_prefix(1);
+        PaletteTable::Entry colour{};
+        if (hexLevels(digits, colour))
+            refused_ = take(colour);
+        else
+            badLine_ = true;
+        token_.clear();
+    }
+
+    std::string token_;
+    bool badLine_ = false;
+    Problem refused_;
+};
+
+// Every line of the text is a list of colours, each given to take(colour):
+// the first bad line's refusal, or take's own.
+template <class Take> Problem readColourList(ByteSource& source, Take&& take)
+{
+    TextReader reader(source);
+    ColourList list;
+    bool first = true;
+    while (reader.next([&](std::string_view piece) {
+        // The splitter hands a byte-order mark over in the first piece; it is no part of the text.
+        if (std::exchange(first, false) && piece.starts_with(ByteOrderMark))
+            piece.remove_prefix(ByteOrderMark.size());
+        list.feed(piece, take);
+    })) {
+        if (!list.endLine(take))
+            return list.badLine() ? reader.where() + " : " + std::string(LospecBadLine) : list.refused();
+    }
+    return std::nullopt;
+}
+
 bool detectLospec(const Head& head)
 {
-    const std::optional<LinesSeen> seen = linesSeen(head, Lospec);
-    return seen && seen->colour;
+    // A line the head cuts short is not judged; a whole input's last line is.
+    std::string_view bytes = head.bytes;
+    if (!head.whole)
+        bytes = bytes.substr(0, bytes.find_last_of("\r\n") + 1);
+    MemorySource source(bytes);
+    bool colour = false;
+    return !readColourList(source, [&colour](const PaletteTable::Entry&) {
+        colour = true;
+        return Problem{};
+    }) && colour;
 }
 
 // Six digits alone are a Lospec file's: a comment or an alpha says Paint.NET.
@@ -125,7 +202,12 @@ bool detectPaintNet(const Head& head)
 
 Problem readLospec(ByteSource& source, Palette& palette)
 {
-    return readLines(source, Lospec, palette);
+    Palette read;
+    read.kind = LospecKind;
+    if (Problem problem =
+            readColourList(source, [&read](const PaletteTable::Entry& colour) { return addColour(read, colour); }))
+        return problem;
+    return handOver(read, palette);
 }
 
 Problem readPaintNet(ByteSource& source, Palette& palette)

@@ -17,6 +17,28 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
+// Where parsing stopped, found by a second pass that keeps nothing.
+struct ErrorPlace final : nlohmann::json_sax<Json> {
+    std::size_t byte = 0;
+    bool null() override { return true; }
+    bool boolean(bool) override { return true; }
+    bool number_integer(number_integer_t) override { return true; }
+    bool number_unsigned(number_unsigned_t) override { return true; }
+    bool number_float(number_float_t, const string_t&) override { return true; }
+    bool string(string_t&) override { return true; }
+    bool binary(binary_t&) override { return true; }
+    bool start_object(std::size_t) override { return true; }
+    bool key(string_t&) override { return true; }
+    bool end_object() override { return true; }
+    bool start_array(std::size_t) override { return true; }
+    bool end_array() override { return true; }
+    bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception&) override
+    {
+        byte = position;
+        return false;
+    }
+};
+
 // A '{' first, blanks and a byte-order mark aside, and a "colors" key in the
 // head; the reader judges the rest.
 bool detect(const Head& head)
@@ -37,11 +59,12 @@ Problem read(ByteSource& source, Palette& palette)
     std::string_view body = text;
     if (body.starts_with(ByteOrderMark))
         body.remove_prefix(ByteOrderMark.size());
-    Json json;
-    try {
-        json = Json::parse(body);
-    } catch (const Json::parse_error& error) {
-        return "JSON invalide à l'octet " + std::to_string(error.byte);
+    // Without exceptions, which the page's build has none of.
+    Json json = Json::parse(body, nullptr, false);
+    if (json.is_discarded()) {
+        ErrorPlace place;
+        Json::sax_parse(body, &place);
+        return "JSON invalide à l'octet " + std::to_string(place.byte);
     }
     if (!json.is_object())
         return std::string("le JSON n'est pas un objet");

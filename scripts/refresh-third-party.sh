@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Refreshes third_party/ from Debian's source packages of libpng, zlib,
-# giflib and pugixml, Debian's patches applied: run by hand when updating,
+# giflib, pugixml and nlohmann-json, Debian's patches applied: run by hand when updating,
 # never by a build.
 # The source lines are this machine's own apt lines turned into deb-src, in a
 # scratch apt configuration, so that the system's apt is left as it was.
@@ -44,7 +44,7 @@ fetch() { # PACKAGE
     echo "$1 : aucune version des sources n'a pu être obtenue" >&2
     exit 1
 }
-for package in libpng1.6 zlib giflib pugixml; do
+for package in libpng1.6 zlib giflib pugixml nlohmann-json3; do
     fetch "$package"
 done
 
@@ -70,4 +70,5 @@ take zlib zlib LICENSE zlib.h zconf.h zutil.h gzguts.h deflate.h inflate.h inftr
 take giflib giflib COPYING gif_lib.h gif_lib_private.h gif_hash.h dgif_lib.c egif_lib.c gifalloc.c gif_err.c \
     gif_hash.c openbsd-reallocarray.c
 take pugixml pugixml LICENSE.md src/pugixml.hpp src/pugiconfig.hpp src/pugixml.cpp
+take nlohmann-json3 nlohmann-json LICENSE.MIT single_include/nlohmann/json.hpp
 git status --short third_party
