@@ -26,37 +26,6 @@ bool isControl(char32_t c)
     return c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0);
 }
 
-// The length of the UTF-8 sequence at the start of `bytes`; 0 if it is not one.
-std::size_t utf8Length(std::string_view bytes)
-{
-    const auto lead = static_cast<unsigned char>(bytes[0]);
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead < 0x80)
-        return 1;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        length = 2;
-    else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;  // no overlong forms
-        high = lead == 0xED ? 0x9F : 0xBF; // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else
-        return 0;
-    if (bytes.size() < length)
-        return 0;
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto b = static_cast<unsigned char>(bytes[k]);
-        if (b < (k == 1 ? low : 0x80) || b > (k == 1 ? high : 0xBF))
-            return 0;
-    }
-    return length;
-}
-
 // How the bytes of a text are taken before they are shown.
 enum class Decoding {
     Bytes,       // each byte as it is
@@ -128,6 +97,36 @@ std::string printableName(std::string_view name)
 std::string shownText(std::string_view bytes, std::size_t most)
 {
     return escaped(bytes, Decoding::Utf8, most);
+}
+
+std::size_t utf8Length(std::string_view bytes)
+{
+    const auto lead = static_cast<unsigned char>(bytes[0]);
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;  // no overlong forms
+        high = lead == 0xED ? 0x9F : 0xBF; // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else
+        return 0;
+    if (bytes.size() < length)
+        return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto b = static_cast<unsigned char>(bytes[k]);
+        if (b < (k == 1 ? low : 0x80) || b > (k == 1 ? high : 0xBF))
+            return 0;
+    }
+    return length;
 }
 
 } // namespace corvane::formats

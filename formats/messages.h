@@ -34,6 +34,9 @@ inline constexpr std::string_view NoColour = "la palette n'a aucune couleur";
 // `most` bytes, then "…".
 [[nodiscard]] std::string shownText(std::string_view bytes, std::size_t most = 40);
 
+// The length of the UTF-8 sequence at the start of `bytes` (not empty); 0 if it is not one.
+[[nodiscard]] std::size_t utf8Length(std::string_view bytes);
+
 // "\xHH": a byte shown in a message as its value.
 void appendByteEscape(std::string& out, unsigned char byte);
 

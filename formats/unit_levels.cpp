@@ -1,8 +1,7 @@
 #include "unit_levels.h"
 
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
+#include <algorithm>
+#include <cstdint>
 
 namespace corvane::formats {
 
@@ -53,24 +52,66 @@ std::optional<int> unitLevel(std::string_view text)
     // Longer than any level needs: no fraction written by a tool runs so long.
     if (text.size() > 64 || !isDecimal(text))
         return std::nullopt;
-    const std::string copy(text);
-    const double x = std::strtod(copy.c_str(), nullptr);
-    if (!(x >= 0.0 && x <= 1.0))
+    // Exactly, in decimal digits: no binary fraction's rounding, and none of
+    // the floating-point parsing and printing that would weigh on the page.
+    const bool negative = text.front() == '-';
+    if (text.front() == '-' || text.front() == '+')
+        text.remove_prefix(1);
+    std::string digits; // the value is 0.DIGITS times 10 to the power `point`
+    long point = 0;
+    std::size_t at = 0;
+    for (; at < text.size() && isDigit(text[at]); ++at, ++point)
+        digits.push_back(text[at]);
+    if (at < text.size() && text[at] == '.')
+        for (++at; at < text.size() && isDigit(text[at]); ++at)
+            digits.push_back(text[at]);
+    if (at < text.size()) { // an exponent, held within bounds that already decide
+        const bool down = text[++at] == '-';
+        if (text[at] == '-' || text[at] == '+')
+            ++at;
+        long exponent = 0;
+        for (; at < text.size(); ++at)
+            exponent = std::min(exponent * 10 + (text[at] - '0'), 10000L);
+        point += down ? -exponent : exponent;
+    }
+    while (!digits.empty() && digits.front() == '0') {
+        digits.erase(0, 1);
+        --point;
+    }
+    while (!digits.empty() && digits.back() == '0')
+        digits.pop_back();
+    if (digits.empty())
+        return 0;
+    if (negative || point > 1 || (point == 1 && digits != "1"))
         return std::nullopt;
-    return static_cast<int>(std::floor(x * 255.0 + 0.5));
+    if (point == 1)
+        return 255;
+    // Below 0.001, x × 255 + 0.5 stays under 1.
+    if (point < -2)
+        return 0;
+    // ⌊x × 255 + 0.5⌋ is ⌊(⌊510 x⌋ + 1) / 2⌋, and ⌊510 x⌋ is the carry out of
+    // the fraction's digits multiplied by 510.
+    digits.insert(0, static_cast<std::size_t>(-point), '0');
+    int carry = 0;
+    for (auto digit = digits.rbegin(); digit != digits.rend(); ++digit)
+        carry = ((*digit - '0') * 510 + carry) / 10;
+    return (carry + 1) / 2;
 }
 
 std::string shortestLevel(int level)
 {
-    const double exact = level / 255.0;
     // Three decimals always suffice: they step by less than a level's width.
-    for (int decimals = 0;; ++decimals) {
-        const double scale = std::pow(10.0, decimals);
-        for (const double candidate :
-             {std::round(exact * scale), std::floor(exact * scale), std::ceil(exact * scale)}) {
-            char text[16];
-            const int length = std::snprintf(text, sizeof text, "%.*f", decimals, candidate / scale);
-            const std::string written(text, static_cast<std::size_t>(length));
+    std::uint64_t scale = 1;
+    for (int decimals = 0;; ++decimals, scale *= 10) {
+        const std::uint64_t below = level * scale / 255;
+        const std::uint64_t nearest = (2 * level * scale + 255) / 510;
+        for (const std::uint64_t numerator : {nearest, below, below + 1}) {
+            std::string written = std::to_string(numerator);
+            if (decimals > 0) {
+                if (written.size() <= static_cast<std::size_t>(decimals))
+                    written.insert(0, decimals + 1 - written.size(), '0');
+                written.insert(written.size() - decimals, 1, '.');
+            }
             if (unitLevel(written) == level)
                 return written;
         }

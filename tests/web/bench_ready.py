@@ -1,4 +1,5 @@
 """Time from navigation to data-ready for the page, beside an empty page;
+then from choosing a palette the moment the page is ready to its grid shown;
 then from choosing a 1 GiB file to its kind shown; then a hundred FPG files
 of 1 MiB chosen at once, scrolled through to the last: the renderer's
 resident memory over idle and the page's slowest answer, sampled throughout.
@@ -56,6 +57,23 @@ def time_to_kind(browser, url, path):
                       " subtree: true}); return performance.now(); })()")
     page.set_file("#fichier", path)
     ms = page.wait_for("window.kindAt", 120) - start
+    page.close()
+    browser.events.clear()
+    return ms
+
+
+def time_to_grid(browser, url, path):
+    """From choosing a palette the moment data-ready shows to its grid shown, on the page's clock."""
+    page = browser.new_page(watch=False)
+    page.send("Page.addScriptToEvaluateOnNewDocument", {"source": SEEN})
+    page.send("Page.navigate", {"url": url})
+    page.wait_for("window.readyAt", 30)
+    start = page.eval("(() => { new MutationObserver(() => {"
+                      "  if (document.querySelector('#fichiers [role=grid] [role=gridcell]')) window.gridAt ??= performance.now(); })"
+                      ".observe(document.getElementById('fichiers'), {childList: true, subtree: true});"
+                      " return performance.now(); })()")
+    page.set_file("#fichier", path)
+    ms = page.wait_for("window.gridAt", 30) - start
     page.close()
     browser.events.clear()
     return ms
@@ -121,6 +139,8 @@ def main():
                     times["page"].append(time_to_ready(browser, page_url))
                     times["servie"].append(time_to_ready(browser, served))
                     times["vide"].append(time_to_ready(browser, "file://" + empty))
+                palette = os.path.join(os.path.dirname(os.path.abspath(__file__)), "../data/div/div-degrade.PAL")
+                grid = [time_to_grid(browser, page_url, palette) for _ in range(runs)]
                 big = os.path.join(folder, "enorme.pal")
                 write_gibibyte_file(big)
                 kind = [time_to_kind(browser, page_url, big) for _ in range(max(1, runs // 10))]
@@ -132,6 +152,7 @@ def main():
     print("page de Corvane (%d fois) : %s" % (runs, summary(times["page"])))
     print("page servie     (%d fois) : %s" % (runs, summary(times["servie"])))
     print("page vide       (%d fois) : %s" % (runs, summary(times["vide"])))
+    print("palette choisie dès data-ready, grille affichée (%d fois) : %s" % (len(grid), summary(grid)))
     print("fichier de 1 Gio, type affiché (%d fois) : %s" % (len(kind), summary(kind)))
     print("100 FPG de 1 Mio : %.1f Mio au-dessus du repos, réponse la plus lente %.0f ms, tous les types en %.1f s"
           % (memory, slowest, shown))
