@@ -10,7 +10,7 @@ namespace corvane::formats {
 
 // Each defined in its own file, beside its reader and writer.
 extern const Format DivFormat, PngFormat, RiffFormat, GplFormat, JascFormat, HexFormat, TxtFormat, GifFormat, BmpFormat,
-    PcxFormat, LbmFormat, AsepriteFormat, AseFormat, AcoFormat, ColFormat, SocFormat, VgaFormat, ActFormat;
+    PcxFormat, LbmFormat, AsepriteFormat, AseFormat, AcoFormat, ColFormat, SocFormat, KplFormat, VgaFormat, ActFormat;
 
 namespace {
 
@@ -19,9 +19,9 @@ namespace {
 // could be one. An entry may yield to a format after it (yieldsTo): a VGA
 // table, 768 bytes all 6-bit levels, stays one though its bytes could also
 // start a PCX header, be Paint.NET's digits or Photoshop's swatches.
-constexpr std::array<std::reference_wrapper<const Format>, 18> Formats{
+constexpr std::array<std::reference_wrapper<const Format>, 19> Formats{
     {DivFormat, PngFormat, RiffFormat, GplFormat, JascFormat, HexFormat, TxtFormat, GifFormat, BmpFormat, PcxFormat,
-     LbmFormat, AsepriteFormat, AseFormat, AcoFormat, ColFormat, SocFormat, VgaFormat, ActFormat}};
+     LbmFormat, AsepriteFormat, AseFormat, AcoFormat, ColFormat, SocFormat, KplFormat, VgaFormat, ActFormat}};
 
 // The text rules without a signature (hex, txt) take a head only if each of
 // its non-empty lines is a ';' comment or hex digits, '#' before them allowed.

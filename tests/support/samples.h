@@ -28,7 +28,7 @@ inline const std::filesystem::path SampleDir{CORVANE_CORPUS_DIR};
 // (tests/formats/pillow_check.py).
 inline bool provedByOtherReaders(std::string_view format)
 {
-    return format == "soc";
+    return format == "soc" || format == "kpl";
 }
 
 // Every *.pal file of the formats' folders, whatever the case of its extension, sorted.
