@@ -11,7 +11,7 @@ namespace corvane::formats {
 // Each defined in its own file, beside its reader and writer.
 extern const Format DivFormat, PngFormat, RiffFormat, GplFormat, JascFormat, HexFormat, TxtFormat, GifFormat, BmpFormat,
     PcxFormat, LbmFormat, AsepriteFormat, AseFormat, AcoFormat, ColFormat, SocFormat, JsonFormat, TresFormat, CssFormat,
-    VgaFormat, ActFormat;
+    KplFormat, VgaFormat, ActFormat;
 
 namespace {
 
@@ -21,9 +21,9 @@ namespace {
 // the signatures (a 768-byte JSON is JSON all the same). An entry may yield to a format after it (yieldsTo): a VGA
 // table, 768 bytes all 6-bit levels, stays one though its bytes could also
 // start a PCX header, be Paint.NET's digits or Photoshop's swatches.
-constexpr std::array<std::reference_wrapper<const Format>, 21> Formats{
+constexpr std::array<std::reference_wrapper<const Format>, 22> Formats{
     {DivFormat, PngFormat, RiffFormat, GplFormat, JascFormat, HexFormat, TxtFormat, GifFormat, BmpFormat, PcxFormat,
-     LbmFormat, AsepriteFormat, AseFormat, AcoFormat, ColFormat, SocFormat, TresFormat, JsonFormat, CssFormat, VgaFormat, ActFormat}};
+     LbmFormat, AsepriteFormat, AseFormat, AcoFormat, ColFormat, SocFormat, TresFormat, JsonFormat, CssFormat, KplFormat, VgaFormat, ActFormat}};
 
 // The text rules without a signature (hex, txt) take a head only if each of
 // its non-empty lines is a ';' comment or hex digits, '#' before them allowed.

@@ -22,7 +22,7 @@ fi
 # (xdg-utils) ask those databases what a desktop would, and pkgconf builds
 # the little program that asks Qt. bash-completion runs corvane-convert's
 # completion as an interactive shell would.
-bash scripts/deps.sh cmake ninja-build g++ libpng-dev libgif-dev libpugixml-dev nlohmann-json3-dev qt6-base-dev qt6-translations-l10n dpkg-dev file \
+bash scripts/deps.sh cmake ninja-build g++ libpng-dev libgif-dev libpugixml-dev nlohmann-json3-dev libminizip-dev qt6-base-dev qt6-translations-l10n dpkg-dev file \
     lintian shared-mime-info desktop-file-utils libglib2.0-bin xdg-utils pkgconf bash-completion
 
 cmake --preset run

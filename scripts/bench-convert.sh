@@ -27,7 +27,7 @@ else
     counts="1000 10000" runs=7 pause=2 pcx_rows=65536 png_size="25200 33300"
 fi
 
-bash scripts/deps.sh cmake ninja-build g++ libpng-dev libgif-dev libpugixml-dev nlohmann-json3-dev zlib1g-dev time python3
+bash scripts/deps.sh cmake ninja-build g++ libpng-dev libgif-dev libpugixml-dev nlohmann-json3-dev libminizip-dev zlib1g-dev time python3
 build=build/perf-convert
 cmake --preset perf-convert >/dev/null
 cmake --build --preset perf-convert --target corvane-convert >/dev/null

@@ -18,7 +18,7 @@ else
     runs=60 reps=5 min_time=0.5
 fi
 
-bash scripts/deps.sh cmake ninja-build g++ libpng-dev libgif-dev libpugixml-dev nlohmann-json3-dev zlib1g-dev pkg-config libbenchmark-dev qt6-base-dev qt6-translations-l10n \
+bash scripts/deps.sh cmake ninja-build g++ libpng-dev libgif-dev libpugixml-dev nlohmann-json3-dev libminizip-dev zlib1g-dev pkg-config libbenchmark-dev qt6-base-dev qt6-translations-l10n \
     xvfb libxcb1-dev libxcb-damage0-dev fonts-dejavu-core
 build=build/perf
 cmake --preset perf >/dev/null

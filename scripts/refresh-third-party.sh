@@ -66,7 +66,8 @@ take libpng1.6 libpng LICENSE png.h pngconf.h pngdebug.h pnginfo.h pngpriv.h png
     pngset.c pngtrans.c pngwio.c pngwrite.c pngwtran.c pngwutil.c
 take zlib zlib LICENSE zlib.h zconf.h zutil.h gzguts.h deflate.h inflate.h inftrees.h inffast.h inffixed.h trees.h \
     crc32.h adler32.c crc32.c deflate.c inffast.c inflate.c inftrees.c trees.c zutil.c \
-    contrib/minizip/zip.c contrib/minizip/zip.h contrib/minizip/ioapi.c contrib/minizip/ioapi.h
+    contrib/minizip/zip.c contrib/minizip/zip.h contrib/minizip/unzip.c contrib/minizip/unzip.h \
+    contrib/minizip/ioapi.c contrib/minizip/ioapi.h
 take giflib giflib COPYING gif_lib.h gif_lib_private.h gif_hash.h dgif_lib.c egif_lib.c gifalloc.c gif_err.c \
     gif_hash.c openbsd-reallocarray.c
 take pugixml pugixml LICENSE.md src/pugixml.hpp src/pugiconfig.hpp src/pugixml.cpp

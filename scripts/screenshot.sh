@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-bash scripts/deps.sh cmake ninja-build g++ libpng-dev libgif-dev libpugixml-dev nlohmann-json3-dev zlib1g-dev qt6-base-dev qt6-translations-l10n xvfb xdotool imagemagick openbox
+bash scripts/deps.sh cmake ninja-build g++ libpng-dev libgif-dev libpugixml-dev nlohmann-json3-dev libminizip-dev zlib1g-dev qt6-base-dev qt6-translations-l10n xvfb xdotool imagemagick openbox
 cmake --preset run >/dev/null
 cmake --build --preset run --target corvane >/dev/null
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the page into build/web/site/: Debian's emscripten, and libpng, zlib,
-# giflib, pugixml and nlohmann-json from the repository's own sources in third_party/.
+# Builds the page into build/web/site/: Debian's emscripten, and libpng, zlib
+# (with minizip), giflib, pugixml and nlohmann-json from the repository's own
+# sources in third_party/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh cmake ninja-build emscripten

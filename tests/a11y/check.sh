@@ -4,7 +4,7 @@
 # read by names.py. Fails when the label's name or its change goes wrong.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-bash scripts/deps.sh cmake ninja-build g++ libpng-dev libgif-dev qt6-base-dev qt6-translations-l10n \
+bash scripts/deps.sh cmake ninja-build g++ libpng-dev libgif-dev libpugixml-dev nlohmann-json3-dev libminizip-dev qt6-base-dev qt6-translations-l10n \
     xvfb at-spi2-core python3-pyatspi dbus
 cmake --preset run >/dev/null
 cmake --build --preset run --target corvane >/dev/null

@@ -22,8 +22,10 @@ Only the standard library is used.
 
 import colorsys
 import gzip
+import io
 import os
 import sys
+import zipfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -149,6 +151,51 @@ def samples():
         "jasc16-lf.pal": jasc_file(gradient(SLATE, 16), LF),
         "jasc16-lf-sans-fin.pal": jasc_file(gradient(DUSK, 16), LF, final_end=False),
     }
+
+
+# --- Krita's palettes -------------------------------------------------------
+#
+# Zips as Krita writes them, made here with Python's zipfile and never read
+# here: tests/formats/pillow_check.py reads them through zipfile and xml.etree.
+
+def kpl_file(mimetype, colorset):
+    """A Krita palette: mimetype first and stored, then colorset.xml and
+    profiles.xml deflated, dated as a palette saved once."""
+    out = io.BytesIO()
+    with zipfile.ZipFile(out, "w") as archive:
+        for name, data in (("mimetype", mimetype), ("colorset.xml", colorset), ("profiles.xml", b"<Profiles/>\n")):
+            info = zipfile.ZipInfo(name, date_time=(2023, 5, 1, 12, 0, 0))
+            info.create_system = 3
+            info.compress_type = zipfile.ZIP_STORED if name == "mimetype" else zipfile.ZIP_DEFLATED
+            archive.writestr(info, data)
+    return out.getvalue()
+
+
+def kpl_entries(placed, level):
+    """ColorSetEntry elements for (row, column, colour), each level as `level` writes v / 255."""
+    return "".join(f' <ColorSetEntry bitdepth="U8" id="" name="" spot="false">\n'
+                   f'  <RGB space="sRGB-elle-V2-srgbtrc.icc" r="{level(c[0] / 255)}" g="{level(c[1] / 255)}"'
+                   f' b="{level(c[2] / 255)}"/>\n  <Position column="{column}" row="{row}"/>\n </ColorSetEntry>\n'
+                   for row, column, c in placed)
+
+
+def krita_samples():
+    """kpl/NAME → bytes."""
+    # Krita 5: each group's colours column by column (its grid's order in
+    # memory), their levels with every digit; a group after the colours outside one.
+    outside = gradient(SEA, 20)
+    placed = sorted(((k // 16, k % 16, c) for k, c in enumerate(outside)), key=lambda p: (p[1], p[0]))
+    grouped = [(0, k, c) for k, c in enumerate(gradient(DUSK, 6))]
+    krita5 = ('<ColorSet columns="16" comment="" name="Mer" readonly="false" rows="2"'
+              ' version="2.0">\n' + kpl_entries(placed, repr) + ' <Group name="Soir" rows="1">\n' +
+              kpl_entries(grouped, repr) + ' </Group>\n</ColorSet>\n')
+    # Newer Krita's type; levels of six significant digits, rows in order.
+    newer = ('<?xml version="1.0" encoding="UTF-8"?>\n<ColorSet columns="8" comment="" name="Pré" readonly="false"'
+             ' rows="2" version="2.0">\n' +
+             kpl_entries([(k // 8, k % 8, c) for k, c in enumerate(gradient(MEADOW, 16))], lambda v: f"{v:.6g}") +
+             '</ColorSet>\n')
+    return {"kpl/krita5-groupe.kpl": kpl_file(b"krita/x-colorset", krita5.encode()),
+            "kpl/krita-pre.kpl": kpl_file(b"application/x-krita-palette", newer.encode())}
 
 
 # --- What Convert writes ----------------------------------------------------
@@ -290,7 +337,7 @@ def made_samples():
     made = samples()
     for module in MODULES:
         made.update(module.samples())
-    return {f"{folder(data)}/{name}": data for name, data in made.items()}
+    return {f"{folder(data)}/{name}": data for name, data in made.items()} | krita_samples()
 
 
 def folder_files():

@@ -4,10 +4,10 @@ Pillow, a reader that shares nothing with corvane-convert, against the colours
 each sample holds as tests/data/make_samples.py reads them. The command-line
 tests prove that corvane-convert writes exactly these bytes. Then images that
 Pillow writes, read by corvane-convert (its path the first argument); and the
-formats make_samples.py does not model (LibreOffice's .soc, Lospec's JSON, CSS,
-Godot's .tres), read by Python's xml.etree, json and plain patterns: every
-sample written in them against its .hex.attendu, and their own samples against
-what corvane-convert reads of them."""
+formats make_samples.py does not model (LibreOffice's .soc, Krita's .kpl,
+Lospec's JSON, CSS, Godot's .tres), read by Python's xml.etree, zipfile, json
+and plain patterns: every sample written in them against its .hex.attendu,
+and their own samples against what corvane-convert reads of them."""
 
 import io
 import json
@@ -17,6 +17,7 @@ import re
 import subprocess
 import sys
 import tempfile
+import zipfile
 import xml.etree.ElementTree as ElementTree
 
 sys.dont_write_bytecode = True  # nothing but samples in tests/data
@@ -155,7 +156,21 @@ def read_tres(data):
     return [tuple(math.floor(v * 255 + 0.5) for v in levels[k:k + 3]) for k in range(0, len(levels), 4)]
 
 
-OTHER_READERS = {"soc": read_soc, "json": read_json, "css": read_css, "tres": read_tres}
+def read_kpl(data):
+    """The colours of a Krita palette, as Krita shows them: the groups in
+    order, the colours outside any first, each row by row in its grid."""
+    with zipfile.ZipFile(io.BytesIO(data)) as archive:
+        first = archive.infolist()[0]
+        assert first.filename == "mimetype" and first.compress_type == zipfile.ZIP_STORED, first
+        assert archive.read(first) in (b"krita/x-colorset", b"application/x-krita-palette")
+        root = ElementTree.fromstring(archive.read("colorset.xml"))
+    assert root.tag == "ColorSet", root.tag
+    place = lambda entry: (int(entry.find("Position").get("row")), int(entry.find("Position").get("column")))
+    return [tuple(math.floor(float(entry.find("RGB").get(c)) * 255 + 0.5) for c in "rgb")
+            for group in [root] + root.findall("Group") for entry in sorted(group.findall("ColorSetEntry"), key=place)]
+
+
+OTHER_READERS = {"soc": read_soc, "kpl": read_kpl, "json": read_json, "css": read_css, "tres": read_tres}
 
 
 def other_readers(program):

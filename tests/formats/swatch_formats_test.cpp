@@ -1,6 +1,8 @@
 // The swatch and sprite readers over their samples and hand-made bad inputs.
 #include "format_checks.h"
 
+#include <zlib.h>
+
 namespace corvane::test {
 namespace {
 
@@ -149,6 +151,98 @@ const ReaderCase SocCases[] = {
      "ce n'est pas une table de couleurs LibreOffice (racine « office:document »)"},
 };
 INSTANTIATE_TEST_SUITE_P(soc, FormatReader, testing::ValuesIn(SocCases), ByName());
+
+// --- kpl ---
+
+// A zip entry, stored or deflated, claiming its own size inflated unless told another.
+struct ZipEntry {
+    std::string name, content;
+    bool deflated = false;
+    std::optional<std::uint32_t> claimed = std::nullopt;
+};
+
+std::string zipOf(std::initializer_list<ZipEntry> entries)
+{
+    std::string local, central;
+    for (const ZipEntry& e : entries) {
+        const auto* content = reinterpret_cast<const Bytef*>(e.content.data());
+        std::string data = e.content;
+        if (e.deflated) { // zlib's stream less its 2-byte header and 4-byte check
+            uLongf size = compressBound(e.content.size());
+            data.resize(size);
+            compress2(reinterpret_cast<Bytef*>(data.data()), &size, content, e.content.size(), 9);
+            data = data.substr(2, size - 6);
+        }
+        const auto length = [](std::size_t n) { return static_cast<std::uint32_t>(n); };
+        const std::string fields = littleEndian(20, 2) + littleEndian(0, 2) + littleEndian(e.deflated ? 8 : 0, 2) +
+                                   littleEndian(0, 4) + littleEndian(crc32(0, content, length(e.content.size())), 4) +
+                                   littleEndian(length(data.size()), 4) +
+                                   littleEndian(e.claimed.value_or(length(e.content.size())), 4) +
+                                   littleEndian(length(e.name.size()), 2) + littleEndian(0, 2);
+        central += "PK\1\2"s + littleEndian(20, 2) + fields + std::string(10, '\0') +
+                   littleEndian(length(local.size()), 4) + e.name;
+        local += "PK\3\4"s + fields + e.name + data;
+    }
+    const std::string count = littleEndian(static_cast<std::uint32_t>(entries.size()), 2);
+    return local + central + "PK\5\6"s + std::string(4, '\0') + count + count +
+           littleEndian(static_cast<std::uint32_t>(central.size()), 4) +
+           littleEndian(static_cast<std::uint32_t>(local.size()), 4) + std::string(2, '\0');
+}
+
+const std::string Krita = "krita/x-colorset";
+
+std::string kpl(std::string_view colourSet)
+{
+    return zipOf({{"mimetype", Krita}, {"colorset.xml", std::string(colourSet), true}});
+}
+
+std::string colourSet(std::string_view entries)
+{
+    return "<ColorSet name=\"x\" columns=\"16\">\n" + std::string(entries) + "</ColorSet>\n";
+}
+
+std::string grey(std::string_view level, std::string_view position = "")
+{
+    return "<ColorSetEntry><RGB r=\"" + std::string(level) + "\" g=\"" + std::string(level) + "\" b=\"" +
+           std::string(level) + "\"/>" + std::string(position) + "</ColorSetEntry>\n";
+}
+
+const ReaderCase KplCases[] = {
+    {"Krita5GroupAfter", true, sampleBytes("kpl/krita5-groupe.kpl"), "Palette Krita, 26 couleurs"},
+    {"NewerType", true, sampleBytes("kpl/krita-pre.kpl"), "Palette Krita, 16 couleurs"},
+    {"HalvesUp", true, kpl(colourSet("<ColorSetEntry><RGB r=\"0.5\" g=\"0.498\" b=\"1e-2\"/></ColorSetEntry>")),
+     "Palette Krita, 1 couleur : 128 127 3"},
+    {"RowByRowUnplacedAfter", true,
+     kpl(colourSet(grey("0.4", "<Position row=\"1\" column=\"0\"/>") + grey("1") +
+                   grey("0.2", "<Position row=\"0\" column=\"1\"/>") +
+                   grey("0", "<Position row=\"0\" column=\"0\"/>"))),
+     "Palette Krita, 4 couleurs : 0 0 0, 51 51 51, 102 102 102, 255 255 255"},
+    {"Empty", true, kpl("<ColorSet/>"), "la palette n'a aucune couleur"},
+    {"Cmyk", true, kpl(colourSet(grey("0") + "<ColorSetEntry><CMYK c=\"0\" m=\"0\" y=\"0\" k=\"1\"/></ColorSetEntry>")),
+     "couleur 1 : couleur CMYK, seule RGB se lit (pas de gestion des couleurs)"},
+    {"NoColour", true, kpl(colourSet("<ColorSetEntry><Position row=\"0\" column=\"0\"/></ColorSetEntry>")),
+     "couleur 0 : aucune couleur"},
+    {"OverOne", true, kpl(colourSet(grey("1.2"))), "couleur 0 : r s'écrit en nombre de 0 à 1, pas « 1.2 »"},
+    {"Negative", true, kpl(colourSet("<ColorSetEntry><RGB r=\"0\" g=\"-0.1\" b=\"0\"/></ColorSetEntry>")),
+     "couleur 0 : g s'écrit en nombre de 0 à 1, pas « -0.1 »"},
+    {"Malformed", true, kpl("<ColorSet>\n<ColorSetEntry"), "colorset.xml, ligne 2 : XML mal formé"},
+    {"OtherRoot", true, kpl("<Colorset/>"), "colorset.xml : ce n'est pas une palette Krita (racine « Colorset »)"},
+    {"NoColourSet", true, zipOf({{"mimetype", Krita}, {"profiles.xml", "<Profiles/>"}}),
+     "l'archive n'a pas de colorset.xml"},
+    {"Cut", true, sampleBytes("kpl/krita-pre.kpl").substr(0, 200), "ce n'est pas une archive zip lisible"},
+    {"Over16MiB", true, zipOf({{"mimetype", Krita}, {"colorset.xml", "<ColorSet/>", false, (16u << 20) + 1}}),
+     "colorset.xml : plus de 16 Mio une fois décompressé : trop pour Corvane"},
+    {"BombReadToItsClaim", true,
+     zipOf({{"mimetype", Krita}, {"colorset.xml", colourSet(grey("0")) + std::string(1 << 20, ' '), true, 100}}),
+     "colorset.xml : données abîmées"},
+    {"DeflatedMimetype", false, zipOf({{"mimetype", Krita, true}, {"colorset.xml", colourSet(grey("0"))}}),
+     "Palette Krita, 1 couleur : 0 0 0"},
+    {"MimetypeNotFirst", false, zipOf({{"colorset.xml", colourSet(grey("0"))}, {"mimetype", Krita}}),
+     "Palette Krita, 1 couleur : 0 0 0"},
+    {"OpenDocument", false, zipOf({{"mimetype", "application/vnd.oasis.opendocument.text"}, {"content.xml", "<x/>"}}),
+     "l'archive n'a pas de colorset.xml"},
+};
+INSTANTIATE_TEST_SUITE_P(kpl, FormatReader, testing::ValuesIn(KplCases), ByName());
 
 // --- lbm ---
 

@@ -7,7 +7,7 @@
 # fails on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-bash scripts/deps.sh cmake ninja-build g++ libpng-dev libgif-dev libpugixml-dev nlohmann-json3-dev zlib1g-dev qt6-base-dev qt6-translations-l10n chromium python3-websocket unzip
+bash scripts/deps.sh cmake ninja-build g++ libpng-dev libgif-dev libpugixml-dev nlohmann-json3-dev libminizip-dev zlib1g-dev qt6-base-dev qt6-translations-l10n chromium python3-websocket unzip
 bash scripts/web.sh
 # The programs' own preset, which the Debian packages build too: CI builds
 # the test preset once, in its fresh clone.
