@@ -63,17 +63,18 @@ def time_to_kind(browser, url, path):
 
 
 def time_to_grid(browser, url, path):
-    """From choosing a palette the moment data-ready shows to its grid shown, on the page's clock."""
+    """From a palette chosen the moment data-ready shows (the input's change
+    event) to its grid shown, on the page's clock."""
     page = browser.new_page(watch=False)
     page.send("Page.addScriptToEvaluateOnNewDocument", {"source": SEEN})
     page.send("Page.navigate", {"url": url})
     page.wait_for("window.readyAt", 30)
-    start = page.eval("(() => { new MutationObserver(() => {"
-                      "  if (document.querySelector('#fichiers [role=grid] [role=gridcell]')) window.gridAt ??= performance.now(); })"
-                      ".observe(document.getElementById('fichiers'), {childList: true, subtree: true});"
-                      " return performance.now(); })()")
+    page.eval("(() => { new MutationObserver(() => {"
+              "  if (document.querySelector('#fichiers [role=grid] [role=gridcell]')) window.gridAt ??= performance.now(); })"
+              ".observe(document.getElementById('fichiers'), {childList: true, subtree: true});"
+              " document.addEventListener('change', () => { window.chosenAt ??= performance.now(); }, true); })()")
     page.set_file("#fichier", path)
-    ms = page.wait_for("window.gridAt", 30) - start
+    ms = page.wait_for("window.gridAt", 30) - page.eval("window.chosenAt")
     page.close()
     browser.events.clear()
     return ms
@@ -139,7 +140,7 @@ def main():
                     times["page"].append(time_to_ready(browser, page_url))
                     times["servie"].append(time_to_ready(browser, served))
                     times["vide"].append(time_to_ready(browser, "file://" + empty))
-                palette = os.path.join(os.path.dirname(os.path.abspath(__file__)), "../data/div/div-degrade.PAL")
+                palette = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "../data/div/div-degrade.PAL"))
                 grid = [time_to_grid(browser, page_url, palette) for _ in range(runs)]
                 big = os.path.join(folder, "enorme.pal")
                 write_gibibyte_file(big)
