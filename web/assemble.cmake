@@ -1,10 +1,11 @@
 # Assembles the page's folder: the files named in COPIED from SOURCE and in
-# ICONS from ICON_DIR as they are; corvane.js, the page's script with the
-# worker's whole script (emscripten's glue, the WebAssembly packed by
-# pack_wasm.js in PACKED_WASM, and worker.js) as
-# the body of a function, so that the page starts the worker from the
-# function's own source text, through a blob: URL, with no file of its own to
-# fetch; and sw.js, told every other file and a digest of them all.
+# ICONS from ICON_DIR as they are; corvane.js, the page's script;
+# corvane-coeur.js, which the page loads once it answers, the worker's whole
+# script (emscripten's glue, the WebAssembly packed by pack_wasm.js in
+# PACKED_WASM, and worker.js) as the body of a function, so that the page
+# starts the worker from the function's own source text, through a blob: URL,
+# with no file of its own to fetch; and sw.js, told every other file and a
+# digest of them all.
 #   cmake -D WORKER=corvane_web.js -D PACKED_WASM=corvane_web.wasm.b64 -D PAGE=page.js -D SOURCE=web -D SITE=site \
 #       -D COPIED=index.html,... -D ICON_DIR=resources/icons -D ICONS=corvane-192.png,... -P assemble.cmake
 file(MAKE_DIRECTORY ${SITE})
@@ -12,7 +13,9 @@ file(READ ${WORKER} worker)
 file(READ ${PACKED_WASM} packed)
 string(REPLACE "@CORVANE_PACKED_WASM@" "${packed}" worker "${worker}")
 file(READ ${PAGE} page)
-file(WRITE ${SITE}/corvane.js.part "function corvaneWorker() {\n${worker}\n}\n${page}")
+file(WRITE ${SITE}/corvane-coeur.js.part "function corvaneWorker() {\n${worker}\n}\n")
+file(RENAME ${SITE}/corvane-coeur.js.part ${SITE}/corvane-coeur.js)
+file(WRITE ${SITE}/corvane.js.part "${page}")
 file(RENAME ${SITE}/corvane.js.part ${SITE}/corvane.js)
 string(REPLACE "," ";" copied "${COPIED}")
 string(REPLACE "," ";" icons "${ICONS}")
@@ -25,7 +28,7 @@ endforeach()
 
 # Any byte changed in any file gives the worker new bytes, which is what
 # makes the browser take the new build.
-set(kept ${copied} ${icons} corvane.js)
+set(kept ${copied} ${icons} corvane.js corvane-coeur.js)
 set(digests "")
 foreach(name ${kept})
     file(SHA256 ${SITE}/${name} digest)

@@ -14,11 +14,29 @@
     const message = $("message");
     const Columns = 16;
 
+    // The worker's script, the core in it, loads after the page's own, which
+    // answers meanwhile: what is sent before the worker exists waits here.
     // Chromium refuses a worker script from file://: the worker's script
     // is the source text of corvaneWorker, given through a blob: URL.
-    const source = URL.createObjectURL(
-        new Blob(["(" + corvaneWorker.toString() + ")();"], { type: "text/javascript" }));
-    const worker = new Worker(source);
+    const worker = (() => {
+        const waiting = [];
+        let started = null;
+        const proxy = {
+            postMessage: (message) => (started ? started.postMessage(message) : waiting.push(message)),
+        };
+        const core = document.createElement("script");
+        core.src = "corvane-coeur.js";
+        core.onload = () => {
+            started = new Worker(URL.createObjectURL(
+                new Blob(["(" + corvaneWorker.toString() + ")();"], { type: "text/javascript" })));
+            started.onmessage = (event) => proxy.onmessage(event);
+            started.onerror = (event) => proxy.onerror(event);
+            waiting.forEach((message) => started.postMessage(message));
+        };
+        core.onerror = (event) => proxy.onerror(event);
+        document.head.append(core);
+        return proxy;
+    })();
 
     // The page's files by id, in the order given; an answer for a removed one is dropped.
     const rows = new Map();
