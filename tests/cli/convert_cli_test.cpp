@@ -775,6 +775,10 @@ TEST(ConvertCli, UsageErrorsHelpAndVersion)
         {"--to=DIV", "a", "b"},
         {"--type", "--to=div", "a"},
         {"--to=lbm", "a", "b"},
+        {"--remap", "a", "b"},
+        {"--palette=p", "--to=div", "a", "b"},
+        {"--palette=p", "--type", "a"},
+        {"--palette=-", "-d", ".", "a", "-"},
     };
     for (const std::vector<std::string>& args : misuses) {
         const Result result = run(args);
@@ -791,6 +795,7 @@ TEST(ConvertCli, UsageErrorsHelpAndVersion)
           {"--bogus=1", "option inconnue : « --bogus »"},
           {"-x", "option inconnue : « -x »"},
           {"--from", "l'option « --from » demande un format"},
+          {"--palette", "l'option « --palette » demande un fichier"},
           {"--to=tga", "format inconnu : « tga » (formats connus : " + known + ")"},
           {"--to=aseprite", "le format « aseprite » se lit mais ne s'écrit pas"}})
         EXPECT_TRUE(run({option}).err.starts_with("corvane-convert: "s + problem + "\n")) << option;
