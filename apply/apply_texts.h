@@ -21,6 +21,16 @@ inline constexpr std::string_view NoIndices = "image sans palette : --remap la r
 inline constexpr std::string_view PartialAlphaLost =
     "attention : l'alpha partiel est perdu, ces couleurs deviennent opaques";
 
+// A sink that failed to write: its owner says why.
+inline constexpr std::string_view WriteFailed = "écriture impossible";
+
+// DIV's files.
+inline constexpr std::string_view NotDivFile = "ce n'est pas un fichier DIV (fpg, fnt ou map)";
+inline constexpr std::string_view LevelsCut = "le fichier s'arrête avant les 768 niveaux de sa palette";
+inline constexpr std::string_view RangesCut = "le fichier s'arrête avant la fin de ses plages de couleurs";
+inline constexpr std::string_view FontTableCut = "le fichier s'arrête avant la fin de sa table de caractères";
+inline constexpr std::string_view GzipBroken = "flux gzip coupé ou abîmé";
+
 // The palette file itself.
 [[nodiscard]] std::string tooManyColours(std::size_t count);
 // Keep mode: the table's entries past the palette's last colour become black.
