@@ -31,6 +31,14 @@ inline constexpr std::string_view RangesCut = "le fichier s'arrête avant la fin
 inline constexpr std::string_view FontTableCut = "le fichier s'arrête avant la fin de sa table de caractères";
 inline constexpr std::string_view GzipBroken = "flux gzip coupé ou abîmé";
 
+// PNG images.
+inline constexpr std::string_view NotPng = "ce n'est pas une image PNG";
+inline constexpr std::string_view PngCut = "image PNG coupée avant sa fin";
+inline constexpr std::string_view PngDamaged = "image PNG abîmée";
+inline constexpr std::string_view PngTooWide = "image PNG de plus d'un million de pixels de large";
+// A chunk whose bytes are not those its CRC was computed from.
+[[nodiscard]] std::string crcFailed(std::string_view chunk);
+
 // The palette file itself.
 [[nodiscard]] std::string tooManyColours(std::size_t count);
 // Keep mode: the table's entries past the palette's last colour become black.

@@ -72,6 +72,11 @@ std::string pixelsMisplaced(std::string_view what, std::uint64_t code)
     return std::string(what) + " " + std::to_string(code) + " abîmé : ses pixels ne sont pas où il les annonce";
 }
 
+std::string crcFailed(std::string_view chunk)
+{
+    return "bloc « " + formats::shownText(chunk) + " » : CRC faux";
+}
+
 Problem readPalette(ByteSource& source, Palette& palette)
 {
     intake::InputReader reader;

@@ -205,5 +205,35 @@ TEST(DivFamily, FilesCutShortOrWithoutImageAreRefused)
             EXPECT_EQ(applied(c.bytes, greys(4), mode).problem.value_or(""), c.why) << c.bytes.size();
 }
 
+TEST(Png, WarningsAndRefusals)
+{
+    const std::string four = fileBytes(SampleDir / "png/png16-4bits.png");
+    std::string wrongCrc = four;
+    wrongCrc[wrongCrc.find("IDAT") + 6] ^= 1;
+    const std::string noHeader = four.substr(0, 8) + four.substr(8 + 25);
+    const std::string alpha = fileBytes(SampleDir / "png/png8-pillow-alpha.png");
+    const struct {
+        std::string bytes;
+        std::size_t colours;
+        std::string kept, remapped; // a refusal, or the warning
+    } cases[] = {
+        {alpha, 24, "", std::string(PartialAlphaLost)},
+        {alpha, 4, fewerColours(4, 8), std::string(PartialAlphaLost)},
+        {fileBytes(SampleDir / "png/png-rgba-1px.png"), 4, std::string(NoIndices), std::string(PartialAlphaLost)},
+        {fileBytes(SampleDir / "png/png-lospec8.png"), 4, std::string(NoIndices), ""},
+        {wrongCrc, 4, crcFailed("IDAT"), crcFailed("IDAT")},
+        {four.substr(0, four.size() - 20), 4, std::string(PngCut), std::string(PngCut)},
+        {noHeader, 4, std::string(PngDamaged), std::string(PngDamaged)},
+        {fileBytes(SampleDir / "png/png-rgb-geante.png"), 4, std::string(NoIndices), std::string(PngDamaged)},
+    };
+    for (const auto& c : cases) {
+        for (const Mode mode : {Mode::KeepIndices, Mode::Remap}) {
+            const Applied result = applied(c.bytes, greys(c.colours), mode);
+            const std::string told = result.problem.value_or(result.warnings.empty() ? "" : result.warnings[0]);
+            EXPECT_EQ(told, mode == Mode::KeepIndices ? c.kept : c.remapped) << c.bytes.size();
+        }
+    }
+}
+
 } // namespace
 } // namespace corvane::apply
