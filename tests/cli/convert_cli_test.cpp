@@ -767,14 +767,17 @@ TEST(ConvertCli, APaletteGoesIntoEachInputOrNothingIsWritten)
     const std::string gzip = (SampleDir / "div/fpg-gzip.fpg").string();
     const std::string div = (SampleDir / "div/div-degrade.PAL").string();
     const std::string cut = (SampleDir / "div/fpg-graphique-coupe.fpg").string();
+    const std::string indexed = (SampleDir / "png/png16-4bits.png").string();
+    const std::string truecolour = (SampleDir / "png/png-lospec8.png").string();
     const std::string fewer =
         "attention : palette de 24 couleurs pour une table de 256 : la fin de la table devient noire";
-    const Result batch = run({palette, "-d", out.string(), forest, gzip, div, cut});
+    const Result batch = run({palette, "-d", out.string(), forest, gzip, div, cut, indexed, truecolour});
     EXPECT_EQ(batch.status, 1);
     EXPECT_EQ(batch.err, message(forest, fewer) + message(gzip, fewer) +
                              message(div, "ce fichier n'a pas d'image ; --to convertit une palette") +
-                             message(cut, "graphique 2 coupé : le fichier s'arrête avant la fin de ses pixels"));
-    EXPECT_EQ(entriesOf(out), (std::set<std::string>{"fpg-foret.fpg", "fpg-gzip.fpg"}));
+                             message(cut, "graphique 2 coupé : le fichier s'arrête avant la fin de ses pixels") +
+                             message(truecolour, "image sans palette : --remap la recolore"));
+    EXPECT_EQ(entriesOf(out), (std::set<std::string>{"fpg-foret.fpg", "fpg-gzip.fpg", "png16-4bits.png"}));
     const std::string before = fileBytes(forest), after = fileBytes(out / "fpg-foret.fpg");
     EXPECT_EQ(after.substr(0, 8) + after.substr(776), before.substr(0, 8) + before.substr(776)) << "only the levels";
     EXPECT_TRUE(fileBytes(out / "fpg-gzip.fpg").starts_with("\x1F\x8B"));
