@@ -26,7 +26,8 @@ Problem readFailure(const ByteSource& source)
 // that need the whole head. `head` holds the bytes read to decide.
 Problem findFormat(ByteSource& in, std::string& head, const Format*& format)
 {
-    head.resize(formats::HeadBytes + 1);
+    // Most inputs are known by their first bytes; a whole head is read only for the others.
+    head.resize(formats::FirstBytes);
     std::size_t got = readFully(in, head.data(), formats::FirstBytes);
     if (in.failed())
         return readFailure(in);
@@ -37,8 +38,10 @@ Problem findFormat(ByteSource& in, std::string& head, const Format*& format)
     }
     format = formats::detectSignature({std::string_view(head.data(), got), got < formats::FirstBytes});
     if (format == nullptr) {
-        if (got == formats::FirstBytes)
+        if (got == formats::FirstBytes) {
+            head.resize(formats::HeadBytes + 1);
             got += readFully(in, head.data() + got, head.size() - got);
+        }
         if (in.failed())
             return readFailure(in);
         format = formats::detectFormat(

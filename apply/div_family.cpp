@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -56,7 +57,10 @@ std::uint32_t le32(const char* bytes)
 // The file from its input to its output, a buffer at a time; `at` counts what was read.
 class Walk {
 public:
-    Walk(ByteSource& in, ByteSink& out) : in_(in), out_(out), buffer_(BufferBytes) {}
+    Walk(ByteSource& in, ByteSink& out)
+        : in_(in), out_(out), buffer_(std::make_unique_for_overwrite<char[]>(BufferBytes))
+    {
+    }
 
     // Reads up to n bytes into `bytes`; how many there were before the end.
     std::size_t read(char* bytes, std::size_t n)
@@ -74,12 +78,12 @@ public:
         while (n > 0) {
             if (!written_)
                 return false;
-            const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(n, buffer_.size()));
-            const std::size_t got = read(buffer_.data(), want);
+            const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(n, BufferBytes));
+            const std::size_t got = read(buffer_.get(), want);
             if (table != nullptr)
-                for (char& byte : std::span(buffer_.data(), got))
+                for (char& byte : std::span(buffer_.get(), got))
                     byte = static_cast<char>((*table)[static_cast<std::uint8_t>(byte)]);
-            write({buffer_.data(), got});
+            write({buffer_.get(), got});
             if (got < want)
                 return false;
             n -= got;
@@ -89,7 +93,7 @@ public:
     // Passes every byte left on.
     void passRest()
     {
-        while (pass(buffer_.size())) {
+        while (pass(BufferBytes)) {
         }
     }
 
@@ -99,7 +103,7 @@ public:
 private:
     ByteSource& in_;
     ByteSink& out_;
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_;
     std::uint64_t at_ = 0;
     bool written_ = true;
 };
@@ -243,7 +247,7 @@ Problem recolour(Walk& walk, const Palette& palette, Mode mode, Outcome& outcome
 // Compresses what it is given into a gzip file as it comes.
 class GzipSink final : public ByteSink {
 public:
-    explicit GzipSink(ByteSink& out) : out_(out), buffer_(BufferBytes)
+    explicit GzipSink(ByteSink& out) : out_(out), buffer_(std::make_unique_for_overwrite<Bytef[]>(BufferBytes))
     {
         // 16 + the largest window: a gzip wrapper, no other.
         ready_ = deflateInit2(&z_, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY) == Z_OK;
@@ -266,19 +270,19 @@ private:
         z_.avail_in = static_cast<uInt>(bytes.size());
         int status = Z_OK;
         while (ready_ && (z_.avail_in > 0 || (flush == Z_FINISH && status != Z_STREAM_END))) {
-            z_.next_out = buffer_.data();
-            z_.avail_out = static_cast<uInt>(buffer_.size());
+            z_.next_out = buffer_.get();
+            z_.avail_out = static_cast<uInt>(BufferBytes);
             status = deflate(&z_, flush);
             ready_ = status == Z_OK || status == Z_STREAM_END || status == Z_BUF_ERROR;
-            const auto made = buffer_.size() - z_.avail_out;
-            ready_ = ready_ && out_.write({reinterpret_cast<const char*>(buffer_.data()), made});
+            const auto made = BufferBytes - z_.avail_out;
+            ready_ = ready_ && out_.write({reinterpret_cast<const char*>(buffer_.get()), made});
         }
         return ready_;
     }
 
     ByteSink& out_;
     z_stream z_{};
-    std::vector<Bytef> buffer_;
+    std::unique_ptr<Bytef[]> buffer_;
     bool ready_ = false;
 };
 

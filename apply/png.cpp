@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -320,17 +321,17 @@ private:
     ByteSource& in_;
     z_stream z_{};
     bool ready_ = false;
-    std::array<Bytef, 1 << 15> input_{};
+    std::array<Bytef, 1 << 15> input_; // filled before it is read
 };
 
 // Rows deflated into IDAT chunks of PieceBytes.
 class Deflater {
 public:
-    explicit Deflater(ByteSink& out) : out_(out), buffer_(PieceBytes)
+    explicit Deflater(ByteSink& out) : out_(out), buffer_(std::make_unique_for_overwrite<Bytef[]>(PieceBytes))
     {
         ready_ = deflateInit(&z_, Z_DEFAULT_COMPRESSION) == Z_OK;
-        z_.next_out = buffer_.data();
-        z_.avail_out = static_cast<uInt>(buffer_.size());
+        z_.next_out = buffer_.get();
+        z_.avail_out = static_cast<uInt>(PieceBytes);
     }
     ~Deflater()
     {
@@ -341,7 +342,7 @@ public:
     Deflater& operator=(const Deflater&) = delete;
 
     bool write(std::span<const std::uint8_t> bytes) { return run(bytes, Z_NO_FLUSH); }
-    bool finish() { return run({}, Z_FINISH) && (z_.avail_out == buffer_.size() || emit()); }
+    bool finish() { return run({}, Z_FINISH) && (z_.avail_out == PieceBytes || emit()); }
 
 private:
     bool run(std::span<const std::uint8_t> bytes, int flush)
@@ -359,23 +360,25 @@ private:
     // The full part of the buffer as one IDAT chunk.
     bool emit()
     {
-        const std::size_t made = buffer_.size() - z_.avail_out;
-        ready_ = ready_ && writeChunk(out_, "IDAT", {reinterpret_cast<const char*>(buffer_.data()), made});
-        z_.next_out = buffer_.data();
-        z_.avail_out = static_cast<uInt>(buffer_.size());
+        const std::size_t made = PieceBytes - z_.avail_out;
+        ready_ = ready_ && writeChunk(out_, "IDAT", {reinterpret_cast<const char*>(buffer_.get()), made});
+        z_.next_out = buffer_.get();
+        z_.avail_out = static_cast<uInt>(PieceBytes);
         return ready_;
     }
 
     ByteSink& out_;
     z_stream z_{};
-    std::vector<Bytef> buffer_;
+    std::unique_ptr<Bytef[]> buffer_;
     bool ready_ = false;
 };
 
-// Undoes a row's filter against the row above (zeros for a pass's first row).
-bool unfilter(std::uint8_t filter, std::span<std::uint8_t> row, std::span<const std::uint8_t> above, std::size_t stride)
+// Undoes a row's filter against the row above: none above a pass's first row,
+// which filters against zeros.
+bool unfilter(std::uint8_t filter, std::span<std::uint8_t> row, const std::uint8_t* above, std::size_t stride)
 {
     const std::size_t n = row.size();
+    const auto up = [above](std::size_t i) -> int { return above != nullptr ? above[i] : 0; };
     switch (filter) {
     case 0:
         return true;
@@ -384,16 +387,16 @@ bool unfilter(std::uint8_t filter, std::span<std::uint8_t> row, std::span<const 
             row[i] = static_cast<std::uint8_t>(row[i] + row[i - stride]);
         return true;
     case 2:
-        for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t i = 0; above != nullptr && i < n; ++i)
             row[i] = static_cast<std::uint8_t>(row[i] + above[i]);
         return true;
     case 3:
         for (std::size_t i = 0; i < n; ++i)
-            row[i] = static_cast<std::uint8_t>(row[i] + ((i >= stride ? row[i - stride] : 0) + above[i]) / 2);
+            row[i] = static_cast<std::uint8_t>(row[i] + ((i >= stride ? row[i - stride] : 0) + up(i)) / 2);
         return true;
     case 4:
         for (std::size_t i = 0; i < n; ++i) {
-            const int a = i >= stride ? row[i - stride] : 0, b = above[i], c = i >= stride ? above[i - stride] : 0;
+            const int a = i >= stride ? row[i - stride] : 0, b = up(i), c = i >= stride ? up(i - stride) : 0;
             const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
             row[i] = static_cast<std::uint8_t>(row[i] + (pa <= pb && pa <= pc ? a : pb <= pc ? b : c));
         }
@@ -556,27 +559,29 @@ Problem remapRows(const Header& header, Inflater& inflater, PixelMap& map, unsig
 {
     const std::span<const Pass> passes = header.interlace != 0 ? std::span<const Pass>(Adam7) : Whole;
     const std::size_t stride = std::max(1u, header.pixelBits() / 8);
-    std::vector<std::uint8_t> row(header.rowBytes(header.width) + 1), above(row.size());
-    std::vector<std::uint8_t> written((std::size_t{header.width} * depth + 7) / 8 + 1);
+    // Left as they are allocated: each byte is written before it is read, so
+    // that a wide image's first row costs nothing when its data are missing.
+    const std::size_t most = header.rowBytes(header.width) + 1;
+    auto row = std::make_unique_for_overwrite<std::uint8_t[]>(most);
+    auto above = std::make_unique_for_overwrite<std::uint8_t[]>(most);
+    auto written = std::make_unique_for_overwrite<std::uint8_t[]>((std::size_t{header.width} * depth + 7) / 8 + 1);
     for (const Pass& pass : passes) {
         const std::uint32_t columns = along(header.width, pass.x0, pass.dx);
         const std::uint32_t rows = along(header.height, pass.y0, pass.dy);
         if (columns == 0 || rows == 0)
             continue;
         const std::size_t bytes = header.rowBytes(columns);
-        std::fill(above.begin(), above.end(), 0);
         for (std::uint32_t y = 0; y < rows; ++y) {
-            if (!inflater.read(row.data(), bytes + 1) ||
-                !unfilter(row[0], std::span(row.data() + 1, bytes), std::span(above.data() + 1, bytes), stride))
+            if (!inflater.read(row.get(), bytes + 1) ||
+                !unfilter(row[0], std::span(row.get() + 1, bytes), y == 0 ? nullptr : above.get() + 1, stride))
                 return std::string(PngDamaged);
             const std::size_t out = (std::size_t{columns} * depth + 7) / 8;
-            std::fill(written.begin(), written.begin() + static_cast<std::ptrdiff_t>(out + 1), 0);
+            std::fill(written.get(), written.get() + out + 1, 0);
             for (std::uint32_t i = 0; i < columns; ++i) {
                 const std::size_t bit = std::size_t{i} * depth;
-                written[1 + bit / 8] |=
-                    static_cast<std::uint8_t>(map.index(row.data() + 1, i) << (8 - depth - bit % 8));
+                written[1 + bit / 8] |= static_cast<std::uint8_t>(map.index(row.get() + 1, i) << (8 - depth - bit % 8));
             }
-            if (!deflater.write(std::span(written.data(), out + 1)))
+            if (!deflater.write(std::span(written.get(), out + 1)))
                 return std::string(WriteFailed);
             std::swap(row, above);
         }
