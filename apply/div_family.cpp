@@ -57,10 +57,7 @@ std::uint32_t le32(const char* bytes)
 // The file from its input to its output, a buffer at a time; `at` counts what was read.
 class Walk {
 public:
-    Walk(ByteSource& in, ByteSink& out)
-        : in_(in), out_(out), buffer_(std::make_unique_for_overwrite<char[]>(BufferBytes))
-    {
-    }
+    Walk(ByteSource& in, ByteSink& out) : in_(in), out_(out), buffer_(new char[BufferBytes]) {}
 
     // Reads up to n bytes into `bytes`; how many there were before the end.
     std::size_t read(char* bytes, std::size_t n)
@@ -247,7 +244,7 @@ Problem recolour(Walk& walk, const Palette& palette, Mode mode, Outcome& outcome
 // Compresses what it is given into a gzip file as it comes.
 class GzipSink final : public ByteSink {
 public:
-    explicit GzipSink(ByteSink& out) : out_(out), buffer_(std::make_unique_for_overwrite<Bytef[]>(BufferBytes))
+    explicit GzipSink(ByteSink& out) : out_(out), buffer_(new Bytef[BufferBytes])
     {
         // 16 + the largest window: a gzip wrapper, no other.
         ready_ = deflateInit2(&z_, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY) == Z_OK;

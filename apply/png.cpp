@@ -327,7 +327,7 @@ private:
 // Rows deflated into IDAT chunks of PieceBytes.
 class Deflater {
 public:
-    explicit Deflater(ByteSink& out) : out_(out), buffer_(std::make_unique_for_overwrite<Bytef[]>(PieceBytes))
+    explicit Deflater(ByteSink& out) : out_(out), buffer_(new Bytef[PieceBytes])
     {
         ready_ = deflateInit(&z_, Z_DEFAULT_COMPRESSION) == Z_OK;
         z_.next_out = buffer_.get();
@@ -562,9 +562,9 @@ Problem remapRows(const Header& header, Inflater& inflater, PixelMap& map, unsig
     // Left as they are allocated: each byte is written before it is read, so
     // that a wide image's first row costs nothing when its data are missing.
     const std::size_t most = header.rowBytes(header.width) + 1;
-    auto row = std::make_unique_for_overwrite<std::uint8_t[]>(most);
-    auto above = std::make_unique_for_overwrite<std::uint8_t[]>(most);
-    auto written = std::make_unique_for_overwrite<std::uint8_t[]>((std::size_t{header.width} * depth + 7) / 8 + 1);
+    std::unique_ptr<std::uint8_t[]> row(new std::uint8_t[most]);
+    std::unique_ptr<std::uint8_t[]> above(new std::uint8_t[most]);
+    std::unique_ptr<std::uint8_t[]> written(new std::uint8_t[(std::size_t{header.width} * depth + 7) / 8 + 1]);
     for (const Pass& pass : passes) {
         const std::uint32_t columns = along(header.width, pass.x0, pass.dx);
         const std::uint32_t rows = along(header.height, pass.y0, pass.dy);
