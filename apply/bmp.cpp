@@ -255,24 +255,25 @@ Problem apply(ByteSource& in, const Palette& palette, Mode mode, ByteSink& out, 
     const bool trueColour = bitmap.bits == 16 || bitmap.bits == 24 || bitmap.bits == 32;
     if (!indexed && !trueColour)
         return Unreadable;
-    if (mode == Mode::KeepIndices) {
-        if (!indexed)
-            return NoPalette;
-        putPalette(palette, bytes.data() + bitmap.tableAt, bitmap.tableCount, bitmap.layout());
-        outcome.tableColours = bitmap.tableCount;
-        out.write(bytes);
-        return std::nullopt;
-    }
+    if (mode == Mode::KeepIndices && !indexed)
+        return NoPalette;
     const bool runs =
         (bitmap.compression == Rle8 && bitmap.bits == 8) || (bitmap.compression == Rle4 && bitmap.bits == 4);
     if (!runs && bitmap.compression != Uncompressed &&
         !(bitmap.compression == BitFields && (bitmap.bits == 16 || bitmap.bits == 32)))
         return "image BMP à la compression inconnue (" + std::to_string(bitmap.compression) + ")";
+    // Read in either mode, so that pixels cut short are refused in both.
     Nearest nearest(palette.colours);
     Picture picture{bitmap.width, bitmap.height, {}};
     if (Problem problem = (runs ? readRuns : readRows)(bitmap, nearest, picture))
         return problem;
-    writeIndexed(bitmap, picture, palette, out);
+    if (mode == Mode::Remap) {
+        writeIndexed(bitmap, picture, palette, out);
+        return std::nullopt;
+    }
+    putPalette(palette, bytes.data() + bitmap.tableAt, bitmap.tableCount, bitmap.layout());
+    outcome.tableColours = bitmap.tableCount;
+    out.write(bytes);
     return std::nullopt;
 }
 

@@ -95,4 +95,8 @@ inline int bitsFor(std::size_t count)
     return bits;
 }
 
+// An ILBM or PBM image's pixels as the colours they show, alpha 0 where
+// transparent, row by row: the tests read them so, no other reader at hand.
+Problem lbmColours(std::string_view bytes, std::uint32_t& width, std::vector<std::array<std::uint8_t, 4>>& rgba);
+
 } // namespace corvane::apply

@@ -44,6 +44,12 @@ struct Iff {
     {
         return reinterpret_cast<const std::uint8_t*>(bytes.data()) + offset;
     }
+    // The Amiga display modes of CAMG.
+    [[nodiscard]] std::uint32_t modes() const
+    {
+        const Chunk* chunk = find("CAMG");
+        return chunk != nullptr && chunk->size >= 4 ? bigEndian(at(chunk->at), 4) : 0;
+    }
 };
 
 // The chunks, each an id, a big-endian size and its bytes, padded to an even size.
@@ -71,8 +77,10 @@ Problem readChunks(std::string_view bytes, Iff& iff)
 
 struct Picture {
     std::uint32_t width = 0, height = 0;
-    std::vector<std::uint8_t> pixels; // the palette's indices
+    std::vector<std::uint8_t> pixels; // indices into the table
     std::vector<std::uint8_t> mask;   // each line's mask plane, when it has one
+    std::vector<Colour> table;
+    std::optional<std::size_t> transparent; // BMHD's transparent colour
 };
 
 // ByteRun1: a count n then n + 1 bytes as they are, or 1 - n times the next
@@ -131,7 +139,7 @@ std::size_t planeBytes(bool planar, std::uint32_t width)
     return planar ? (std::size_t{width} + 15) / 16 * 2 : std::size_t{width} + width % 2;
 }
 
-Problem readPixels(const Iff& iff, const Palette& palette, Picture& picture, std::optional<std::size_t>& transparent)
+Problem readPixels(const Iff& iff, Picture& picture)
 {
     const Chunk* header = iff.find("BMHD");
     const Chunk* body = iff.find("BODY");
@@ -144,15 +152,11 @@ Problem readPixels(const Iff& iff, const Palette& palette, Picture& picture, std
     const bool masked = iff.planar && bmhd[MaskingAt] == MaskPlane;
     if (const std::size_t colour = bigEndian(bmhd + TransparentAt, 2);
         bmhd[MaskingAt] == TransparentColour && colour < 256)
-        transparent = colour;
+        picture.transparent = colour;
     if (bmhd[CompressionAt] > ByteRun1)
         return "image IFF à la compression inconnue (" + std::to_string(bmhd[CompressionAt]) + ")";
     if (planes == 0 || planes > 8)
         return "image IFF ILBM de " + std::to_string(planes) + " plans : trop pour une palette";
-    const Chunk* modes = iff.find("CAMG");
-    const std::uint32_t mode = modes != nullptr && modes->size >= 4 ? bigEndian(iff.at(modes->at), 4) : 0;
-    if (iff.planar && (mode & Ham) != 0)
-        return std::string("image IFF ILBM en mode HAM : ses couleurs ne sont pas dans sa palette");
 
     const std::size_t lineBytes = planeBytes(iff.planar, picture.width);
     const std::size_t lines = std::size_t{planes} + masked;
@@ -170,16 +174,15 @@ Problem readPixels(const Iff& iff, const Palette& palette, Picture& picture, std
         std::copy_n(from, decoded.size(), decoded.begin());
     }
 
-    std::vector<Colour> table = tableColours(iff.bytes.data() + iff.find("CMAP")->at, iff.find("CMAP")->size / 3);
+    std::vector<Colour>& table = picture.table;
+    table = tableColours(iff.bytes.data() + iff.find("CMAP")->at, iff.find("CMAP")->size / 3);
     // Extra half-brite: the upper 32 colours are the lower 32 at half their levels.
-    if (iff.planar && (mode & HalfBrite) != 0) {
+    if (iff.planar && (iff.modes() & HalfBrite) != 0) {
         table.resize(64);
         for (std::size_t i = 32; i < 64; ++i)
             for (std::size_t c = 0; c < 3; ++c)
                 table[i][c] = static_cast<std::int16_t>(table[i - 32][c] / 2);
     }
-    Nearest nearest(palette.colours, transparent);
-    const std::array<std::uint8_t, 256> to = nearestOf(table, nearest, transparent);
     picture.pixels.resize(std::size_t{picture.width} * picture.height);
     for (std::uint32_t y = 0; y < picture.height; ++y) {
         const std::uint8_t* line = decoded.data() + lineBytes * lines * y;
@@ -190,7 +193,7 @@ Problem readPixels(const Iff& iff, const Palette& palette, Picture& picture, std
                 for (unsigned plane = 0; plane < planes; ++plane)
                     index |= ((line[plane * lineBytes + x / 8] >> (7 - x % 8)) & 1u) << plane;
             }
-            picture.pixels[std::size_t{y} * picture.width + x] = to[index];
+            picture.pixels[std::size_t{y} * picture.width + x] = static_cast<std::uint8_t>(index);
         }
         if (masked)
             picture.mask.insert(picture.mask.end(), line + planes * lineBytes, line + lines * lineBytes);
@@ -237,12 +240,15 @@ std::string bodyOf(const Picture& picture, bool planar, int planes, bool packed)
     return body;
 }
 
-Problem remap(const Iff& iff, const Palette& palette, ByteSink& out)
+Problem remap(const Iff& iff, Picture& picture, const Palette& palette, ByteSink& out)
 {
-    Picture picture;
-    std::optional<std::size_t> transparent;
-    if (Problem problem = readPixels(iff, palette, picture, transparent))
-        return problem;
+    if (iff.planar && (iff.modes() & Ham) != 0)
+        return std::string("image IFF ILBM en mode HAM : ses couleurs ne sont pas dans sa palette");
+    const std::optional<std::size_t> transparent = picture.transparent;
+    Nearest nearest(palette.colours, transparent);
+    const std::array<std::uint8_t, 256> to = nearestOf(picture.table, nearest, transparent);
+    for (std::uint8_t& pixel : picture.pixels)
+        pixel = to[pixel];
     // ILBM: the least planes that hold the palette and the transparent index; PBM: 8.
     const std::size_t count = std::max(std::min<std::size_t>(palette.colours.size(), 256), transparent.value_or(0) + 1);
     const int planes = iff.planar ? bitsFor(count) : 8;
@@ -274,8 +280,12 @@ Problem apply(ByteSource& in, const Palette& palette, Mode mode, ByteSink& out, 
     Iff iff;
     if (Problem problem = readChunks(bytes, iff))
         return problem;
+    // Read in either mode, so that pixels cut short are refused in both.
+    Picture picture;
+    if (Problem problem = readPixels(iff, picture))
+        return problem;
     if (mode == Mode::Remap)
-        return remap(iff, palette, out);
+        return remap(iff, picture, palette, out);
     const Chunk& table = *iff.find("CMAP");
     putPalette(palette, bytes.data() + table.at, table.size / 3);
     outcome.tableColours = table.size / 3;
@@ -284,6 +294,22 @@ Problem apply(ByteSource& in, const Palette& palette, Mode mode, ByteSink& out, 
 }
 
 } // namespace
+
+Problem lbmColours(std::string_view bytes, std::uint32_t& width, std::vector<std::array<std::uint8_t, 4>>& rgba)
+{
+    Iff iff;
+    Picture picture;
+    if (Problem problem = readChunks(bytes, iff); problem || (problem = readPixels(iff, picture)))
+        return problem;
+    width = picture.width;
+    rgba.clear();
+    for (const std::uint8_t index : picture.pixels) {
+        const Colour colour = index < picture.table.size() ? picture.table[index] : Colour{0, 0, 0};
+        rgba.push_back({levelByte(colour[Red]), levelByte(colour[Green]), levelByte(colour[Blue]),
+                        static_cast<std::uint8_t>(picture.transparent == index ? 0 : 255)});
+    }
+    return std::nullopt;
+}
 
 const Recolourer LbmRecolourer{"lbm", apply};
 

@@ -172,20 +172,21 @@ Problem apply(ByteSource& in, const Palette& palette, Mode mode, ByteSink& out, 
     Pcx pcx;
     if (Problem problem = readHeader(bytes, pcx))
         return problem;
-    if (mode == Mode::KeepIndices) {
-        if (pcx.trueColour)
-            return std::string("image sans palette : --remap la recolore");
-        putPalette(palette, bytes.data() + pcx.tableAt(), pcx.tableCount());
-        outcome.tableColours = pcx.tableCount();
-        out.write(bytes);
-        return std::nullopt;
-    }
+    if (mode == Mode::KeepIndices && pcx.trueColour)
+        return std::string("image sans palette : --remap la recolore");
+    // Read in either mode, so that pixels cut short are refused in both.
     Nearest nearest(palette.colours);
     std::uint32_t width = 0, height = 0;
     std::vector<std::uint8_t> pixels;
     if (Problem problem = readPixels(pcx, nearest, width, height, pixels))
         return problem;
-    writeIndexed(pcx, width, height, pixels, palette, out);
+    if (mode == Mode::Remap) {
+        writeIndexed(pcx, width, height, pixels, palette, out);
+        return std::nullopt;
+    }
+    putPalette(palette, bytes.data() + pcx.tableAt(), pcx.tableCount());
+    outcome.tableColours = pcx.tableCount();
+    out.write(bytes);
     return std::nullopt;
 }
 
