@@ -95,14 +95,14 @@ struct Picture {
     std::vector<std::uint8_t> pixels;
 };
 
-// One colour of a pixel, by its mask, on 8 bits.
+// One colour of a pixel, by its mask, on 8 bits as Pillow scales it.
 std::uint8_t channel(std::uint32_t pixel, std::uint32_t mask)
 {
     if (mask == 0)
         return 0;
     const std::uint32_t most = mask >> std::countr_zero(mask);
     const std::uint64_t value = (pixel & mask) >> std::countr_zero(mask);
-    return static_cast<std::uint8_t>((value * 255 + most / 2) / most);
+    return static_cast<std::uint8_t>(value * 255 / most);
 }
 
 // Pixels as they lie: each row padded to 4 bytes.

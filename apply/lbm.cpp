@@ -187,12 +187,11 @@ Problem readPixels(const Iff& iff, Picture& picture)
     for (std::uint32_t y = 0; y < picture.height; ++y) {
         const std::uint8_t* line = decoded.data() + lineBytes * lines * y;
         for (std::uint32_t x = 0; x < picture.width; ++x) {
-            unsigned index = line[x];
-            if (iff.planar) {
-                index = 0;
-                for (unsigned plane = 0; plane < planes; ++plane)
-                    index |= ((line[plane * lineBytes + x / 8] >> (7 - x % 8)) & 1u) << plane;
-            }
+            unsigned index = 0;
+            for (unsigned plane = 0; iff.planar && plane < planes; ++plane)
+                index |= ((line[plane * lineBytes + x / 8] >> (7 - x % 8)) & 1u) << plane;
+            if (!iff.planar)
+                index = line[x];
             picture.pixels[std::size_t{y} * picture.width + x] = static_cast<std::uint8_t>(index);
         }
         if (masked)
