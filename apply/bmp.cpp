@@ -26,7 +26,6 @@ constexpr std::uint32_t PixelsPerMetre = 2835; // 72 dots an inch
 constexpr std::uint64_t MostPixelsAByte = 256;
 
 const std::string Unreadable = "image BMP illisible";
-const std::string NoPalette = "image sans palette : --remap la recolore";
 
 // What the headers say.
 struct Bitmap {
@@ -206,7 +205,7 @@ Problem readRuns(const Bitmap& bitmap, Nearest& nearest, Picture& picture)
 
 // Uncompressed, the least of 1, 4 or 8 bits that holds the palette, the table
 // the palette exactly; the rows from the bottom up.
-void writeIndexed(const Bitmap& bitmap, const Picture& picture, const Palette& palette, ByteSink& out)
+Problem writeIndexed(const Bitmap& bitmap, const Picture& picture, const Palette& palette, ByteSink& out)
 {
     const std::size_t count = std::clamp<std::size_t>(palette.colours.size(), 1, 256);
     const std::uint32_t bits = count <= 2 ? 1 : count <= 16 ? 4 : 8;
@@ -242,7 +241,7 @@ void writeIndexed(const Bitmap& bitmap, const Picture& picture, const Palette& p
             row[bit / 8] = static_cast<char>(row[bit / 8] | from[x] << (8 - bits - bit % 8));
         }
     }
-    out.write(bytes);
+    return written(out, bytes);
 }
 
 Problem apply(ByteSource& in, const Palette& palette, Mode mode, ByteSink& out, Outcome& outcome)
@@ -256,7 +255,7 @@ Problem apply(ByteSource& in, const Palette& palette, Mode mode, ByteSink& out, 
     if (!indexed && !trueColour)
         return Unreadable;
     if (mode == Mode::KeepIndices && !indexed)
-        return NoPalette;
+        return std::string(NoIndices);
     const bool runs =
         (bitmap.compression == Rle8 && bitmap.bits == 8) || (bitmap.compression == Rle4 && bitmap.bits == 4);
     if (!runs && bitmap.compression != Uncompressed &&
@@ -267,14 +266,11 @@ Problem apply(ByteSource& in, const Palette& palette, Mode mode, ByteSink& out, 
     Picture picture{bitmap.width, bitmap.height, {}};
     if (Problem problem = (runs ? readRuns : readRows)(bitmap, nearest, picture))
         return problem;
-    if (mode == Mode::Remap) {
-        writeIndexed(bitmap, picture, palette, out);
-        return std::nullopt;
-    }
+    if (mode == Mode::Remap)
+        return writeIndexed(bitmap, picture, palette, out);
     putPalette(palette, bytes.data() + bitmap.tableAt, bitmap.tableCount, bitmap.layout());
     outcome.tableColours = bitmap.tableCount;
-    out.write(bytes);
-    return std::nullopt;
+    return written(out, bytes);
 }
 
 } // namespace

@@ -168,13 +168,11 @@ Problem remap(std::string_view bytes, const Layout& layout, const Palette& palet
     if (in == nullptr)
         return Unreadable;
     Writing writing{out};
-    const std::unique_ptr<GifFileType, CloseOutput> gif(EGifOpen(&writing, writeToSink, nullptr));
+    std::unique_ptr<GifFileType, CloseOutput> gif(EGifOpen(&writing, writeToSink, nullptr));
     if (table == nullptr || gif == nullptr)
         return OutOfMemory;
-    // A write the sink refused: the caller asks it why.
-    const auto failed = [&writing, &OutOfMemory]() -> Problem {
-        return writing.failed ? std::nullopt : Problem(OutOfMemory);
-    };
+    // giflib fails for want of memory, or because the sink refused a write.
+    const auto failed = [&writing, &OutOfMemory] { return writing.failed ? std::string(WriteFailed) : OutOfMemory; };
 
     // One nearest colour search a transparent index; most files have one.
     std::map<std::optional<std::size_t>, Nearest> nearest;
@@ -241,7 +239,9 @@ Problem remap(std::string_view bytes, const Layout& layout, const Palette& palet
                 return failed();
         }
     }
-    return std::nullopt;
+    // Closing writes the trailer.
+    const bool closed = EGifCloseFile(gif.release(), nullptr) != GIF_ERROR;
+    return closed && !writing.failed ? Problem() : Problem(failed());
 }
 
 Problem apply(ByteSource& in, const Palette& palette, Mode mode, ByteSink& out, Outcome& outcome)
@@ -256,8 +256,7 @@ Problem apply(ByteSource& in, const Palette& palette, Mode mode, ByteSink& out, 
         putPalette(palette, bytes.data() + table.at, table.count);
         outcome.tableColours = std::max(outcome.tableColours, table.count);
     }
-    out.write(bytes);
-    return std::nullopt;
+    return written(out, bytes);
 }
 
 } // namespace

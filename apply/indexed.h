@@ -18,6 +18,16 @@ namespace corvane::apply {
 
 using Colour = PaletteTable::Entry;
 
+// An image whose pixels are colours: it has no indices to keep.
+inline constexpr std::string_view NoIndices = "image sans palette : --remap la recolore";
+// The sink refused a write; its owner says why.
+inline constexpr std::string_view WriteFailed = "écriture impossible";
+
+inline Problem written(ByteSink& out, std::string_view bytes)
+{
+    return out.write(bytes) ? std::nullopt : Problem(std::string(WriteFailed));
+}
+
 // These images are small beside memory: each is read whole, and every size it
 // announces is checked against the bytes it has before anything is allocated.
 inline std::string readWhole(ByteSource& in)

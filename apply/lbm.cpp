@@ -269,8 +269,7 @@ Problem remap(const Iff& iff, Picture& picture, const Palette& palette, ByteSink
     }
     std::string bytes("FORM");
     formats::appendBigEndian(bytes, static_cast<std::uint32_t>(form.size()), 4);
-    out.write(bytes + form);
-    return std::nullopt;
+    return written(out, bytes + form);
 }
 
 Problem apply(ByteSource& in, const Palette& palette, Mode mode, ByteSink& out, Outcome& outcome)
@@ -288,8 +287,7 @@ Problem apply(ByteSource& in, const Palette& palette, Mode mode, ByteSink& out, 
     const Chunk& table = *iff.find("CMAP");
     putPalette(palette, bytes.data() + table.at, table.size / 3);
     outcome.tableColours = table.size / 3;
-    out.write(bytes);
-    return std::nullopt;
+    return written(out, bytes);
 }
 
 } // namespace

@@ -142,8 +142,8 @@ void appendRow(std::string& out, const std::uint8_t* row, std::size_t width)
 
 // Version 5, 8 bits, one plane, each line run-length coded on its own and of
 // an even number of bytes; the header's window and resolution kept.
-void writeIndexed(const Pcx& pcx, std::uint32_t width, std::uint32_t height, std::vector<std::uint8_t>& pixels,
-                  const Palette& palette, ByteSink& out)
+Problem writeIndexed(const Pcx& pcx, std::uint32_t width, std::uint32_t height, std::vector<std::uint8_t>& pixels,
+                     const Palette& palette, ByteSink& out)
 {
     std::string bytes(pcx.bytes.substr(0, HeaderBytes));
     bytes[1] = static_cast<char>(LastVersion);
@@ -163,7 +163,7 @@ void writeIndexed(const Pcx& pcx, std::uint32_t width, std::uint32_t height, std
     bytes.push_back(static_cast<char>(PaletteMark));
     bytes.resize(bytes.size() + 768, '\0');
     putPalette(palette, bytes.data() + bytes.size() - 768, 256);
-    out.write(bytes);
+    return written(out, bytes);
 }
 
 Problem apply(ByteSource& in, const Palette& palette, Mode mode, ByteSink& out, Outcome& outcome)
@@ -173,21 +173,18 @@ Problem apply(ByteSource& in, const Palette& palette, Mode mode, ByteSink& out, 
     if (Problem problem = readHeader(bytes, pcx))
         return problem;
     if (mode == Mode::KeepIndices && pcx.trueColour)
-        return std::string("image sans palette : --remap la recolore");
+        return std::string(NoIndices);
     // Read in either mode, so that pixels cut short are refused in both.
     Nearest nearest(palette.colours);
     std::uint32_t width = 0, height = 0;
     std::vector<std::uint8_t> pixels;
     if (Problem problem = readPixels(pcx, nearest, width, height, pixels))
         return problem;
-    if (mode == Mode::Remap) {
-        writeIndexed(pcx, width, height, pixels, palette, out);
-        return std::nullopt;
-    }
+    if (mode == Mode::Remap)
+        return writeIndexed(pcx, width, height, pixels, palette, out);
     putPalette(palette, bytes.data() + pcx.tableAt(), pcx.tableCount());
     outcome.tableColours = pcx.tableCount();
-    out.write(bytes);
-    return std::nullopt;
+    return written(out, bytes);
 }
 
 } // namespace

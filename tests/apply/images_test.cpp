@@ -113,6 +113,10 @@ const ImageCase ImageCases[] = {
     {"lbm/deluxe24-pbm-byterun.lbm", Jasc256, {{48, 24}}},
 };
 
+struct FailingSink final : ByteSink {
+    bool write(std::string_view) override { return false; }
+};
+
 class ImageRecolouring : public testing::TestWithParam<ImageCase> {};
 
 TEST_P(ImageRecolouring, KeepsTheIndicesOrRecoloursEachPixelToTheNearest)
@@ -168,11 +172,14 @@ TEST_P(ImageRecolouring, KeepsTheIndicesOrRecoloursEachPixelToTheNearest)
         EXPECT_EQ(wrong, 0u) << "frame " << f;
     }
 
-    // Cut in half: refused either way.
+    // Cut in half: refused either way. Whole, into a sink that fails: said so.
     for (const Mode mode : {Mode::KeepIndices, Mode::Remap}) {
-        MemorySource half(std::string_view(input).substr(0, input.size() / 2));
+        MemorySource half(std::string_view(input).substr(0, input.size() / 2)), whole(input);
         StringSink ignored;
+        FailingSink failing;
         EXPECT_NE(recolourer.apply(half, palette, mode, ignored, outcome), std::nullopt);
+        if (mode == Mode::Remap || !c.tables.empty())
+            EXPECT_EQ(recolourer.apply(whole, palette, mode, failing, outcome), std::string(WriteFailed));
     }
 }
 INSTANTIATE_TEST_SUITE_P(images, ImageRecolouring, testing::ValuesIn(ImageCases), test::ByName());

@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
-"""Writes the sample images of this folder that Pillow writes itself (gif/,
-bmp/ and pcx/ pillow-*), as saved by Debian 12's python3-pil; another Pillow
-may write other bytes. Their expected outputs come from make_samples.py like
-every sample's."""
+"""Writes the samples of this folder that Pillow makes, in formats Pillow
+writes: images as an ordinary tool leaves them, to put a palette into
+(corvane-convert --palette). Run with Debian's python3-pil; the files are
+committed, their expected outputs made by make_samples.py like any sample's."""
 
 import colorsys
 import os
+import sys
 
 from PIL import Image
 
@@ -24,24 +25,42 @@ def hues(n, start):
                                                                 0.4 + 0.15 * (k % 5))) for k in range(n)]
 
 
-def main():
-    # Three frames, each with its own 64 colours (the first's global, the others
-    # local), colour 40 transparent, delays, a loop and a comment.
+def animation():
+    """Three frames, each with its own 64 colours (the first's global, the
+    others local), colour 40 transparent, delays, a loop and a comment."""
     frames = [indexed((24, 20), hues(64, f / 3), lambda x, y, f=f: (3 * x + 5 * y + 7 * f) % 64) for f in range(3)]
-    frames[0].save(os.path.join(HERE, "gif/pillow-anime.gif"), save_all=True, append_images=frames[1:],
-                   duration=[100, 150, 200], loop=0, comment=b"fait par Pillow", transparency=40, disposal=1,
-                   optimize=False)
-    # One interlaced frame of 256 colours.
-    indexed((40, 24), hues(256, 0.5), lambda x, y: (x * 7 + y * 11) % 256).save(
-        os.path.join(HERE, "gif/pillow-entrelacee.gif"), optimize=False)
-    # True colour, rows of an odd width.
-    rgb = Image.new("RGB", (13, 7))
-    rgb.putdata([(20 * x, 36 * y, (x * y * 7) % 256) for y in range(7) for x in range(13)])
-    rgb.save(os.path.join(HERE, "bmp/pillow-rgb24.bmp"))
-    rgb.convert("RGBA").save(os.path.join(HERE, "bmp/pillow-rgba32.bmp"))
-    rgb.save(os.path.join(HERE, "pcx/pillow-rgb.pcx"))
-    rgb.convert("1", dither=Image.Dither.NONE).save(os.path.join(HERE, "pcx/pillow-1bit.pcx"))
+    return frames[0], dict(save_all=True, append_images=frames[1:], duration=[100, 150, 200], loop=0,
+                           comment=b"fait par Pillow", transparency=40, disposal=1)
+
+
+def interlaced():
+    """One interlaced frame of 256 colours."""
+    return indexed((40, 24), hues(256, 0.5), lambda x, y: (x * 7 + y * 11) % 256), {}
+
+
+def true_colour(mode="RGB"):
+    """13 x 7 pixels of as many colours, rows of an odd width."""
+    image = Image.new("RGB", (13, 7))
+    image.putdata([(20 * x, 36 * y, (x * y * 7) % 256) for y in range(7) for x in range(13)])
+    return (image.convert(mode, dither=Image.Dither.NONE) if mode != "RGB" else image), {}
+
+
+SAMPLES = {
+    "gif/pillow-anime.gif": animation,
+    "gif/pillow-entrelacee.gif": interlaced,
+    "bmp/pillow-rgb24.bmp": true_colour,
+    "bmp/pillow-rgba32.bmp": lambda: true_colour("RGBA"),
+    "pcx/pillow-rgb.pcx": true_colour,
+    "pcx/pillow-1bit.pcx": lambda: true_colour("1"),
+}
+
+
+def main():
+    for name, make in SAMPLES.items():
+        image, options = make()
+        image.save(os.path.join(HERE, name), optimize=False, **options)
+    return 0
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main())
