@@ -27,6 +27,7 @@ const std::string Unreadable = "image GIF illisible";
 const std::string NoTable = "image GIF sans table de couleurs";
 const std::string CutInTable = "image GIF coupée dans sa table de couleurs";
 const std::string CutShort = "image GIF coupée avant son octet de fin (0x3B)";
+const std::string OutOfMemory = "mémoire insuffisante pour écrire l'image GIF";
 
 // Where a file's colour tables lie, and the transparent index each frame's
 // graphic control extension gives it.
@@ -160,7 +161,6 @@ Problem remap(std::string_view bytes, const Layout& layout, const Palette& palet
         const std::array<std::uint8_t, 3> rgb = paletteColour(palette, i);
         colours[i] = {rgb[0], rgb[1], rgb[2]};
     }
-    const std::string OutOfMemory = "mémoire insuffisante pour écrire l'image GIF";
     const std::unique_ptr<ColorMapObject, decltype(&GifFreeMapObject)> table(
         GifMakeMapObject(1 << bits, colours.data()), GifFreeMapObject);
     Reading reading{bytes};
@@ -172,17 +172,18 @@ Problem remap(std::string_view bytes, const Layout& layout, const Palette& palet
     if (table == nullptr || gif == nullptr)
         return OutOfMemory;
     // giflib fails for want of memory, or because the sink refused a write.
-    const auto failed = [&writing, &OutOfMemory] { return writing.failed ? std::string(WriteFailed) : OutOfMemory; };
+    const auto failed = [&writing] { return writing.failed ? std::string(WriteFailed) : OutOfMemory; };
 
     // One nearest colour search a transparent index; most files have one.
     std::map<std::optional<std::size_t>, Nearest> nearest;
     const auto nearestFor = [&](std::optional<std::size_t> reserved) -> Nearest& {
         return nearest.try_emplace(reserved, palette.colours, reserved).first->second;
     };
-    const std::vector<Colour> global = coloursOf(in->SColorMap);
-    const int background = in->SBackGroundColor < static_cast<int>(global.size())
-                               ? nearestOf(global, nearestFor({}))[in->SBackGroundColor]
-                               : 0;
+    int background = 0;
+    if (const ColorMapObject* global = in->SColorMap; global != nullptr && in->SBackGroundColor < global->ColorCount) {
+        const GifColorType& colour = global->Colors[in->SBackGroundColor];
+        background = nearestFor({}).index(colour.Red, colour.Green, colour.Blue);
+    }
     EGifSetGifVersion(gif.get(), bytes[4] == '9');
     gif->AspectByte = in->AspectByte;
     if (EGifPutScreenDesc(gif.get(), in->SWidth, in->SHeight, in->SColorResolution, background, table.get()) ==

@@ -178,8 +178,9 @@ TEST_P(ImageRecolouring, KeepsTheIndicesOrRecoloursEachPixelToTheNearest)
         StringSink ignored;
         FailingSink failing;
         EXPECT_NE(recolourer.apply(half, palette, mode, ignored, outcome), std::nullopt);
-        if (mode == Mode::Remap || !c.tables.empty())
+        if (mode == Mode::Remap || !c.tables.empty()) {
             EXPECT_EQ(recolourer.apply(whole, palette, mode, failing, outcome), std::string(WriteFailed));
+        }
     }
 }
 INSTANTIATE_TEST_SUITE_P(images, ImageRecolouring, testing::ValuesIn(ImageCases), test::ByName());
