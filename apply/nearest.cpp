@@ -1,5 +1,6 @@
 #include "nearest.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -61,9 +62,11 @@ Nearest::Nearest(const std::vector<PaletteTable::Entry>& palette, std::optional<
         if (reserved && *reserved == i)
             continue;
         const auto& colour = palette[i];
-        labs_.push_back(toLab(clampLevel(colour[0]), clampLevel(colour[1]), clampLevel(colour[2])));
-        indices_.push_back(static_cast<std::uint8_t>(i));
+        byLightness_.push_back(
+            {toLab(clampLevel(colour[0]), clampLevel(colour[1]), clampLevel(colour[2])), static_cast<std::uint8_t>(i)});
     }
+    std::stable_sort(byLightness_.begin(), byLightness_.end(),
+                     [](const Candidate& x, const Candidate& y) { return x.lab.l < y.lab.l; });
 }
 
 std::uint8_t Nearest::index(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
@@ -74,14 +77,23 @@ std::uint8_t Nearest::index(std::uint8_t red, std::uint8_t green, std::uint8_t b
     const Lab lab = toLab(red, green, blue);
     double best = std::numeric_limits<double>::infinity();
     std::uint8_t found = 0;
-    // In index order with a strict comparison: a tie keeps the lowest index.
-    for (std::size_t i = 0; i < labs_.size(); ++i) {
-        const double distance = squaredDistance(lab, labs_[i]);
-        if (distance < best) {
+    // A tie keeps the lowest index, whatever the order the candidates are met in.
+    const auto consider = [&](const Candidate& candidate) {
+        const double distance = squaredDistance(lab, candidate.lab);
+        if (distance < best || (distance == best && candidate.index < found)) {
             best = distance;
-            found = indices_[i];
+            found = candidate.index;
         }
-    }
+    };
+    // Outwards from the colour's lightness: a candidate whose lightness alone
+    // differs by more than the best distance cannot be nearer, nor any beyond it.
+    const auto from = std::lower_bound(byLightness_.begin(), byLightness_.end(), lab.l,
+                                       [](const Candidate& candidate, double l) { return candidate.lab.l < l; });
+    for (auto it = from; it != byLightness_.end() && (it->lab.l - lab.l) * (it->lab.l - lab.l) <= best; ++it)
+        consider(*it);
+    for (auto it = from; it != byLightness_.begin() && (lab.l - (it - 1)->lab.l) * (lab.l - (it - 1)->lab.l) <= best;
+         --it)
+        consider(*(it - 1));
     known_.emplace(key, found);
     return found;
 }

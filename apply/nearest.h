@@ -28,8 +28,12 @@ public:
     [[nodiscard]] std::uint8_t index(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
 
 private:
-    std::vector<Lab> labs_;
-    std::vector<std::uint8_t> indices_; // the candidates, reserved one left out
+    struct Candidate {
+        Lab lab;
+        std::uint8_t index;
+    };
+    // The palette's colours but the reserved one, from the darkest to the lightest.
+    std::vector<Candidate> byLightness_;
     std::unordered_map<std::uint32_t, std::uint8_t> known_;
 };
 

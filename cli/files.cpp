@@ -72,6 +72,49 @@ private:
     sigset_t before_;
 };
 
+// Writes to a file a buffer at a time. A write that fails, or a stop signal
+// that arrives meanwhile, ends the writing: the caller asks error() why.
+class FdSink final : public apply::ByteSink {
+public:
+    FdSink(int fd, const HeldSignals& held) : fd_(fd), held_(held) { buffer_.reserve(Capacity); }
+
+    bool write(std::string_view bytes) override
+    {
+        if (error_ == 0 && buffer_.size() + bytes.size() > Capacity)
+            flush();
+        if (error_ == 0 && bytes.size() >= Capacity)
+            error_ = writeAll(fd_, bytes);
+        else if (error_ == 0)
+            buffer_.append(bytes);
+        return error_ == 0;
+    }
+
+    // Writes what is left; errno's value for a failure, else 0.
+    int finish()
+    {
+        flush();
+        return error_;
+    }
+    [[nodiscard]] int error() const { return error_; }
+
+private:
+    static constexpr std::size_t Capacity = 1 << 16;
+
+    void flush()
+    {
+        if (error_ == 0)
+            error_ = writeAll(fd_, buffer_);
+        buffer_.clear();
+        if (error_ == 0 && held_.stopRequested())
+            error_ = EINTR; // the target stays as it was; the signal ends the program on leaving
+    }
+
+    int fd_;
+    const HeldSignals& held_;
+    std::string buffer_;
+    int error_ = 0;
+};
+
 // Where a write to `path` goes, once looked at: through a symbolic link, to
 // the file it leads to; with the mode of the file replaced, if any.
 struct Destination {
@@ -236,6 +279,18 @@ int OutputWriter::createTemp(const std::string& folder, std::string& temp)
 
 Problem OutputWriter::write(const std::string& path, std::string_view content, const FileId& input)
 {
+    Problem refused;
+    return stream(
+        path, input,
+        [content](apply::ByteSink& sink) {
+            sink.write(content);
+            return Problem();
+        },
+        refused);
+}
+
+Problem OutputWriter::stream(const std::string& path, const FileId& input, const Producer& produce, Problem& refused)
+{
     Destination destination;
     if (Problem problem = checkDestination(path, input, force_, destination))
         return problem;
@@ -248,20 +303,24 @@ Problem OutputWriter::write(const std::string& path, std::string_view content, c
     if (fd < 0)
         return cannotWrite(errno == ENOENT ? std::string("dossier introuvable") : frenchErrnoText(errno));
 
-    int error = writeAll(fd, content);
+    FdSink sink(fd, held);
+    refused = produce(sink);
+    int error = sink.error() != 0 || !refused ? sink.finish() : 0;
+    if (error != 0)
+        refused.reset(); // the output's own failure, whatever the producer made of it
     if (error == 0 && destination.keptMode)
         ::fchmod(fd, *destination.keptMode); // a file system without modes keeps its own
     if (::close(fd) != 0 && error == 0)
         error = errno;
     if (error == 0 && held.stopRequested())
         error = EINTR; // the target stays as it was; the signal ends the program on leaving
-    if (error == 0)
+    if (error == 0 && !refused)
         error = commit(temp, destination.path);
-    if (error != 0) {
+    if (error != 0 || refused) {
         ::unlink(temp.c_str());
         if (error == EEXIST)
             return std::string(Exists);
-        return cannotWrite(frenchErrnoText(error));
+        return error != 0 ? Problem(cannotWrite(frenchErrnoText(error))) : std::nullopt;
     }
     noteFolder(folder);
     return std::nullopt;

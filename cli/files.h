@@ -1,5 +1,6 @@
 #pragma once
 
+#include "apply.h"
 #include "byte_source.h"
 #include "input.h"
 #include "messages.h"
@@ -10,6 +11,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -94,6 +96,13 @@ public:
     // Refuses the input itself, anything but a regular file, and, without
     // force, an existing file. A symbolic link is written through.
     Problem write(const std::string& path, std::string_view content, const FileId& input);
+
+    // What gives an output's content a piece at a time, so that a big file
+    // is never held whole; or why it cannot, which leaves nothing written.
+    using Producer = std::function<Problem(apply::ByteSink&)>;
+    // As write(), the content coming from `produce`. Its refusal is kept in
+    // `refused`, apart from the output's own problem, which is returned.
+    Problem stream(const std::string& path, const FileId& input, const Producer& produce, Problem& refused);
 
     struct FlushFailure {
         std::string folder, why;

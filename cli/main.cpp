@@ -2,6 +2,7 @@
 #include "messages.h"
 #include "system_errors.h"
 
+#include "applying.h"
 #include "corvane_version.h"
 #include "format.h"
 #include "input.h"
@@ -10,6 +11,7 @@
 #include <getopt.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -33,6 +35,8 @@ constexpr int UsageError = 2;
 constexpr std::string_view HelpHead = R"(Utilisation : corvane-convert [OPTION]... ENTRÉE SORTIE
          ou : corvane-convert [OPTION]... -d DOSSIER ENTRÉE...
          ou : corvane-convert [--from=FORMAT] --type FICHIER...
+         ou : corvane-convert --palette=FICHIER [--remap] [OPTION]... ENTRÉE SORTIE
+         ou : corvane-convert --palette=FICHIER [--remap] [OPTION]... -d DOSSIER ENTRÉE...
 Convertit des palettes de couleurs. Une palette que la fenêtre de Corvane ouvre
 (DIV Games Studio, ou JASC-PAL aux fins de ligne CR LF) est convertie comme par
 sa commande « Convertir Palette » : une palette DIV devient une palette JASC-PAL
@@ -50,6 +54,14 @@ palette DIV de 1352 octets. --to choisit un autre format de sortie.
       --to=FORMAT          écrit chaque sortie dans ce FORMAT
       --type               affiche seulement le type de chaque FICHIER,
                            une ligne « NOM: TYPE » par fichier
+      --palette=FICHIER    met la palette de FICHIER (tout format lu, 256
+                           couleurs au plus) dans chaque ENTRÉE, une image
+                           ou un fichier fpg, map ou fnt, écrite dans son
+                           propre format (avec -d, sous son propre nom) :
+                           l'entrée i de sa table devient la couleur i de la
+                           palette, du noir après la dernière
+      --remap              avec --palette, recolore plutôt chaque pixel à la
+                           couleur la plus proche de la palette (CIELAB)
       --help               affiche cette aide et quitte
       --version            affiche la version et quitte
 
@@ -75,6 +87,14 @@ une image et non une palette : elle est refusée. Une couleur d'un nuancier en
 CMYK, LAB ou HSB est refusée (pas de gestion des couleurs). lbm et aseprite se
 lisent mais ne s'écrivent pas.
 
+Avec --palette, un fichier qui n'a qu'une palette (pal, gpl, hex...) est
+refusé. Sans --remap, seule la table de couleurs change : tous les autres
+octets du fichier restent les mêmes. Avec --remap, la plus proche se mesure en
+CIELAB (CIE 1976), une égalité allant au plus petit indice ; l'indice
+transparent (0 dans un fichier fpg, map ou fnt) garde sa place. Une image sans
+palette (PNG en couleurs vraies ou en gris, BMP de 24 bits) ne devient indexée
+qu'avec --remap.
+
 Exemples :
   corvane-convert lospec.hex JEU.PAL        palette Lospec ou GIMP en palette DIV
   corvane-convert lospec.png JEU.PAL        image de palette Lospec en palette DIV
@@ -83,6 +103,10 @@ Exemples :
   corvane-convert --to=png JEU.PAL jeu.png  palette DIV en image PNG indexée
   corvane-convert --to=pcx JEU.PAL JEU.PCX  image PCX pour l'éditeur de DIV
   corvane-convert héros.aseprite JEU.PAL    palette d'un sprite Aseprite en DIV
+  corvane-convert --palette=jeu.gpl TUILES.FPG NEUF.FPG
+                                            la palette mise dans un FPG
+  corvane-convert --palette=jeu.hex --remap -d neuves *.png
+                                            des images recolorées au plus proche
 
 Avec « - » pour ENTRÉE, la palette est lue sur l'entrée standard ; avec « - »
 pour SORTIE, elle est écrite sur la sortie standard.
@@ -154,6 +178,9 @@ struct Options {
     const formats::Format* from = nullptr;
     const formats::Format* to = nullptr;
     std::optional<std::string> folder;
+    // --palette: the palette put into each input; --remap: how.
+    std::optional<std::string> palette;
+    bool remap = false;
     // The command line's own strings: a batch of many files keeps no copy of their names.
     std::span<char* const> operands;
 };
@@ -162,7 +189,12 @@ struct Options {
 // the exit status remembers it.
 class Converter {
 public:
-    explicit Converter(const Options& options) : from_(options.from), to_(options.to), writer_(options.force) {}
+    // With a palette, puts it into each input instead, as --remap says.
+    explicit Converter(const Options& options, const apply::Palette* palette = nullptr)
+        : from_(options.from), to_(options.to), palette_(palette),
+          mode_(options.remap ? apply::Mode::Remap : apply::Mode::KeepIndices), writer_(options.force)
+    {
+    }
 
     void fail(std::string_view file, std::string_view why)
     {
@@ -191,6 +223,10 @@ public:
 
     void convert(const std::string& in, const std::string& out)
     {
+        if (palette_ != nullptr) {
+            applyPalette(in, out);
+            return;
+        }
         FileId id;
         if (const std::optional<intake::Output> output = converted(in, id))
             write(out, output->content, id);
@@ -203,6 +239,10 @@ public:
         const std::string name = std::filesystem::path(in).filename().string();
         if (name.empty() || name == "." || name == "..") {
             fail(inputName(in), cannotRead(frenchErrnoText(EISDIR)));
+            return;
+        }
+        if (palette_ != nullptr) {
+            applyPalette(in, folder + name);
             return;
         }
         FileId id;
@@ -218,6 +258,39 @@ public:
     }
 
 private:
+    // The input recoloured into `out`, in its own format, a piece at a time
+    // but for standard output, which only gets an output whole.
+    void applyPalette(const std::string& in, const std::string& out)
+    {
+        OpenedInput file;
+        if (const Problem problem = file.open(in)) {
+            fail(inputName(in), *problem);
+            return;
+        }
+        FdSource source(file.fd(), file.named());
+        std::vector<std::string> warnings;
+        const auto produce = [&](apply::ByteSink& sink) {
+            return apply::applyPalette(source, from_, *palette_, mode_, sink, warnings);
+        };
+        Problem refused, problem;
+        if (out == "-") {
+            apply::StringSink sink;
+            refused = produce(sink);
+            if (!refused)
+                problem = writeStandardOutput(sink.content, file.id());
+        } else {
+            problem = writer_.stream(out, file.id(), produce, refused);
+        }
+        if (refused) {
+            fail(inputName(in), *refused);
+            return;
+        }
+        for (const std::string& warning : warnings)
+            tell(inputName(in), warning);
+        if (problem)
+            fail(outputName(out), *problem);
+    }
+
     void write(const std::string& out, std::string_view content, const FileId& input)
     {
         const Problem problem = out == "-" ? writeStandardOutput(content, input) : writer_.write(out, content, input);
@@ -227,6 +300,8 @@ private:
 
     const formats::Format* from_;
     const formats::Format* to_;
+    const apply::Palette* palette_;
+    apply::Mode mode_;
     intake::InputReader reader_;
     OutputWriter writer_;
     int status_ = AllConverted;
@@ -252,7 +327,7 @@ int showKinds(std::span<char* const> files, const formats::Format* from)
     return status;
 }
 
-int convertIntoFolder(const std::string& folder, const Options& options)
+int convertIntoFolder(const std::string& folder, const Options& options, Converter& converter)
 {
     struct stat st {};
     if (::stat(folder.c_str(), &st) != 0) {
@@ -264,7 +339,6 @@ int convertIntoFolder(const std::string& folder, const Options& options)
         return NotAllConverted;
     }
     const std::string prefix = folder.ends_with('/') ? folder : folder + '/';
-    Converter converter(options);
     for (const std::string in : options.operands)
         converter.convertInto(prefix, in);
     return converter.finish();
@@ -285,7 +359,9 @@ enum LongOnly {
     FromOption,
     ToOption,
     ListFormatsOption,
-    ListOutputFormatsOption
+    ListOutputFormatsOption,
+    PaletteOption,
+    RemapOption,
 };
 
 constexpr option LongOptions[] = {
@@ -294,6 +370,8 @@ constexpr option LongOptions[] = {
     {"from", required_argument, nullptr, FromOption},
     {"to", required_argument, nullptr, ToOption},
     {"type", no_argument, nullptr, TypeOption},
+    {"palette", required_argument, nullptr, PaletteOption},
+    {"remap", no_argument, nullptr, RemapOption},
     {"help", no_argument, nullptr, HelpOption},
     {"version", no_argument, nullptr, VersionOption},
     // For the shell's completion, not in the help.
@@ -307,7 +385,9 @@ std::string refusedOption(int c, char** argv)
 {
     if (c == ':')
         return "l'option « " + std::string(argv[optind - 1]) + " » demande " +
-               (optopt == 'd' ? "un dossier" : "un format");
+               (optopt == 'd'             ? "un dossier"
+                : optopt == PaletteOption ? "un fichier"
+                                          : "un format");
     // A known long option given an argument leaves its value in optopt,
     // an unknown long option leaves 0, an unknown short one itself.
     for (const option& known : LongOptions)
@@ -346,6 +426,12 @@ Problem parseOptions(int argc, char** argv, Options& options)
         case TypeOption:
             options.task = Task::ShowKinds;
             break;
+        case PaletteOption:
+            options.palette = optarg;
+            break;
+        case RemapOption:
+            options.remap = true;
+            break;
         case HelpOption:
             options.task = Task::Help;
             return std::nullopt;
@@ -373,6 +459,13 @@ Problem checkOptions(const Options& options)
     const bool kinds = options.task == Task::ShowKinds;
     if (!kinds && options.task != Task::Convert)
         return std::nullopt;
+    if (options.palette && (kinds || options.to != nullptr))
+        return "--palette ne se combine ni avec --to ni avec --type";
+    if (options.remap && !options.palette)
+        return "--remap ne va qu'avec --palette";
+    if (options.palette == "-" &&
+        std::find(options.operands.begin(), options.operands.end(), std::string_view("-")) != options.operands.end())
+        return "« - » ne peut être à la fois la palette et une entrée";
     if (kinds && (options.folder || options.force))
         return "--type ne se combine ni avec -d ni avec --force";
     if (kinds && options.to != nullptr)
@@ -393,6 +486,16 @@ Problem checkOptions(const Options& options)
         return "fichier en trop : « " + printableName(options.operands[2]) +
                " » (-d pour convertir plusieurs fichiers)";
     return std::nullopt;
+}
+
+// The palette of --palette, from its file or standard input.
+Problem readPalette(const std::string& name, apply::Palette& palette)
+{
+    OpenedInput file;
+    if (Problem problem = file.open(name))
+        return problem;
+    FdSource source(file.fd(), file.named());
+    return apply::readPalette(source, palette);
 }
 
 int perform(const Options& options)
@@ -417,9 +520,17 @@ int perform(const Options& options)
     case Task::Convert:
         break;
     }
+    apply::Palette palette;
+    if (options.palette) {
+        // Nothing is written when the palette cannot be had.
+        if (const Problem problem = readPalette(*options.palette, palette)) {
+            tell(inputName(*options.palette), *problem);
+            return NotAllConverted;
+        }
+    }
+    Converter converter(options, options.palette ? &palette : nullptr);
     if (options.folder)
-        return convertIntoFolder(*options.folder, options);
-    Converter converter(options);
+        return convertIntoFolder(*options.folder, options, converter);
     converter.convert(options.operands[0], options.operands[1]);
     return converter.finish();
 }

@@ -12,22 +12,30 @@
 # file, named (sought) and on standard input (read through), against a plain
 # read of the same file, all from the page cache; and the colours of a black
 # RGB PNG of 25,200 x 33,300 pixels and of half its height (small in the quick
-# pass): time and peak memory.
+# pass): time and peak memory. Before them, a palette put into files
+# (--palette): a FPG of 1 GiB, its indices kept and remapped, against `cp` +
+# `sync` of the same file, with peak memory; and 1,000 true-colour PNG images
+# of 256 x 256 pixels remapped onto 256 colours, against ImageMagick's
+# `mogrify -path OUT +dither -remap PAL.png` (installed when missing).
 #
 #   bash scripts/bench-convert.sh          1,000 and 10,000 files, 7 runs each
 #   bash scripts/bench-convert.sh quick    a short pass that only shows everything runs
 #   bash scripts/bench-convert.sh large    the two large files alone, full size
+#   bash scripts/bench-convert.sh apply    the palette put into files alone, full size
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 mode=${1:-full}
 if [ "$mode" = quick ]; then
-    counts="100 200" runs=3 pause=0.2 pcx_rows=4096 png_size="2520 3330"
+    counts="100 200" runs=3 pause=0.2 pcx_rows=4096 png_size="2520 3330" fpg_mib=16 images=20 apply_runs=3
 else
-    counts="1000 10000" runs=7 pause=2 pcx_rows=65536 png_size="25200 33300"
+    counts="1000 10000" runs=7 pause=2 pcx_rows=65536 png_size="25200 33300" fpg_mib=1024 images=1000 apply_runs=5
 fi
 
 bash scripts/deps.sh cmake ninja-build g++ libpng-dev libgif-dev libpugixml-dev nlohmann-json3-dev libminizip-dev zlib1g-dev time python3
+if [ "$mode" != large ]; then
+    bash scripts/deps.sh imagemagick python3-pil
+fi
 build=build/perf-convert
 cmake --preset perf-convert >/dev/null
 cmake --build --preset perf-convert --target corvane-convert >/dev/null
@@ -120,7 +128,7 @@ ms() { awk -v us="$1" 'BEGIN { printf "%.0f ms", us / 1000 }'; }
 peak() { awk -F': ' '/Maximum resident set size/ { print $2 }' "$1"; }
 
 # The batches: all but the large files.
-if [ "$mode" != large ]; then
+if [ "$mode" != large ] && [ "$mode" != apply ]; then
     for batch in "${batches[@]}"; do
         batch_fields "$batch"
         echo "== corvane-convert -d, $name, against cp + sync (median of $runs runs each, alternating)"
@@ -172,6 +180,96 @@ if [ "$mode" != large ]; then
         done
     done
 fi
+
+# A palette put into files. A FPG of fpg_mib graphics of 1024 x 1024 pixels
+# (1 MiB each, pixels x ^ y), its levels 5k modulo 64, DIV's default ranges.
+if [ "$mode" != large ]; then
+    python3 - "$fpg_mib" big.fpg <<'PY'
+import struct, sys
+count, path = int(sys.argv[1]), sys.argv[2]
+side = 1024
+ranges = b"".join(bytes([16, 0, 0, 0]) + bytes((a * 16 + k) % 256 for k in range(32)) for a in range(16))
+pixels = bytes((x ^ y) & 0xFF for y in range(side) for x in range(side))
+with open(path, "wb") as f:
+    f.write(b"fpg\x1a\r\n\x00\x00" + bytes(5 * k % 64 for k in range(768)) + ranges)
+    for code in range(count):
+        f.write(struct.pack("<II32s12sIII", code % 999 + 1, 64 + len(pixels), b"banc", b"BANC.MAP", side, side, 0))
+        f.write(pixels)
+PY
+    # The palette: 256 colours, a 6 x 7 x 6 cube and four greys, as a Lospec image of one pixel each.
+    /usr/bin/python3 - <<'PY'
+from PIL import Image
+colours = [(r * 51, g * 42, b * 51) for r in range(6) for g in range(7) for b in range(6)]
+colours += [(v, v, v) for v in (32, 96, 160, 224)]
+image = Image.new("RGB", (16, 16))
+image.putdata(colours)
+image.save("pal.png")
+PY
+    "$convert" --type pal.png | grep -q "256 couleurs" || { echo "pal.png: not 256 colours" >&2; exit 1; }
+    cat big.fpg >/dev/null
+    echo "== Une palette dans un FPG de ${fpg_mib} Mio, contre cp + sync (médiane de $apply_runs, alternées)"
+    fpg_copy() { cp big.fpg out/big.fpg && sync; }
+    fpg_keep() { "$convert" --palette=pal.png big.fpg out/big.fpg; }
+    fpg_remap() { "$convert" --palette=pal.png --remap big.fpg out/big.fpg; }
+    : >copy.times && : >keep.times && : >remap.times
+    for run in $(seq "$apply_runs"); do
+        order="copy keep remap"
+        if [ $((run % 2)) -eq 0 ]; then
+            order="remap keep copy"
+        fi
+        for what in $order; do
+            timed "fpg_$what" >>"$what.times"
+        done
+    done
+    copy=$(median <copy.times)
+    printf '%-16s %-12s %-10s %s\n' commande "temps réel" rapport "pic de mémoire, temps processeur"
+    for what in copy keep remap; do
+        rm -rf out && mkdir out
+        case $what in
+        copy) /usr/bin/time -v sh -c 'cp big.fpg out/big.fpg && sync' 2>fpg.log ;;
+        keep) /usr/bin/time -v "$convert" --palette=pal.png big.fpg out/big.fpg 2>fpg.log ;;
+        remap) /usr/bin/time -v "$convert" --palette=pal.png --remap big.fpg out/big.fpg 2>fpg.log ;;
+        esac
+        cpu=$(awk -F': ' '/User time/ { u = $2 } /System time/ { s = $2 } END { printf "%.2f s", u + s }' fpg.log)
+        printf '%-16s %-12s %-10s %s\n' "$what" "$(ms "$(median <"$what.times")")" \
+            "$(awk -v a="$(median <"$what.times")" -v b="$copy" 'BEGIN { printf "%.2fx", a / b }')" \
+            "$(peak fpg.log) Kio, $cpu"
+    done
+    [ "$(stat -c %s out/big.fpg)" -eq "$(stat -c %s big.fpg)" ] || { echo "big.fpg: wrong size" >&2; exit 1; }
+    rm -rf big.fpg out
+
+    # Pictures of many colours: smooth gradients and noise, each one shifted.
+    /usr/bin/python3 - "$images" <<'PY'
+import os, sys
+from PIL import Image, ImageChops
+count = int(sys.argv[1])
+os.makedirs("in", exist_ok=True)
+red = Image.linear_gradient("L").resize((256, 256))
+green = Image.radial_gradient("L").resize((256, 256))
+base = Image.merge("RGB", (red, green, ImageChops.add(red.rotate(90), Image.effect_noise((256, 256), 40))))
+for k in range(count):
+    ImageChops.offset(base, 37 * k, 11 * k).save(f"in/image{k:05d}.png")
+PY
+    echo "== $images images PNG de 256 × 256 sur 256 couleurs, --remap contre mogrify +dither -remap (médiane de $apply_runs)"
+    png_ours() { "$convert" --palette=pal.png --remap -d out in/*.png; }
+    png_magick() { mogrify -path out +dither -remap pal.png in/*.png; }
+    : >ours.times && : >magick.times
+    for run in $(seq "$apply_runs"); do
+        if [ $((run % 2)) -eq 1 ]; then
+            timed png_ours >>ours.times && timed png_magick >>magick.times
+        else
+            timed png_magick >>magick.times && timed png_ours >>ours.times
+        fi
+    done
+    [ "$(ls out | wc -l)" -eq "$images" ] || { echo "expected $images outputs" >&2; exit 1; }
+    ours=$(median <ours.times)
+    magick=$(median <magick.times)
+    printf '%-14s %-14s %s\n' mogrify corvane-convert rapport
+    printf '%-14s %-14s %s\n' "$(ms "$magick")" "$(ms "$ours")" \
+        "$(awk -v a="$ours" -v b="$magick" 'BEGIN { printf "%.2fx", a / b }')"
+    rm -rf in out
+fi
+[ "$mode" = apply ] && exit 0
 
 # A PCX of 16384 by pcx_rows pixels, 8 bits, one plane: every pixel byte 0, a
 # byte of its own, then 0x0C and the palette.

@@ -755,6 +755,65 @@ TEST(ConvertCli, OutputsInAFolderTakeTheWrittenFormatsExtension)
         run({"--to=gpl", "-", "-"}, RunOptions().feeding(div)).out.starts_with("GIMP Palette\nName: palette\n"));
 }
 
+// --palette: each input written in its own format, under its own name with -d;
+// a palette that cannot be had writes nothing at all.
+TEST(ConvertCli, APaletteGoesIntoEachInputOrNothingIsWritten)
+{
+    const ScratchDir dir;
+    const fs::path out = dir.path() / "sorties";
+    fs::create_directories(out);
+    const std::string palette = "--palette=" + (SampleDir / "hex/lospec24.hex").string();
+    const std::string forest = (SampleDir / "div/fpg-foret.fpg").string();
+    const std::string gzip = (SampleDir / "div/fpg-gzip.fpg").string();
+    const std::string div = (SampleDir / "div/div-degrade.PAL").string();
+    const std::string cut = (SampleDir / "div/fpg-graphique-coupe.fpg").string();
+    const std::string indexed = (SampleDir / "png/png16-4bits.png").string();
+    const std::string truecolour = (SampleDir / "png/png-lospec8.png").string();
+    const std::string fewer =
+        "attention : palette de 24 couleurs pour une table de 256 : la fin de la table devient noire";
+    const Result batch = run({palette, "-d", out.string(), forest, gzip, div, cut, indexed, truecolour});
+    EXPECT_EQ(batch.status, 1);
+    EXPECT_EQ(batch.err, message(forest, fewer) + message(gzip, fewer) +
+                             message(div, "ce fichier n'a pas d'image ; --to convertit une palette") +
+                             message(cut, "graphique 2 coupé : le fichier s'arrête avant la fin de ses pixels") +
+                             message(truecolour, "image sans palette : --remap la recolore"));
+    EXPECT_EQ(entriesOf(out), (std::set<std::string>{"fpg-foret.fpg", "fpg-gzip.fpg", "png16-4bits.png"}));
+    const std::string before = fileBytes(forest), after = fileBytes(out / "fpg-foret.fpg");
+    EXPECT_EQ(after.substr(0, 8) + after.substr(776), before.substr(0, 8) + before.substr(776)) << "only the levels";
+    EXPECT_TRUE(fileBytes(out / "fpg-gzip.fpg").starts_with("\x1F\x8B"));
+    for (const bool remap : {false, true}) {
+        SCOPED_TRACE(remap ? "--remap" : "kept");
+        std::vector<std::string> args{palette, forest, (dir.path() / "un.fpg").string()};
+        if (remap)
+            args.insert(args.begin() + 1, "--remap");
+        EXPECT_EQ(run(args).status, 0);
+        args.back() = "-";
+        const Result piped = run(args);
+        EXPECT_EQ(piped.out, fileBytes(dir.path() / "un.fpg"));
+        fs::remove(dir.path() / "un.fpg");
+    }
+
+    std::string colours257;
+    for (int k = 0; k < 257; ++k)
+        colours257 += "102030\n";
+    const struct {
+        std::string palette, why;
+    } unusable[] = {
+        {(dir.path() / "absente.hex").string(), "lecture impossible : fichier introuvable"},
+        {dir.write("trop.hex", colours257).string(),
+         "la palette a 257 couleurs : au plus 256 se mettent dans un fichier"},
+        {dir.write("rien.pal", "rien\n").string(), "Type Inconnue"},
+    };
+    const fs::path none = dir.path() / "aucune";
+    fs::create_directories(none);
+    for (const auto& c : unusable) {
+        const Result result = run({"--palette=" + c.palette, "-d", none.string(), forest, gzip});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, message(c.palette, c.why));
+        EXPECT_TRUE(fs::is_empty(none));
+    }
+}
+
 TEST(ConvertCli, UsageErrorsHelpAndVersion)
 {
     const std::vector<std::vector<std::string>> misuses{
@@ -775,6 +834,10 @@ TEST(ConvertCli, UsageErrorsHelpAndVersion)
         {"--to=DIV", "a", "b"},
         {"--type", "--to=div", "a"},
         {"--to=lbm", "a", "b"},
+        {"--remap", "a", "b"},
+        {"--palette=p", "--to=div", "a", "b"},
+        {"--palette=p", "--type", "a"},
+        {"--palette=-", "-d", ".", "a", "-"},
     };
     for (const std::vector<std::string>& args : misuses) {
         const Result result = run(args);
@@ -791,6 +854,7 @@ TEST(ConvertCli, UsageErrorsHelpAndVersion)
           {"--bogus=1", "option inconnue : « --bogus »"},
           {"-x", "option inconnue : « -x »"},
           {"--from", "l'option « --from » demande un format"},
+          {"--palette", "l'option « --palette » demande un fichier"},
           {"--to=tga", "format inconnu : « tga » (formats connus : " + known + ")"},
           {"--to=aseprite", "le format « aseprite » se lit mais ne s'écrit pas"}})
         EXPECT_TRUE(run({option}).err.starts_with("corvane-convert: "s + problem + "\n")) << option;

@@ -307,6 +307,8 @@ def samples():
         "fpg-gzip.fpg": gzip.compress(fpg, compresslevel=9, mtime=0),
         # Cut inside its palette, as a failed copy leaves it.
         "fpg-coupe.fpg": fpg[:400],
+        # Cut inside its second graphic's pixels: its palette whole.
+        "fpg-graphique-coupe.fpg": fpg[:-10],
         "map-carte.map": map_file(hsv_ramps([k / 8 for k in range(8)], 32, 0.4, 63)),
         "fnt-lettres.fnt": fnt_file(ember_levels()),
         # A new FPG holding no graphic yet: its palette and edited ranges only.

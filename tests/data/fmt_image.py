@@ -127,9 +127,33 @@ class Gif:
 HEADER_SIZES = (12, 40, 52, 56, 108, 124)
 
 
-def bmp_file(colours, bits, rows, width, header=40, used=None):
+def bmp_runs(rows, bits):
+    """RLE8 or RLE4 rows, bottom up: four differing pixels as they are, other
+    pixels in runs of one index, an end of line after each row, then the end
+    of the bitmap (no jumps, odd stretches or early end: Pillow misreads them)."""
+    out = bytearray()
+    for row in reversed(rows):
+        x = 0
+        while x < len(row):
+            four = row[x:x + 4]
+            if len(four) == 4 and all(a != b for a, b in zip(four, four[1:])):
+                packed_four = bytes(four) if bits == 8 else bytes([four[0] << 4 | four[1], four[2] << 4 | four[3]])
+                out += bytes([0, 4]) + packed_four
+                x += 4
+                continue
+            n = 1
+            while x + n < len(row) and n < 255 and row[x + n] == row[x]:
+                n += 1
+            out += bytes([n, row[x] * (17 if bits == 4 else 1)])
+            x += n
+        out += b"\0\0"
+    return bytes(out) + b"\0\1"
+
+
+def bmp_file(colours, bits, rows, width, header=40, used=None, runs=False):
     """A bitmap: file header, information header of `header` bytes (12: OS/2's,
-    3-byte entries), the table, then the rows bottom up, each to 4 bytes."""
+    3-byte entries), the table, then the rows bottom up, each to 4 bytes, or
+    run-length coded."""
     entry = 3 if header == 12 else 4
     table = b"".join(bytes((b, g, r)) + b"\x00" * (entry - 3) for r, g, b in colours)
     stride = -(-width * bits // 32) * 4
@@ -140,11 +164,13 @@ def bmp_file(colours, bits, rows, width, header=40, used=None):
             value = value << bits | index
         line = bytes(row) if bits % 8 == 0 else (value << (-width * bits % 8)).to_bytes(-(-width * bits // 8), "big")
         pixels += line.ljust(stride, b"\x00")
+    if runs:
+        pixels = bmp_runs(rows, bits)
     if header == 12:
         info = struct.pack("<IHHHH", 12, width, len(rows), 1, bits)
     else:
-        info = struct.pack("<IiiHHIIiiII", header, width, len(rows), 1, bits, 0, len(pixels), 2835, 2835,
-                           len(colours) if used is None else used, 0).ljust(header, b"\x00")
+        info = struct.pack("<IiiHHIIiiII", header, width, len(rows), 1, bits, {4: 2, 8: 1}[bits] if runs else 0,
+                           len(pixels), 2835, 2835, len(colours) if used is None else used, 0).ljust(header, b"\x00")
     at = 14 + len(info) + len(table)
     return b"BM" + struct.pack("<IHHI", at + len(pixels), 0, 0, at) + info + table + bytes(pixels)
 
@@ -255,6 +281,8 @@ def samples():
     # 16 colours as EGA paint programs kept them: four 1-bit planes per row, the palette in the header.
     planes = b"".join(rle(bytes(int("".join(str(v >> p & 1) for v in row[b * 8:b * 8 + 8]), 2) for b in range(2)))
                       for row in ega_rows for p in range(4))
+    # Run-length coded: runs of one index, and stretches of four that differ.
+    patchy = [bytes((x // 3 + y) % 40 if x < 12 else (7 * x + y) % 40 for x in range(21)) for y in range(9)]
     return {
         "gif89-16-transparent.gif": gif_file(sixteen, before_image=control),
         "gif87-4.gif": gif_file(sixteen[:4], version=b"GIF87a", pixels=stripes, size=(8, 8)),
@@ -263,6 +291,8 @@ def samples():
         "bmp4-v5.bmp": bmp_file(sixteen[:12], 4, [bytes(x % 12 for x in range(12))] * 3, 12, header=124),
         "bmp1-os2.bmp": bmp_file([(0, 0, 0), (255, 255, 255)], 1, [bytes((x ^ y) & 1 for x in range(9))
                                                                    for y in range(3)], 9, header=12),
+        "bmp8-rle.bmp": bmp_file(warm + full[:8], 8, patchy, 21, runs=True),
+        "bmp4-rle.bmp": bmp_file(sixteen, 4, [bytes(v % 16 for v in row) for row in patchy[:5]], 21, runs=True),
         "bmp24-sans-palette.bmp": bmp_file([], 24, [b"\x00\x00\x00" * 2] * 2, 2),
         "pcx256-v5.pcx": pcx256,
         "pcx16-ega.pcx": pcx_file(2, 1, 4, 16, 4, planes, header_colours=sixteen),

@@ -234,6 +234,25 @@ def iff_chunk(kind, body):
     return kind + struct.pack(">I", len(body)) + body + b"\0" * (len(body) % 2)
 
 
+def byte_run(line):
+    """A line packed by ByteRun1: a run of n equal bytes as 1 - n then the byte, any other byte alone (count 0)."""
+    out, x = bytearray(), 0
+    while x < len(line):
+        n = 1
+        while x + n < len(line) and n < 128 and line[x + n] == line[x]:
+            n += 1
+        out += bytes([257 - n if n > 1 else 0, line[x]])
+        x += n
+    return bytes(out)
+
+
+def bit_planes(row, depth):
+    """An ILBM row: `depth` lines of one bit a pixel, lowest plane first, each of whole 16-bit words."""
+    size = -(-len(row) // 16) * 2
+    return [bytes(sum((row[x] >> p & 1) << (7 - x % 8) for x in range(8 * b, min(8 * b + 8, len(row))))
+                  for b in range(size)) for p in range(depth)]
+
+
 class Lbm:
     write = None
 
@@ -393,6 +412,16 @@ def samples():
     ilbm += iff_chunk(b"DPPS", bytes(111)) + body
     pbm = b"PBM " + iff_chunk(b"BMHD", bmhd) + iff_chunk(b"CRNG", bytes(8)) + iff_chunk(
         b"CMAP", bytes(v for c in wheel(16, 0.3, 1.0) for v in c)) + iff_chunk(b"BODY", bytes(16))
+    # Deluxe Paint packing its lines (ByteRun1): an ILBM of 5 planes whose
+    # colour 3 is transparent (masking 2), and a PBM of a byte a pixel.
+    picture = [bytes((x // 4 + y) % 24 if x < 16 else (5 * x + 3 * y) % 24 for x in range(21)) for y in range(7)]
+    packed_bmhd = struct.pack(">HHhhBBBxHBBhh", 21, 7, 0, 0, 5, 2, 1, 3, 10, 11, 320, 200)
+    byte_run_ilbm = b"ILBM" + iff_chunk(b"BMHD", packed_bmhd) + iff_chunk(b"CMAP", bytes(
+        v for c in wheel(24, 0.7, 0.8) for v in c)) + iff_chunk(b"CAMG", struct.pack(">I", 0x4000)) + iff_chunk(
+        b"BODY", b"".join(byte_run(line) for row in picture for line in bit_planes(row, 5)))
+    byte_run_pbm = b"PBM " + iff_chunk(b"BMHD", packed_bmhd[:8] + b"\x08\x00" + packed_bmhd[10:]) + iff_chunk(
+        b"CMAP", bytes(v for c in wheel(24, 0.5, 1.0) for v in c)) + iff_chunk(
+        b"BODY", b"".join(byte_run(row + b"\0") for row in picture))
     # Aseprite 1.3: a colour profile, the palette (some colours named), the old
     # palette for old readers, a layer and a cel; a second frame of one cel.
     sprite_colours = wheel(24, 0.55, 0.8)
@@ -417,6 +446,8 @@ def samples():
         "animator.col": COL_HEADER + bytes(v for c in wheel(256, 0.7, 0.8) for v in c),
         "deluxe32.lbm": b"FORM" + struct.pack(">I", len(ilbm)) + ilbm,
         "deluxe16-pbm.lbm": b"FORM" + struct.pack(">I", len(pbm)) + pbm,
+        "deluxe24-byterun.lbm": b"FORM" + struct.pack(">I", len(byte_run_ilbm)) + byte_run_ilbm,
+        "deluxe24-pbm-byterun.lbm": b"FORM" + struct.pack(">I", len(byte_run_pbm)) + byte_run_pbm,
         "sprite24.aseprite": sprite_file([sprite_frame(first), sprite_frame(second)], colours=24),
         "sprite256-ancien.aseprite": sprite_file([sprite_frame(old_sprite)], width=8, height=8, colours=0),
         "sprite16-6bits.aseprite": sprite_file([sprite_frame(six_bit)], colours=16),

@@ -1,0 +1,126 @@
+#include "applying.h"
+
+#include "apply_texts.h"
+#include "input.h"
+#include "levels.h"
+#include "messages.h"
+#include "palette_kind.h"
+#include "system_errors.h"
+#include "target.h"
+
+#include <cerrno>
+
+namespace corvane::apply {
+
+using formats::Format;
+
+namespace {
+
+Problem readFailure(const ByteSource& source)
+{
+    return intake::cannotRead(intake::frenchErrnoText(source.failure() != 0 ? source.failure() : EIO));
+}
+
+// The input's format by the detection order of intake::InputReader: the
+// window's two palette formats first, then the signatures, then the rules
+// that need the whole head. `head` holds the bytes read to decide.
+Problem findFormat(ByteSource& in, std::string& head, const Format*& format)
+{
+    // Most inputs are known by their first bytes; a whole head is read only for the others.
+    head.resize(formats::FirstBytes);
+    std::size_t got = readFully(in, head.data(), formats::FirstBytes);
+    if (in.failed())
+        return readFailure(in);
+    // A DIV palette or a JASC-PAL text, as the window opens them: a palette only.
+    if (detectKind(std::string_view(head.data(), got)) != PaletteKind::Unknown) {
+        head.resize(got);
+        return std::string(NoImage);
+    }
+    format = formats::detectSignature({std::string_view(head.data(), got), got < formats::FirstBytes});
+    if (format == nullptr) {
+        if (got == formats::FirstBytes) {
+            head.resize(formats::HeadBytes + 1);
+            got += readFully(in, head.data() + got, head.size() - got);
+        }
+        if (in.failed())
+            return readFailure(in);
+        format = formats::detectFormat(
+            {std::string_view(head.data(), std::min(got, formats::HeadBytes)), got <= formats::HeadBytes});
+    }
+    head.resize(got);
+    return format == nullptr ? Problem(std::string(UnknownKindMessage)) : std::nullopt;
+}
+
+} // namespace
+
+std::string tooManyColours(std::size_t count)
+{
+    return "la palette a " + std::to_string(count) + " couleurs : au plus " + std::to_string(MostColours) +
+           " se mettent dans un fichier";
+}
+
+std::string fewerColours(std::size_t paletteColours, std::size_t tableColours)
+{
+    return "attention : palette de " + formats::colourCount(paletteColours) + " pour une table de " +
+           std::to_string(tableColours) + " : la fin de la table devient noire";
+}
+
+std::string pixelsCut(std::string_view what, std::uint64_t code)
+{
+    return std::string(what) + " " + std::to_string(code) + " coupé : le fichier s'arrête avant la fin de ses pixels";
+}
+
+std::string pixelsMisplaced(std::string_view what, std::uint64_t code)
+{
+    return std::string(what) + " " + std::to_string(code) + " abîmé : ses pixels ne sont pas où il les annonce";
+}
+
+std::string crcFailed(std::string_view chunk)
+{
+    return "bloc « " + formats::shownText(chunk) + " » : CRC faux";
+}
+
+Problem readPalette(ByteSource& source, Palette& palette)
+{
+    intake::InputReader reader;
+    intake::Input input;
+    if (Problem problem = reader.read(source, nullptr, input))
+        return problem;
+    if (!input.recognised())
+        return std::string(UnknownKindMessage);
+    if (input.palette.colours.size() > MostColours)
+        return tooManyColours(input.palette.colours.size());
+    if (Problem problem = formats::checkEightBit(input.palette, MostColours))
+        return problem;
+    palette = std::move(input.palette);
+    return std::nullopt;
+}
+
+Problem applyPalette(ByteSource& in, const Format* from, const Palette& palette, Mode mode, ByteSink& out,
+                     std::vector<std::string>& warnings)
+{
+    std::string head;
+    const Format* format = from;
+    if (format == nullptr) {
+        if (Problem problem = findFormat(in, head, format))
+            return problem;
+    }
+    const Recolourer* recolourer = recolourerFor(format->name);
+    if (recolourer == nullptr)
+        return format->writes() ? std::string(NoImage) : intake::targetNamed(format->name).refusal;
+
+    PrefixedSource whole(head, in);
+    Outcome outcome;
+    Problem problem = recolourer->apply(whole, palette, mode, out, outcome);
+    if (in.failed())
+        return readFailure(in);
+    if (problem)
+        return problem;
+    if (mode == Mode::KeepIndices && palette.colours.size() < outcome.tableColours)
+        warnings.push_back(fewerColours(palette.colours.size(), outcome.tableColours));
+    if (mode == Mode::Remap && outcome.partialAlphaLost)
+        warnings.push_back(std::string(PartialAlphaLost));
+    return std::nullopt;
+}
+
+} // namespace corvane::apply
