@@ -800,6 +800,7 @@ TEST(ConvertCli, APaletteGoesIntoEachInputOrNothingIsWritten)
     EXPECT_EQ(run({palette, copy, limited.string()}, RunOptions().limitFileSize(1000)).err,
               message(copy, fewer) + message(limited.string(), cannotWrite("fichier trop grand")));
     EXPECT_EQ(run({palette, "-f", copy, copy}).err, message(copy, "la sortie est le fichier d'entrée lui-même"));
+    EXPECT_EQ(run({palette, "--from=png", copy, limited.string()}).err, message(copy, "ce n'est pas une image PNG"));
     EXPECT_EQ(entriesOf(dir.path()), entries) << "no temporary file is left";
     EXPECT_EQ(fileBytes(copy), fileBytes(forest));
 
