@@ -8,6 +8,9 @@ namespace corvane::apply {
 
 namespace {
 
+// The colours whose answers are kept, at most: a few MiB.
+constexpr std::size_t MostKnown = std::size_t{1} << 18;
+
 double linear(std::uint8_t level)
 {
     const double c = level / 255.0;
@@ -94,6 +97,9 @@ std::uint8_t Nearest::index(std::uint8_t red, std::uint8_t green, std::uint8_t b
     for (auto it = from; it != byLightness_.begin() && (lab.l - (it - 1)->lab.l) * (lab.l - (it - 1)->lab.l) <= best;
          --it)
         consider(*(it - 1));
+    // A photograph can show millions of colours: the memory stays bounded.
+    if (known_.size() >= MostKnown)
+        known_.clear();
     known_.emplace(key, found);
     return found;
 }

@@ -226,6 +226,12 @@ TEST(Png, WarningsAndRefusals)
         {noHeader, 4, std::string(PngDamaged), std::string(PngDamaged)},
         {fileBytes(SampleDir / "png/png-rgb-geante.png"), 4, std::string(NoIndices), std::string(PngDamaged)},
     };
+    // Text and pHYs stay, the chunks that describe the old colours go.
+    const std::string remapped = applied(alpha, greys(4), Mode::Remap).out;
+    for (const char* chunk : {"tEXt", "zTXt", "iTXt", "pHYs"})
+        EXPECT_NE(remapped.find(chunk), std::string::npos) << chunk;
+    for (const char* chunk : {"sPLT", "hIST"})
+        EXPECT_EQ(remapped.find(chunk), std::string::npos) << chunk;
     for (const auto& c : cases) {
         for (const Mode mode : {Mode::KeepIndices, Mode::Remap}) {
             const Applied result = applied(c.bytes, greys(c.colours), mode);

@@ -793,6 +793,17 @@ TEST(ConvertCli, APaletteGoesIntoEachInputOrNothingIsWritten)
         fs::remove(dir.path() / "un.fpg");
     }
 
+    // Written a piece at a time, yet atomic as any output, and never over its input.
+    const std::string copy = copySample(dir, "copie.fpg", "div/fpg-foret.fpg");
+    const std::set<std::string> entries = entriesOf(dir.path());
+    const fs::path limited = dir.path() / "limite.fpg";
+    EXPECT_EQ(run({palette, copy, limited.string()}, RunOptions().limitFileSize(1000)).err,
+              message(copy, fewer) + message(limited.string(), cannotWrite("fichier trop grand")));
+    EXPECT_EQ(run({palette, "-f", copy, copy}).err, message(copy, "la sortie est le fichier d'entrée lui-même"));
+    EXPECT_EQ(run({palette, "--from=png", copy, limited.string()}).err, message(copy, "ce n'est pas une image PNG"));
+    EXPECT_EQ(entriesOf(dir.path()), entries) << "no temporary file is left";
+    EXPECT_EQ(fileBytes(copy), fileBytes(forest));
+
     std::string colours257;
     for (int k = 0; k < 257; ++k)
         colours257 += "102030\n";
