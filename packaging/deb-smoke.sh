@@ -60,8 +60,9 @@ if [ ${#debs[@]} -gt 1 ]; then
         echo "corvane-convert ne doit pas dépendre de Qt" >&2
         exit 1
     fi
-    # It reads and writes PNG through libpng and writes GIF through giflib, found by dpkg-shlibdeps.
-    for lib in libpng16-16 libgif7; do
+    # PNG through libpng, GIF through giflib, LibreOffice's and Krita's XML
+    # through pugixml and Krita's zip through minizip, found by dpkg-shlibdeps.
+    for lib in libpng16-16 libgif7 libpugixml1v5 libminizip1; do
         if ! dpkg-deb --field "${debs[1]}" Depends | grep -q "$lib"; then
             echo "corvane-convert doit dépendre de $lib" >&2
             exit 1
