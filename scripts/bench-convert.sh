@@ -15,7 +15,8 @@
 # pass): time and peak memory. Before them, a palette put into files
 # (--palette): a FPG of 1 GiB, its indices kept and remapped, against `cp` +
 # `sync` of the same file, with peak memory; and 1,000 true-colour PNG images
-# of 256 x 256 pixels remapped onto 256 colours, against ImageMagick's
+# of 256 x 256 pixels, then the same as GIF images (each quantized by Pillow),
+# remapped onto 256 colours, against ImageMagick's
 # `mogrify -path OUT +dither -remap PAL.png` (installed when missing).
 #
 #   bash scripts/bench-convert.sh          1,000 and 10,000 files, 7 runs each
@@ -248,26 +249,32 @@ red = Image.linear_gradient("L").resize((256, 256))
 green = Image.radial_gradient("L").resize((256, 256))
 base = Image.merge("RGB", (red, green, ImageChops.add(red.rotate(90), Image.effect_noise((256, 256), 40))))
 for k in range(count):
-    ImageChops.offset(base, 37 * k, 11 * k).save(f"in/image{k:05d}.png")
+    image = ImageChops.offset(base, 37 * k, 11 * k)
+    image.save(f"in/image{k:05d}.png")
+    # GIFs hold at most 256 colours: each image quantized by Pillow, its own table.
+    os.makedirs("gifs", exist_ok=True)
+    image.quantize(256, dither=Image.Dither.NONE).save(f"gifs/image{k:05d}.gif")
 PY
-    echo "== $images images PNG de 256 × 256 sur 256 couleurs, --remap contre mogrify +dither -remap (médiane de $apply_runs)"
-    png_ours() { "$convert" --palette=pal.png --remap -d out in/*.png; }
-    png_magick() { mogrify -path out +dither -remap pal.png in/*.png; }
-    : >ours.times && : >magick.times
-    for run in $(seq "$apply_runs"); do
-        if [ $((run % 2)) -eq 1 ]; then
-            timed png_ours >>ours.times && timed png_magick >>magick.times
-        else
-            timed png_magick >>magick.times && timed png_ours >>ours.times
-        fi
+    for kind in png gif; do
+        folder=$([ "$kind" = png ] && echo in || echo gifs)
+        echo "== $images images ${kind^^} de 256 × 256, --remap sur 256 couleurs contre mogrify +dither -remap (médiane de $apply_runs)"
+        ours() { "$convert" --palette=pal.png --remap -d out "$folder"/*."$kind"; }
+        magick() { mogrify -path out +dither -remap pal.png "$folder"/*."$kind"; }
+        : >ours.times && : >magick.times
+        for run in $(seq "$apply_runs"); do
+            if [ $((run % 2)) -eq 1 ]; then
+                timed ours >>ours.times && timed magick >>magick.times
+            else
+                timed magick >>magick.times && timed ours >>ours.times
+            fi
+        done
+        [ "$(ls out | wc -l)" -eq "$images" ] || { echo "expected $images outputs" >&2; exit 1; }
+        printf '%-14s %-14s %s\n' mogrify corvane-convert rapport
+        printf '%-14s %-14s %s\n' "$(ms "$(median <magick.times)")" "$(ms "$(median <ours.times)")" \
+            "$(awk -v a="$(median <ours.times)" -v b="$(median <magick.times)" 'BEGIN { printf "%.2fx", a / b }')"
+        rm -rf out
     done
-    [ "$(ls out | wc -l)" -eq "$images" ] || { echo "expected $images outputs" >&2; exit 1; }
-    ours=$(median <ours.times)
-    magick=$(median <magick.times)
-    printf '%-14s %-14s %s\n' mogrify corvane-convert rapport
-    printf '%-14s %-14s %s\n' "$(ms "$magick")" "$(ms "$ours")" \
-        "$(awk -v a="$ours" -v b="$magick" 'BEGIN { printf "%.2fx", a / b }')"
-    rm -rf in out
+    rm -rf in gifs
 fi
 [ "$mode" = apply ] && exit 0
 
