@@ -23,6 +23,8 @@ inline constexpr std::string_view PartialAlphaLost =
 
 // The most pixels a preview holds: 64 MiB of them, 4 bytes each.
 inline constexpr std::uint64_t MostPreviewPixels = (std::uint64_t{64} << 20) / 4;
+// A DIV file of no graphic, or a font of no character drawn: nothing to show.
+inline constexpr std::string_view NoGraphic = "pas d'aperçu : le fichier n'a aucun graphique";
 inline constexpr std::string_view PreviewTooLarge = "image trop grande pour un aperçu (plus de 16 millions de pixels)";
 
 // A sink that failed to write: its owner says why.

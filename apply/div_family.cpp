@@ -344,7 +344,7 @@ Problem firstImage(Walk& walk, Preview& image)
         std::array<char, GraphicHeaderBytes> graphic{};
         const std::size_t read = walk.read(graphic.data(), graphic.size());
         if (read == 0)
-            return std::string(NoImage);
+            return std::string(NoGraphic);
         code = le32(&graphic[0]);
         width = le32(&graphic[52]);
         height = le32(&graphic[56]);
@@ -377,7 +377,7 @@ Problem firstImage(Walk& walk, Preview& image)
             break;
         }
         if (code == 256)
-            return std::string(NoImage);
+            return std::string(NoGraphic);
     }
     if (Problem problem = image.resize(width, height))
         return problem;

@@ -181,7 +181,7 @@
             return;
         const { before, after } = answer;
         row.item.querySelector(".apercu").replaceChildren(
-            ...(after.refusal !== undefined && before === after ? [drawn(after, "")]
+            ...(after.refusal !== undefined && before.refusal === after.refusal ? [drawn(after, "")]
                 : [drawn(before, `${row.name}, avant`), drawn(after, `${row.name}, après`)]));
         row.item.querySelector(".consigne").textContent = answer.warning;
     };
