@@ -25,6 +25,8 @@ inline constexpr std::string_view PartialAlphaLost =
 inline constexpr std::uint64_t MostPreviewPixels = (std::uint64_t{64} << 20) / 4;
 // A DIV file of no graphic, or a font of no character drawn: nothing to show.
 inline constexpr std::string_view NoGraphic = "pas d'aperçu : le fichier n'a aucun graphique";
+// An image of no pixel at all.
+inline constexpr std::string_view EmptyImage = "pas d'aperçu : image vide";
 inline constexpr std::string_view PreviewTooLarge = "image trop grande pour un aperçu (plus de 16 millions de pixels)";
 
 // A sink that failed to write: its owner says why.
