@@ -430,6 +430,20 @@ class PageTest(unittest.TestCase):
                     self.assertTrue([archive.read(n) for n, _ in entries] == [d for _, d in entries],
                                     "the page's bytes are corvane-convert's")
 
+        # A hundred files: images only for the rows near the view, the last one's once scrolled to.
+        hundred = [os.path.join(self.scratch, "jeu%02d.fpg" % k) for k in range(100)]
+        for path in hundred:
+            shutil.copyfile(os.path.join(DATA, "div/fpg-foret.fpg"), path)
+        self.load()
+        self.open_files(*hundred, timeout=60)
+        self.page.set_file("#palette", PALETTE)
+        self.page.wait_for("!!document.querySelector('#fichiers canvas')", 10)
+        self.assertLess(self.page.eval("document.querySelectorAll('#fichiers canvas').length"), 100)
+        self.page.eval("document.querySelector('#fichiers > li:last-child').scrollIntoView()")
+        self.page.wait_for("document.querySelectorAll('#fichiers > li:last-child canvas').length === 2", 10)
+        for path in hundred:
+            os.remove(path)
+
     def click(self, selector):
         """A real click at the element's middle, as a user's: it grants the page a user gesture."""
         self.page.wait_for("!!document.querySelector(%r)" % selector, 10)
