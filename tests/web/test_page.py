@@ -494,6 +494,21 @@ class PageTest(unittest.TestCase):
             self.click("#fichiers .copier")
             return self.page.wait_for("navigator.clipboard.readText()", 10).encode()
 
+        def palette_chosen(path, then=""):
+            def probe(rows):
+                self.page.set_file("#palette", path)
+                self.page.wait_for("document.getElementById('appliquee').textContent || "
+                                   "document.getElementById('message').textContent", 10)
+                if then:
+                    self.click(then)
+                    self.page.wait_for("!document.getElementById('appliquee').textContent", 10)
+                return self.message(), self.convert("")
+            return probe
+
+        fpg = os.path.join(DATA, "div/fpg-foret.fpg")
+        too_many = os.path.join(self.scratch, "300.gpl")
+        with open(too_many, "wb") as f:
+            f.write(b"GIMP Palette\n" + b"1 2 3\n" * 300)
         with open(same, "wb") as f:
             f.write(b"GIMP Palette\n1 2 3\n")
         kinds = [cli_kind(same)[0]]
@@ -515,6 +530,10 @@ class PageTest(unittest.TestCase):
             ("a format the table does not have", [gimp], forced_format("nul"), (None, None, "format inconnu : « nul »")),
             ("a format that only reads", [gimp], forced_format("lbm"),
              (None, None, "le format « lbm » se lit mais ne s'écrit pas")),
+            ("a palette applied to one file", [fpg], palette_chosen(PALETTE), ("", cli_apply(fpg, 0)[:2] + ("",))),
+            ("the palette taken away", [fpg], palette_chosen(PALETTE, "#oublier"), ("", cli_convert(fpg, ""))),
+            ("a palette of too many colours, not applied", [fpg], palette_chosen(too_many),
+             ("300.gpl : la palette a 300 couleurs : au plus 256 se mettent dans un fichier", cli_convert(fpg, ""))),
         ]
         for what, files, probe, expected in table:
             with self.subTest(what):
