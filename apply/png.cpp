@@ -719,6 +719,9 @@ Problem preview(ByteSource& in, Preview& image)
             break;
         std::string data;
         if (type == "IHDR" || type == "PLTE" || type == "tRNS") {
+            // None of them is longer than a full palette: what says more is not read.
+            if (chunks.length() > 3 * MostColours)
+                return std::string(PngDamaged);
             if (Problem problem = chunks.data(data))
                 return problem;
         } else if (Problem problem = chunks.skip()) {
