@@ -8,6 +8,7 @@
 #include "format.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +50,26 @@ struct Outcome {
     bool partialAlphaLost = false;
 };
 
+// A file's first image as it shows, for the page's before and after: 4 bytes
+// a pixel (red, green, blue, alpha), row after row from the top; a
+// transparent pixel is all zeros.
+struct Preview {
+    std::uint32_t width = 0, height = 0;
+    std::string rgba;
+
+    // Sizes the image, every pixel transparent; refused past the bound of
+    // what a preview may hold.
+    Problem resize(std::uint64_t columns, std::uint64_t rows);
+    void put(std::size_t pixel, std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint8_t alpha = 255)
+    {
+        char* at = rgba.data() + 4 * pixel;
+        at[0] = static_cast<char>(red);
+        at[1] = static_cast<char>(green);
+        at[2] = static_cast<char>(blue);
+        at[3] = static_cast<char>(alpha);
+    }
+};
+
 // One format's way of putting a palette into its files.
 struct Recolourer {
     std::string_view format; // the formats' table's name: "fpg" is read as "div"
@@ -56,6 +77,9 @@ struct Recolourer {
     // A refusal is French text to follow the file's name; nothing may have
     // been written usefully then (the caller drops the output).
     Problem (*apply)(ByteSource& in, const Palette& palette, Mode mode, ByteSink& out, Outcome& outcome);
+    // Decodes the file's first image (a FPG's first graphic, a GIF's first
+    // frame) through the same reading as `apply`.
+    Problem (*preview)(ByteSource& in, Preview& image);
 };
 
 // The recolouring of files in the format the formats' table names so;

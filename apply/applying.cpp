@@ -80,6 +80,16 @@ std::string crcFailed(std::string_view chunk)
     return "bloc « " + formats::shownText(chunk) + " » : CRC faux";
 }
 
+Problem Preview::resize(std::uint64_t columns, std::uint64_t rows)
+{
+    if (columns == 0 || rows == 0 || rows > MostPreviewPixels / columns)
+        return std::string(columns == 0 || rows == 0 ? EmptyImage : PreviewTooLarge);
+    width = static_cast<std::uint32_t>(columns);
+    height = static_cast<std::uint32_t>(rows);
+    rgba.assign(4 * columns * rows, '\0');
+    return std::nullopt;
+}
+
 Problem readPalette(ByteSource& source, Palette& palette)
 {
     intake::InputReader reader;
@@ -121,6 +131,22 @@ Problem applyPalette(ByteSource& in, const Format* from, const Palette& palette,
     if (mode == Mode::Remap && outcome.partialAlphaLost)
         warnings.push_back(std::string(PartialAlphaLost));
     return std::nullopt;
+}
+
+Problem previewImage(ByteSource& in, const Format* from, Preview& image)
+{
+    std::string head;
+    const Format* format = from;
+    if (format == nullptr) {
+        if (Problem problem = findFormat(in, head, format))
+            return problem;
+    }
+    const Recolourer* recolourer = recolourerFor(format->name);
+    if (recolourer == nullptr)
+        return format->writes() ? std::string(NoImage) : intake::targetNamed(format->name).refusal;
+    PrefixedSource whole(head, in);
+    Problem problem = recolourer->preview(whole, image);
+    return in.failed() ? readFailure(in) : problem;
 }
 
 } // namespace corvane::apply

@@ -23,4 +23,8 @@ Problem readPalette(ByteSource& source, Palette& palette);
 Problem applyPalette(ByteSource& in, const formats::Format* from, const Palette& palette, Mode mode, ByteSink& out,
                      std::vector<std::string>& warnings);
 
+// The input's first image as it shows, for the page: found as applyPalette
+// finds it, refused as applyPalette refuses it.
+Problem previewImage(ByteSource& in, const formats::Format* from, Preview& image);
+
 } // namespace corvane::apply

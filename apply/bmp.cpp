@@ -104,8 +104,9 @@ std::uint8_t channel(std::uint32_t pixel, std::uint32_t mask)
     return static_cast<std::uint8_t>(value * 255 / most);
 }
 
-// Pixels as they lie: each row padded to 4 bytes.
-Problem readRows(const Bitmap& bitmap, Nearest& nearest, Picture& picture)
+// Pixels as they lie: each row padded to 4 bytes. A true-colour pixel goes
+// to `shown` as it is, when there is one, instead of to its nearest index.
+Problem readRows(const Bitmap& bitmap, Nearest& nearest, Picture& picture, Preview* shown)
 {
     const std::string_view bytes = bitmap.bytes;
     const std::uint64_t stride = (std::uint64_t{bitmap.width} * bitmap.bits + 31) / 32 * 4;
@@ -134,12 +135,20 @@ Problem readRows(const Bitmap& bitmap, Nearest& nearest, Picture& picture)
             if (bitmap.bits <= 8) {
                 const std::size_t bit = std::size_t{x} * bitmap.bits;
                 into[x] = to[(row[bit / 8] >> (8 - bitmap.bits - bit % 8)) & ((1u << bitmap.bits) - 1)];
-            } else if (bitmap.bits == 24) {
-                const std::uint8_t* p = row + 3 * std::size_t{x};
-                into[x] = nearest.index(p[2], p[1], p[0]);
             } else {
-                const std::uint32_t p = littleEndian(row + pixelBytes * x, pixelBytes);
-                into[x] = nearest.index(channel(p, masks[0]), channel(p, masks[1]), channel(p, masks[2]));
+                std::uint8_t rgb[3];
+                if (bitmap.bits == 24) {
+                    const std::uint8_t* p = row + 3 * std::size_t{x};
+                    rgb[0] = p[2], rgb[1] = p[1], rgb[2] = p[0];
+                } else {
+                    const std::uint32_t p = littleEndian(row + pixelBytes * x, pixelBytes);
+                    for (std::size_t c = 0; c < 3; ++c)
+                        rgb[c] = channel(p, masks[c]);
+                }
+                if (shown != nullptr)
+                    shown->put(std::size_t{y} * bitmap.width + x, rgb[0], rgb[1], rgb[2]);
+                else
+                    into[x] = nearest.index(rgb[0], rgb[1], rgb[2]);
             }
         }
     }
@@ -148,7 +157,7 @@ Problem readRows(const Bitmap& bitmap, Nearest& nearest, Picture& picture)
 
 // Run-length coded rows from the bottom up: runs, literal stretches, ends of
 // line, jumps and the end; pixels jumped over are index 0.
-Problem readRuns(const Bitmap& bitmap, Nearest& nearest, Picture& picture)
+Problem readRuns(const Bitmap& bitmap, Nearest& nearest, Picture& picture, Preview* /*shown: none is true colour*/)
 {
     const std::string_view bytes = bitmap.bytes;
     const std::string cut = "image BMP coupée : " + std::to_string(bitmap.width) + " × " +
@@ -264,7 +273,7 @@ Problem apply(ByteSource& in, const Palette& palette, Mode mode, ByteSink& out, 
     // Read in either mode, so that pixels cut short are refused in both.
     Nearest nearest(palette.colours);
     Picture picture{bitmap.width, bitmap.height, {}};
-    if (Problem problem = (runs ? readRuns : readRows)(bitmap, nearest, picture))
+    if (Problem problem = (runs ? readRuns : readRows)(bitmap, nearest, picture, nullptr))
         return problem;
     if (mode == Mode::Remap)
         return writeIndexed(bitmap, picture, palette, out);
@@ -273,8 +282,37 @@ Problem apply(ByteSource& in, const Palette& palette, Mode mode, ByteSink& out, 
     return written(out, bytes);
 }
 
+// The pixels read as `apply` reads them, through the file's own table: each
+// index goes to the first entry of its colour; true colour as it is.
+Problem preview(ByteSource& in, Preview& image)
+{
+    const std::string bytes = readWhole(in);
+    Bitmap bitmap;
+    if (Problem problem = readHeaders(bytes, bitmap))
+        return problem;
+    const bool runs =
+        (bitmap.compression == Rle8 && bitmap.bits == 8) || (bitmap.compression == Rle4 && bitmap.bits == 4);
+    const bool trueColour = bitmap.bits == 16 || bitmap.bits == 24 || bitmap.bits == 32;
+    if ((bitmap.tableCount == 0 && !trueColour) ||
+        (!runs && bitmap.compression != Uncompressed &&
+         !(bitmap.compression == BitFields && (bitmap.bits == 16 || bitmap.bits == 32))))
+        return Unreadable;
+    if (Problem problem = image.resize(bitmap.width, bitmap.height))
+        return problem;
+    const std::vector<Colour> table = tableColours(bytes.data() + bitmap.tableAt, bitmap.tableCount, bitmap.layout());
+    Nearest nearest(table);
+    Picture picture{bitmap.width, bitmap.height, {}};
+    if (Problem problem = (runs ? readRuns : readRows)(bitmap, nearest, picture, &image))
+        return problem;
+    for (std::size_t i = 0; !trueColour && i < picture.pixels.size(); ++i) {
+        const Colour& colour = table[picture.pixels[i]];
+        image.put(i, levelByte(colour[Red]), levelByte(colour[Green]), levelByte(colour[Blue]));
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
-const Recolourer BmpRecolourer{"bmp", apply};
+const Recolourer BmpRecolourer{"bmp", apply, preview};
 
 } // namespace corvane::apply

@@ -305,8 +305,110 @@ Problem apply(ByteSource& in, const Palette& palette, Mode mode, ByteSink& out, 
     return problem;
 }
 
+// Skips n bytes; false when the file ends first.
+bool skip(Walk& walk, std::uint64_t n)
+{
+    std::array<char, 4096> piece;
+    while (n > 0) {
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(n, piece.size()));
+        if (walk.read(piece.data(), want) < want)
+            return false;
+        n -= want;
+    }
+    return true;
+}
+
+// The first graphic (a FPG's first, a MAP's one, a FNT's first character) as
+// the window shows its colours: 6-bit levels times 4, index 0 transparent.
+Problem firstImage(Walk& walk, Preview& image)
+{
+    std::array<char, MapLevelOffset> header{};
+    const std::size_t got = walk.read(header.data(), DivLevelOffset);
+    const std::string_view name(header.data(), NameBytes);
+    if (got < DivLevelOffset || std::string_view(header.data() + NameBytes, HeaderTail.size()) != HeaderTail ||
+        (name != "fpg" && name != "map" && name != "fnt" && name != "pal"))
+        return std::string(NotDivFile);
+    if (name == "pal")
+        return std::string(NoImage);
+    const std::size_t levelOffset = name == "map" ? MapLevelOffset : DivLevelOffset;
+    DivLevels levels;
+    if (walk.read(header.data() + got, levelOffset - got) < levelOffset - got ||
+        walk.read(reinterpret_cast<char*>(levels.data()), levels.size()) < levels.size())
+        return std::string(LevelsCut);
+    if (!skip(walk, DivRangeBytes))
+        return std::string(RangesCut);
+    std::uint64_t width = 0, height = 0;
+    std::string_view what = Graphic;
+    std::uint32_t code = 0;
+    if (name == "fpg") {
+        std::array<char, GraphicHeaderBytes> graphic{};
+        const std::size_t read = walk.read(graphic.data(), graphic.size());
+        if (read == 0)
+            return std::string(NoGraphic);
+        code = le32(&graphic[0]);
+        width = le32(&graphic[52]);
+        height = le32(&graphic[56]);
+        if (read < graphic.size() || !skip(walk, std::uint64_t{le32(&graphic[60])} * PointBytes))
+            return pixelsCut(Graphic, code);
+    } else if (name == "map") {
+        code = le32(header.data() + 12);
+        width = littleEndian(reinterpret_cast<const std::uint8_t*>(header.data() + 8), 2);
+        height = littleEndian(reinterpret_cast<const std::uint8_t*>(header.data() + 10), 2);
+        std::array<char, 2> points;
+        if (walk.read(points.data(), points.size()) < points.size() ||
+            !skip(walk, PointBytes * littleEndian(reinterpret_cast<const std::uint8_t*>(points.data()), 2)))
+            return pixelsCut(Graphic, code);
+    } else {
+        std::array<char, FontTableBytes> fontTable;
+        if (walk.read(fontTable.data(), fontTable.size()) < fontTable.size())
+            return std::string(FontTableCut);
+        what = Character;
+        for (code = 0; code < 256; ++code) {
+            const char* entry = &fontTable[4 + 16 * code];
+            const auto w = static_cast<std::int32_t>(le32(entry)), h = static_cast<std::int32_t>(le32(entry + 4));
+            if (w <= 0 || h <= 0)
+                continue;
+            if (le32(entry + 12) < FontPixelsFrom)
+                return pixelsMisplaced(Character, code);
+            width = static_cast<std::uint64_t>(w);
+            height = static_cast<std::uint64_t>(h);
+            if (!skip(walk, le32(entry + 12) - walk.at()))
+                return pixelsCut(Character, code);
+            break;
+        }
+        if (code == 256)
+            return std::string(NoGraphic);
+    }
+    if (Problem problem = image.resize(width, height))
+        return problem;
+    std::string pixels(static_cast<std::size_t>(width * height), '\0');
+    if (walk.read(pixels.data(), pixels.size()) < pixels.size())
+        return pixelsCut(what, code);
+    const auto shown = [&levels](std::size_t at) { return static_cast<std::uint8_t>(std::min(levels[at] * 4, 255)); };
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+        if (const auto k = static_cast<std::uint8_t>(pixels[i]); k != 0)
+            image.put(i, shown(3 * k), shown(3 * k + 1), shown(3 * k + 2));
+    return std::nullopt;
+}
+
+Problem preview(ByteSource& in, Preview& image)
+{
+    std::array<char, formats::GzipMagic.size()> magic;
+    const std::size_t got = readFully(in, magic.data(), magic.size());
+    PrefixedSource whole({magic.data(), got}, in);
+    StringSink none;
+    if (std::string_view(magic.data(), got) != formats::GzipMagic) {
+        Walk walk(whole, none);
+        return firstImage(walk, image);
+    }
+    formats::GzipSource inflated(whole);
+    Walk walk(inflated, none);
+    Problem problem = firstImage(walk, image);
+    return inflated.broken() && !inflated.failed() ? std::string(GzipBroken) : problem;
+}
+
 } // namespace
 
-const Recolourer DivRecolourer{"div", apply};
+const Recolourer DivRecolourer{"div", apply, preview};
 
 } // namespace corvane::apply

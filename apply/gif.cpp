@@ -260,8 +260,70 @@ Problem apply(ByteSource& in, const Palette& palette, Mode mode, ByteSink& out, 
     return written(out, bytes);
 }
 
+// The first frame on the logical screen, its transparent pixels and the
+// screen around it transparent.
+Problem preview(ByteSource& in, Preview& image)
+{
+    const std::string bytes = readWhole(in);
+    Layout layout;
+    if (Problem problem = walk(bytes, layout))
+        return problem;
+    Reading reading{bytes};
+    const std::unique_ptr<GifFileType, CloseInput> gif(DGifOpen(&reading, readFromMemory, nullptr));
+    if (gif == nullptr)
+        return Unreadable;
+    for (;;) {
+        GifRecordType type = UNDEFINED_RECORD_TYPE;
+        if (DGifGetRecordType(gif.get(), &type) == GIF_ERROR)
+            return Unreadable;
+        if (type == TERMINATE_RECORD_TYPE)
+            return std::string(NoImage);
+        if (type == EXTENSION_RECORD_TYPE) {
+            int code = 0;
+            GifByteType* block = nullptr;
+            if (DGifGetExtension(gif.get(), &code, &block) == GIF_ERROR)
+                return Unreadable;
+            while (block != nullptr)
+                if (DGifGetExtensionNext(gif.get(), &block) == GIF_ERROR)
+                    return Unreadable;
+            continue;
+        }
+        if (type != IMAGE_DESC_RECORD_TYPE || DGifGetImageDesc(gif.get()) == GIF_ERROR || layout.transparent.empty())
+            return Unreadable;
+        break;
+    }
+    const GifImageDesc& frame = gif->Image;
+    if (frame.Width <= 0 || frame.Height <= 0 || frame.Left < 0 || frame.Top < 0)
+        return Unreadable;
+    if (Problem problem = image.resize(std::max(gif->SWidth, frame.Left + frame.Width),
+                                       std::max(gif->SHeight, frame.Top + frame.Height)))
+        return problem;
+    const std::vector<Colour> table = coloursOf(frame.ColorMap != nullptr ? frame.ColorMap : gif->SColorMap);
+    const std::optional<std::size_t> transparent = layout.transparent.front();
+    // An interlaced frame's lines come every 8th from 0, every 8th from 4, every 4th from 2, then the odd ones.
+    std::vector<int> rows;
+    for (const auto& [first, step] : frame.Interlace ? std::vector<std::pair<int, int>>{{0, 8}, {4, 8}, {2, 4}, {1, 2}}
+                                                     : std::vector<std::pair<int, int>>{{0, 1}})
+        for (int y = first; y < frame.Height; y += step)
+            rows.push_back(y);
+    std::vector<GifPixelType> line(static_cast<std::size_t>(frame.Width));
+    for (const int y : rows) {
+        if (DGifGetLine(gif.get(), line.data(), frame.Width) == GIF_ERROR)
+            return Unreadable;
+        for (int x = 0; x < frame.Width; ++x) {
+            const std::size_t index = line[static_cast<std::size_t>(x)];
+            if (index == transparent)
+                continue;
+            const Colour colour = index < table.size() ? table[index] : Colour{0, 0, 0};
+            image.put(std::size_t(frame.Top + y) * image.width + std::size_t(frame.Left + x), levelByte(colour[Red]),
+                      levelByte(colour[Green]), levelByte(colour[Blue]));
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
-const Recolourer GifRecolourer{"gif", apply};
+const Recolourer GifRecolourer{"gif", apply, preview};
 
 } // namespace corvane::apply

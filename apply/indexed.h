@@ -19,7 +19,6 @@ namespace corvane::apply {
 
 using Colour = PaletteTable::Entry;
 
-
 inline Problem written(ByteSink& out, std::string_view bytes)
 {
     return out.write(bytes) ? std::nullopt : Problem(std::string(WriteFailed));

@@ -308,6 +308,24 @@ Problem lbmColours(std::string_view bytes, std::uint32_t& width, std::vector<std
     return std::nullopt;
 }
 
-const Recolourer LbmRecolourer{"lbm", apply};
+namespace {
+
+Problem preview(ByteSource& in, Preview& image)
+{
+    const std::string bytes = readWhole(in);
+    std::uint32_t width = 0;
+    std::vector<std::array<std::uint8_t, 4>> rgba;
+    if (Problem problem = lbmColours(bytes, width, rgba))
+        return problem;
+    if (Problem problem = image.resize(width, width == 0 ? 0 : rgba.size() / width))
+        return problem;
+    for (std::size_t i = 0; i < rgba.size(); ++i)
+        image.put(i, rgba[i][0], rgba[i][1], rgba[i][2], rgba[i][3]);
+    return std::nullopt;
+}
+
+} // namespace
+
+const Recolourer LbmRecolourer{"lbm", apply, preview};
 
 } // namespace corvane::apply

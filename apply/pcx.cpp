@@ -70,9 +70,10 @@ std::vector<Colour> shownTable(const Pcx& pcx)
 }
 
 // Each line's planes one after the other, run-length coded as one stream;
-// each pixel made the palette's nearest index.
+// each pixel made the palette's nearest index, or a true-colour one put in
+// `shown` as it is, when there is one.
 Problem readPixels(const Pcx& pcx, Nearest& nearest, std::uint32_t& width, std::uint32_t& height,
-                   std::vector<std::uint8_t>& pixels)
+                   std::vector<std::uint8_t>& pixels, Preview* shown = nullptr)
 {
     const std::uint32_t left = littleEndian(pcx.at(4), 2), top = littleEndian(pcx.at(6), 2);
     const std::uint32_t right = littleEndian(pcx.at(8), 2), bottom = littleEndian(pcx.at(10), 2);
@@ -90,6 +91,10 @@ Problem readPixels(const Pcx& pcx, Nearest& nearest, std::uint32_t& width, std::
         "image PCX coupée : " + std::to_string(width) + " × " + std::to_string(height) + " pixels annoncés";
     if (lineAll * height > (end - HeaderBytes) * (MostRun / 2 + 1))
         return cut;
+    if (shown != nullptr) {
+        if (Problem problem = shown->resize(width, height))
+            return problem;
+    }
     std::vector<std::uint8_t> decoded(lineAll * height);
     for (std::size_t at = HeaderBytes, into = 0; into < decoded.size();) {
         if (at == end)
@@ -112,6 +117,10 @@ Problem readPixels(const Pcx& pcx, Nearest& nearest, std::uint32_t& width, std::
         const std::uint8_t* line = decoded.data() + lineAll * y;
         for (std::uint32_t x = 0; x < width; ++x) {
             std::uint8_t& pixel = pixels[std::size_t{y} * width + x];
+            if (pcx.trueColour && shown != nullptr) {
+                shown->put(std::size_t{y} * width + x, line[x], line[lineBytes + x], line[2 * lineBytes + x]);
+                continue;
+            }
             if (pcx.trueColour) {
                 pixel = nearest.index(line[x], line[lineBytes + x], line[2 * lineBytes + x]);
                 continue;
@@ -187,8 +196,29 @@ Problem apply(ByteSource& in, const Palette& palette, Mode mode, ByteSink& out, 
     return written(out, bytes);
 }
 
+// The pixels read as `apply` reads them, through the colours the file shows:
+// each index goes to the first entry of its colour; true colour as it is.
+Problem preview(ByteSource& in, Preview& image)
+{
+    const std::string bytes = readWhole(in);
+    Pcx pcx;
+    if (Problem problem = readHeader(bytes, pcx))
+        return problem;
+    const std::vector<Colour> table = pcx.trueColour ? std::vector<Colour>{} : shownTable(pcx);
+    Nearest nearest(table);
+    std::uint32_t width = 0, height = 0;
+    std::vector<std::uint8_t> pixels;
+    if (Problem problem = readPixels(pcx, nearest, width, height, pixels, &image))
+        return problem;
+    for (std::size_t i = 0; !pcx.trueColour && i < pixels.size(); ++i) {
+        const Colour& colour = table[pixels[i]];
+        image.put(i, levelByte(colour[Red]), levelByte(colour[Green]), levelByte(colour[Blue]));
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
-const Recolourer PcxRecolourer{"pcx", apply};
+const Recolourer PcxRecolourer{"pcx", apply, preview};
 
 } // namespace corvane::apply

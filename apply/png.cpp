@@ -698,8 +698,110 @@ Problem apply(ByteSource& in, const Palette& palette, Mode mode, ByteSink& out, 
     return keepIndices(chunks, in, palette, out, outcome);
 }
 
+// The image's colours, every pass put in its place; alpha as the file gives
+// it (tRNS too), a transparent pixel all zeros.
+Problem preview(ByteSource& in, Preview& image)
+{
+    std::array<char, Signature.size()> signature;
+    if (readFully(in, signature.data(), signature.size()) < signature.size() ||
+        std::string_view(signature.data(), signature.size()) != Signature)
+        return std::string(NotPng);
+    Chunks chunks(in);
+    Header header;
+    std::string plte, trns;
+    for (bool first = true;; first = false) {
+        if (Problem problem = chunks.next())
+            return problem;
+        const std::string type = chunks.type();
+        if (first != (type == "IHDR") || type == "IEND")
+            return std::string(PngDamaged);
+        if (type == "IDAT")
+            break;
+        std::string data;
+        if (type == "IHDR" || type == "PLTE" || type == "tRNS") {
+            // None of them is longer than a full palette: what says more is not read.
+            if (chunks.length() > 3 * MostColours)
+                return std::string(PngDamaged);
+            if (Problem problem = chunks.data(data))
+                return problem;
+        } else if (Problem problem = chunks.skip()) {
+            return problem;
+        }
+        if (type == "IHDR") {
+            if (Problem problem = readHeader(data, header))
+                return problem;
+        } else if (type == "PLTE") {
+            plte = std::move(data);
+        } else if (type == "tRNS") {
+            trns = std::move(data);
+        }
+    }
+    if (Problem problem = image.resize(header.width, header.height))
+        return problem;
+    const unsigned depth = header.depth;
+    const auto key = [&trns](std::size_t c) {
+        return 2 * c + 1 < trns.size() ? std::optional<unsigned>(unsigned{static_cast<std::uint8_t>(trns[2 * c])} << 8 |
+                                                                 static_cast<std::uint8_t>(trns[2 * c + 1]))
+                                       : std::nullopt;
+    };
+    const std::optional<unsigned> keys[3] = {key(0), key(1), key(2)};
+    const auto put = [&](std::size_t at, const std::uint8_t* row, std::size_t i) {
+        const unsigned channels = header.channels();
+        const auto v = [&](unsigned c) { return sample(row, channels * i + c, depth); };
+        const auto l = [&](unsigned c) { return static_cast<std::uint8_t>(level(v(c), depth)); };
+        switch (header.type) {
+        case Indexed: {
+            const unsigned k = v(0);
+            const auto entry = [&plte, k](unsigned c) {
+                return 3 * k + c < plte.size() ? static_cast<std::uint8_t>(plte[3 * k + c]) : std::uint8_t{0};
+            };
+            const auto alpha = k < trns.size() ? static_cast<std::uint8_t>(trns[k]) : std::uint8_t{255};
+            if (alpha != 0)
+                image.put(at, entry(0), entry(1), entry(2), alpha);
+            return;
+        }
+        case Grey:
+            if (v(0) != keys[0])
+                image.put(at, l(0), l(0), l(0));
+            return;
+        case GreyAlpha:
+            if (l(1) != 0)
+                image.put(at, l(0), l(0), l(0), l(1));
+            return;
+        case Rgb:
+            if (v(0) != keys[0] || v(1) != keys[1] || v(2) != keys[2])
+                image.put(at, l(0), l(1), l(2));
+            return;
+        default:
+            if (l(3) != 0)
+                image.put(at, l(0), l(1), l(2), l(3));
+        }
+    };
+    ImageData data(chunks);
+    Inflater inflater(data);
+    const std::span<const Pass> passes = header.interlace != 0 ? std::span<const Pass>(Adam7) : Whole;
+    const std::size_t stride = std::max(1u, header.pixelBits() / 8);
+    std::vector<std::uint8_t> row(header.rowBytes(header.width) + 1), above(row.size());
+    for (const Pass& pass : passes) {
+        const std::uint32_t columns = along(header.width, pass.x0, pass.dx);
+        const std::uint32_t rows = along(header.height, pass.y0, pass.dy);
+        if (columns == 0 || rows == 0)
+            continue;
+        const std::size_t bytes = header.rowBytes(columns);
+        for (std::uint32_t y = 0; y < rows; ++y) {
+            if (!inflater.read(row.data(), bytes + 1) ||
+                !unfilter(row[0], std::span(row.data() + 1, bytes), y == 0 ? nullptr : above.data() + 1, stride))
+                return data.problem() ? data.problem() : Problem(std::string(PngDamaged));
+            for (std::uint32_t i = 0; i < columns; ++i)
+                put(std::size_t{pass.y0 + y * pass.dy} * header.width + pass.x0 + i * pass.dx, row.data() + 1, i);
+            std::swap(row, above);
+        }
+    }
+    return data.problem();
+}
+
 } // namespace
 
-const Recolourer PngRecolourer{"png", apply};
+const Recolourer PngRecolourer{"png", apply, preview};
 
 } // namespace corvane::apply

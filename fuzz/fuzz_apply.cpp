@@ -1,7 +1,8 @@
 // A palette put into arbitrary bytes, both ways, whatever format they are
 // taken for: the first byte picks the mode and the palette. What is written
 // keeps the file's size when only its table changes, and a recoloured PNG
-// reads back whole.
+// reads back whole. The page's previews of the input and of what is written
+// are decoded too, and hold 4 bytes a pixel.
 
 #include "applying.h"
 #include "fuzz_support.h"
@@ -40,6 +41,14 @@ apply::Palette paletteFor(std::uint8_t choice)
     return palettes[choice % palettes.size()];
 }
 
+// The first image's pixels, when it has one, are as many as it says.
+void previewed(ByteSource& source)
+{
+    apply::Preview image;
+    if (!apply::previewImage(source, nullptr, image))
+        require(image.rgba.size() == std::size_t{4} * image.width * image.height, "a preview of the wrong size");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size)
@@ -50,12 +59,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const apply::Palette palette = paletteFor(static_cast<std::uint8_t>(bytes[0] >> 1));
     const std::string_view data(reinterpret_cast<const char*>(bytes) + 1, size - 1);
 
+    ChunkedSource before(data, 1 + bytes[0] % 61);
+    previewed(before);
     ChunkedSource source(data, 1 + bytes[0] % 61);
     apply::StringSink out;
     std::vector<std::string> warnings;
     if (apply::applyPalette(source, nullptr, palette, mode, out, warnings))
         return 0;
     require(!out.content.empty(), "nothing written");
+    MemorySource after(out.content);
+    previewed(after);
     const bool png = data.starts_with("\x89PNG");
     const bool div = data.starts_with("fpg") || data.starts_with("map") || data.starts_with("fnt");
     if (mode == apply::Mode::KeepIndices && (png || div))

@@ -2,6 +2,7 @@
 // page holds, for the worker that runs it. Each file stays in JavaScript and
 // is read in slices, as far as the core asks, so that its size does not matter.
 
+#include "applying.h"
 #include "archive.h"
 #include "format.h"
 #include "input.h"
@@ -126,6 +127,10 @@ std::string answer;
 std::string output;
 std::string outputName;
 std::unique_ptr<corvane::web::Archive> archive;
+// The palette put into the files, once one is chosen.
+std::optional<corvane::formats::Palette> applied;
+std::string warnings;
+corvane::apply::Preview preview;
 
 const char* give(std::string text)
 {
@@ -281,5 +286,86 @@ EMSCRIPTEN_KEEPALIVE const char* corvane_zip_finish()
     output = archive->finish();
     archive.reset();
     return give(output.empty() ? "l'archive n'a pas pu être écrite" : "");
+}
+
+// Reads the worker's file as the palette to put into files; gives the
+// refusal, or "" when it is read.
+EMSCRIPTEN_KEEPALIVE const char* corvane_palette()
+{
+    SliceSource source;
+    corvane::formats::Palette palette;
+    if (corvane::formats::Problem problem = corvane::apply::readPalette(source, palette))
+        return give(std::move(*problem));
+    applied = std::move(palette);
+    return give("");
+}
+
+EMSCRIPTEN_KEEPALIVE void corvane_forget_palette()
+{
+    applied.reset();
+}
+
+// Puts the palette into the worker's file, named `name`, as corvane-convert
+// --palette [--remap] does; gives the refusal, or "" with the bytes in
+// corvane_output(), under the input's own name, and what the user is warned
+// of in corvane_warnings().
+EMSCRIPTEN_KEEPALIVE const char* corvane_apply(int remap, const char* name)
+{
+    output.clear();
+    outputName.clear();
+    warnings.clear();
+    if (!applied)
+        return give("aucune palette choisie");
+    SliceSource source;
+    corvane::apply::StringSink sink;
+    std::vector<std::string> told;
+    if (corvane::formats::Problem problem = corvane::apply::applyPalette(
+            source, nullptr, *applied, remap != 0 ? corvane::apply::Mode::Remap : corvane::apply::Mode::KeepIndices,
+            sink, told))
+        return give(std::move(*problem));
+    for (const std::string& line : told)
+        warnings.append(warnings.empty() ? "" : "\n").append(line);
+    output = std::move(sink.content);
+    outputName = name;
+    return give("");
+}
+
+EMSCRIPTEN_KEEPALIVE const char* corvane_warnings()
+{
+    return warnings.c_str();
+}
+
+// The first image of the worker's file, or with `after` of what
+// corvane_apply() made of it last; gives the refusal, or "" with the
+// pixels in corvane_preview_pixels().
+EMSCRIPTEN_KEEPALIVE const char* corvane_preview(int after)
+{
+    preview = {};
+    corvane::formats::Problem problem;
+    if (after != 0) {
+        corvane::MemorySource source(output);
+        problem = corvane::apply::previewImage(source, nullptr, preview);
+    } else {
+        SliceSource source;
+        problem = corvane::apply::previewImage(source, nullptr, preview);
+    }
+    if (problem)
+        preview = {};
+    return give(problem.value_or(""));
+}
+
+EMSCRIPTEN_KEEPALIVE const char* corvane_preview_pixels()
+{
+    return preview.rgba.data();
+}
+
+EMSCRIPTEN_KEEPALIVE int corvane_preview_width()
+{
+    return static_cast<int>(preview.width);
+}
+
+EMSCRIPTEN_KEEPALIVE int corvane_preview_height()
+{
+    return static_cast<int>(preview.height);
 }
 }

@@ -12,6 +12,11 @@
     const format = $("format");
     const convert = $("convertir");
     const message = $("message");
+    const applyButton = $("appliquer");
+    const paletteChooser = $("palette");
+    const appliedName = $("appliquee");
+    const forget = $("oublier");
+    const modes = [...document.querySelectorAll("input[name=mode]")];
     const Columns = 16;
 
     // The worker's script, the core in it, loads after the page's own, which
@@ -45,6 +50,11 @@
     let nextId = 0;
     let pasted = 0;
     let emptyLabel = "";
+    // The palette put into the files, "" for none, and the previews' round:
+    // an answer from before the palette or the mode changed is dropped.
+    let palette = "";
+    let generation = 0;
+    const mode = () => Number(modes.find((radio) => radio.checked).value);
 
     const element = (tag, className, text) => {
         const made = document.createElement(tag);
@@ -79,6 +89,7 @@
     const remove = (id) => {
         const row = rows.get(id);
         seen.unobserve(row.item);
+        near.unobserve(row.item);
         row.item.remove();
         rows.delete(id);
         worker.postMessage({ close: [id] });
@@ -143,6 +154,56 @@
         },
         { rootMargin: "50%" });
 
+    // Previews, like grids, only for the rows near the view: each is decoded,
+    // recoloured and decoded again in the worker.
+    const near = new IntersectionObserver(
+        (entries) => {
+            for (const entry of entries) {
+                if (entry.isIntersecting) {
+                    near.unobserve(entry.target);
+                    worker.postMessage({ preview: Number(entry.target.dataset.id), mode: mode(), generation });
+                }
+            }
+        },
+        { rootMargin: "50%" });
+    const previewAll = () => {
+        ++generation;
+        for (const { item } of rows.values()) {
+            item.querySelector(".apercu").replaceChildren();
+            item.querySelector(".consigne").textContent = "";
+            if (palette)
+                near.observe(item);
+            else
+                near.unobserve(item);
+        }
+    };
+    // An image drawn pixel for pixel, at most 256 CSS pixels wide, or why there is none.
+    const drawn = (image, label) => {
+        if (image.refusal !== undefined)
+            return element("p", "refus", image.refusal);
+        const canvas = document.createElement("canvas");
+        canvas.width = image.width;
+        canvas.height = image.height;
+        canvas.setAttribute("role", "img");
+        canvas.setAttribute("aria-label", label);
+        const scale = image.width > 256 ? 256 / image.width : Math.min(8, Math.floor(256 / image.width));
+        canvas.style.width = `${image.width * scale}px`;
+        canvas.style.height = `${image.height * scale}px`;
+        const pixels = new Uint8ClampedArray(image.pixels.buffer, image.pixels.byteOffset, image.pixels.length);
+        canvas.getContext("2d").putImageData(new ImageData(pixels, image.width, image.height), 0, 0);
+        return canvas;
+    };
+    const previewed = (answer) => {
+        const row = rows.get(answer.preview);
+        if (!row || answer.generation !== generation)
+            return;
+        const { before, after } = answer;
+        row.item.querySelector(".apercu").replaceChildren(
+            ...(after.refusal !== undefined && before.refusal === after.refusal ? [drawn(after, "")]
+                : [drawn(before, `${row.name}, avant`), drawn(after, `${row.name}, après`)]));
+        row.item.querySelector(".consigne").textContent = answer.warning;
+    };
+
     const row = (id, name) => {
         const item = element("li", "fichier");
         item.dataset.id = id;
@@ -161,9 +222,12 @@
         const actions = element("p", "actions barre");
         actions.append(drop);
         item.append(title, element("p", "refus"), element("p", "avertissement"), element("div", "couleurs"),
-                     element("p", "plus"), element("p", "couleur"), actions);
+                     element("p", "plus"), element("p", "couleur"), element("div", "apercu"),
+                     element("p", "consigne"), actions);
         rows.set(id, { name, item, shown: item.querySelector(".couleur") });
         list.append(item);
+        if (palette)
+            near.observe(item);
     };
     const add = (file) => {
         const id = nextId++;
@@ -222,6 +286,18 @@
             emptyLabel = answer.label;
             refresh();
             URL.revokeObjectURL(source);
+        } else if (answer.palette !== undefined) {
+            if (answer.refusal) {
+                say([`${answer.palette} : ${answer.refusal}`]);
+                return;
+            }
+            say([]);
+            palette = answer.palette;
+            appliedName.textContent = palette ? `Palette appliquée : ${palette}` : "";
+            forget.hidden = !palette;
+            previewAll();
+        } else if (answer.preview !== undefined) {
+            previewed(answer);
         } else if (pasting.has(answer.opened)) {
             pastedAnswer(answer);
         } else if (answer.opened !== undefined) {
@@ -237,6 +313,9 @@
             // With one file, its refusal alone; with several, a line each after the file's name.
             const lines = answer.refusals.map(([name, why]) => (rows.size > 1 ? `${name} : ${why}` : why));
             say(lines);
+            for (const [id, warning] of answer.warned ?? [])
+                if (rows.has(id))
+                    rows.get(id).item.querySelector(".consigne").textContent = warning;
             if (answer.output !== undefined)
                 download(answer.output, answer.bytes);
         }
@@ -246,7 +325,7 @@
     worker.onerror = (event) => {
         event.preventDefault();
         say(["le cœur de Corvane s'est arrêté dans ce navigateur : rechargez la page"]);
-        open.disabled = paste.disabled = convert.disabled = true;
+        open.disabled = paste.disabled = convert.disabled = applyButton.disabled = true;
     };
 
     const take = (files) => {
@@ -266,6 +345,7 @@
         worker.postMessage({ close: [...rows.keys(), ...pasting] });
         pasting.clear();
         seen.disconnect();
+        near.disconnect();
         list.replaceChildren();
         rows.clear();
         say([]);
@@ -273,7 +353,22 @@
         open.focus();
     });
     convert.addEventListener("click", () =>
-        worker.postMessage({ rows: [...rows].map(([id, row]) => [id, row.name]), format: format.value }));
+        worker.postMessage(Object.assign({ rows: [...rows].map(([id, row]) => [id, row.name]), format: format.value },
+                                         palette ? { remap: mode() } : {})));
+    applyButton.addEventListener("click", () => paletteChooser.click());
+    paletteChooser.addEventListener("change", () => {
+        if (paletteChooser.files.length)
+            worker.postMessage({ palette: paletteChooser.files[0] });
+        // The same palette chosen again is read again.
+        paletteChooser.value = "";
+    });
+    // Back to plain conversion.
+    forget.addEventListener("click", () => {
+        worker.postMessage({ palette: null });
+        applyButton.focus();
+    });
+    for (const radio of modes)
+        radio.addEventListener("change", () => palette && previewAll());
     document.addEventListener("dragover", (event) => {
         event.preventDefault();
         event.dataTransfer.dropEffect = "copy";
@@ -300,6 +395,6 @@
 
     // The page answers at once: the worker compiles the core meanwhile, and
     // takes what it is sent then once it runs.
-    open.disabled = paste.disabled = false;
+    open.disabled = paste.disabled = applyButton.disabled = false;
     document.documentElement.setAttribute("data-ready", "");
 })();

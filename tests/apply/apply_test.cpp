@@ -3,10 +3,12 @@
 #include "applying.h"
 #include "samples.h"
 
+#include "binary.h"
 #include "gzip_source.h"
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <utility>
 
 namespace corvane::apply {
@@ -79,6 +81,38 @@ TEST(Applying, InputsWithoutAnImageAreRefused)
             std::vector<std::string> warnings;
             EXPECT_EQ(applyPalette(in, nullptr, greys(4), mode, out, warnings).value_or(""), c.why) << c.sample;
         }
+    }
+}
+
+TEST(Applying, PreviewsAreTheFirstImageBoundedOrTheReason)
+{
+    // A true-colour BMP's headers announcing 5000 × 5000 pixels, 100 MB of RGBA.
+    std::string huge = "BM";
+    for (const std::uint32_t value : {0u, 0u, 54u, 40u, 5000u, 5000u})
+        formats::appendLittleEndian(huge, value, 4);
+    formats::appendLittleEndian(huge, 1, 2);
+    formats::appendLittleEndian(huge, 24, 2);
+    huge.resize(54, '\0');
+    const struct {
+        std::string bytes;
+        std::uint32_t width, height;
+        std::string why;
+    } cases[] = {
+        {fileBytes(SampleDir / "div/fpg-foret.fpg"), 16, 16, ""},
+        {fileBytes(SampleDir / "div/fpg-gzip.fpg"), 16, 16, ""},
+        {fileBytes(SampleDir / "div/map-carte.map"), 32, 16, ""},
+        {fileBytes(SampleDir / "div/fpg-plages.fpg"), 0, 0, std::string(NoGraphic)},
+        {fileBytes(SampleDir / "div/div-degrade.PAL"), 0, 0, std::string(NoImage)},
+        {fileBytes(SampleDir / "div/fpg-coupe.fpg"), 0, 0, std::string(LevelsCut)},
+        {huge, 0, 0, std::string(PreviewTooLarge)},
+    };
+    for (const auto& c : cases) {
+        MemorySource source(c.bytes);
+        Preview image;
+        EXPECT_EQ(previewImage(source, nullptr, image).value_or(""), c.why) << c.bytes.substr(0, 3);
+        if (c.why.empty())
+            EXPECT_EQ(std::tuple(image.width, image.height, image.rgba.size()),
+                      std::tuple(c.width, c.height, std::size_t{4} * c.width * c.height));
     }
 }
 

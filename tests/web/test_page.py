@@ -9,6 +9,7 @@ and each row's swatches against the colours of corvane-convert --to=hex.
         /usr/bin/python3 -m unittest discover -s tests/web -p 'test_*.py'
 """
 
+import base64
 import io
 import os
 import shutil
@@ -19,6 +20,7 @@ import unittest
 import zipfile
 
 import cdp
+from PIL import Image
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 DATA = os.path.join(ROOT, "tests", "data")
@@ -121,6 +123,61 @@ ROWS = """(() => {
         copy: !!row.querySelector('.copier'), cells: seen[row.dataset.id] ?? [],
     }));
 })()"""
+
+
+# The formats a palette is put into, and those of them Pillow reads.
+APPLIED = ("div", "png", "gif", "bmp", "pcx", "lbm")
+PILLOW = ("png", "gif", "bmp", "pcx")
+PALETTE = os.path.join(DATA, "hex", "lospec24.hex")
+# A FPG of no graphic: put a palette into, with nothing to show.
+NO_GRAPHIC = {"fpg-plages.fpg": "pas d'aperçu : le fichier n'a aucun graphique"}
+
+# Each row's before and after once drawn, scrolled to as the page draws them
+# near the view: [name, pixels as base64] of each image, or the row's reason.
+PREVIEWS = """(() => {
+    const rows = [...document.querySelectorAll('#fichiers > li')];
+    const waiting = rows.find((row) => !row.querySelector('.apercu').children.length);
+    if (waiting) {
+        waiting.scrollIntoView();
+        return null;
+    }
+    return rows.map((row) => ({
+        images: [...row.querySelectorAll('.apercu canvas')].map((c) => [c.getAttribute('aria-label'),
+            btoa(Array.from(c.getContext('2d').getImageData(0, 0, c.width, c.height).data,
+                            (v) => String.fromCharCode(v)).join(''))]),
+        refusal: row.querySelector('.apercu').textContent, warning: row.querySelector('.consigne').textContent,
+    }));
+})()"""
+
+
+def cli_apply(path, remap):
+    """(name, bytes, warning, reason) of corvane-convert --palette [--remap] -d on the file."""
+    with tempfile.TemporaryDirectory() as out:
+        result = subprocess.run([CONVERT, "--palette=" + PALETTE] + (["--remap"] if remap else [])
+                                + ["-d", out, path], capture_output=True)
+        if result.returncode != 0:
+            return None, None, warning(result, path), refusal(result, path)
+        [name] = os.listdir(out)
+        return name, read(os.path.join(out, name)), warning(result, path), ""
+
+
+def pillow_pixels(data):
+    """The first image's pixels as Pillow shows them, (red, green, blue, alpha) each; a 16-bit grey
+    by its high byte, as Pillow's own conversion clips it instead."""
+    with Image.open(io.BytesIO(data)) as image:
+        if image.mode.startswith("I"):
+            key = image.info.get("transparency")
+            return [(v >> 8, v >> 8, v >> 8, 0 if v == key else 255) for v in image.getdata()]
+        return list(image.convert("RGBA").getdata())
+
+
+def drawn_as(canvas, data):
+    """Whether a canvas's pixels are Pillow's: a transparent one is all zeros in a canvas, and a partly
+    transparent colour is held premultiplied, to within a step of 255 / alpha."""
+    pixels = pillow_pixels(data)
+    return len(canvas) == 4 * len(pixels) and all(
+        canvas[4 * k + 3] == p[3] and all(abs(canvas[4 * k + c] - p[c] * bool(p[3])) * p[3] < 255 for c in range(3))
+        for k, p in enumerate(pixels))
 
 
 class PageTest(unittest.TestCase):
@@ -330,6 +387,63 @@ class PageTest(unittest.TestCase):
                 for path in paths:
                     os.remove(path)
 
+    def test_palette_applied(self):
+        paths = [os.path.join(DATA, sample) for sample in samples() if sample.split("/")[0] in APPLIED]
+        self.load()
+        self.open_files(*paths, timeout=60)
+        self.page.set_file("#palette", PALETTE)
+        self.page.wait_for("document.getElementById('appliquee').textContent", 10)
+        for remap in (0, 1):
+            with self.subTest(remap=remap):
+                self.page.eval("document.querySelector('input[name=mode][value=\"%d\"]').click()" % remap)
+                previews = self.page.wait_for(PREVIEWS, 60)
+                entries, lines = [], []
+                for path, row in zip(paths, previews):
+                    name, data, warned, reason = cli_apply(path, remap)
+                    with self.subTest(file=os.path.basename(path)):
+                        self.assertEqual(row["warning"], warned)
+                        if reason:
+                            lines.append("%s : %s" % (os.path.basename(path), reason))
+                            self.assertEqual([row["images"], row["refusal"]], [[], reason])
+                            continue
+                        entries.append((name, data))
+                        labels = [label for label, _ in row["images"]]
+                        if name in NO_GRAPHIC:
+                            self.assertEqual([labels, row["refusal"]], [[], NO_GRAPHIC[name]])
+                            continue
+                        self.assertEqual(labels, [name + ", avant", name + ", après"])
+                        if path.rsplit(".", 1)[-1].lower() in PILLOW:
+                            before, after = [base64.b64decode(pixels) for _, pixels in row["images"]]
+                            self.assertTrue(drawn_as(before, read(path)), "before: Pillow's pixels")
+                            self.assertTrue(drawn_as(after, data), "after: Pillow's pixels")
+                # Each image named for a screen reader, and the mode's radio button.
+                nodes = self.page.send("Accessibility.getFullAXTree")["nodes"]
+                named = {(n["role"]["value"], n.get("name", {}).get("value")) for n in nodes if "role" in n}
+                wanted = {("image", label) for row in previews for label, _ in row["images"]}
+                wanted |= {("radio", "Garder les indices"), ("radio", "Recolorer au plus proche"),
+                           ("button", "Appliquer une palette…")}
+                self.assertEqual(wanted - named, set())
+                name, data, message = self.convert("")
+                self.assertEqual((name, message), ("corvane.zip", "\n".join(lines)))
+                with zipfile.ZipFile(io.BytesIO(data)) as archive:
+                    self.assertEqual(archive.namelist(), [n for n, _ in entries])
+                    self.assertTrue([archive.read(n) for n, _ in entries] == [d for _, d in entries],
+                                    "the page's bytes are corvane-convert's")
+
+        # A hundred files: images only for the rows near the view, the last one's once scrolled to.
+        hundred = [os.path.join(self.scratch, "jeu%02d.fpg" % k) for k in range(100)]
+        for path in hundred:
+            shutil.copyfile(os.path.join(DATA, "div/fpg-foret.fpg"), path)
+        self.load()
+        self.open_files(*hundred, timeout=60)
+        self.page.set_file("#palette", PALETTE)
+        self.page.wait_for("!!document.querySelector('#fichiers canvas')", 10)
+        self.assertLess(self.page.eval("document.querySelectorAll('#fichiers canvas').length"), 100)
+        self.page.eval("document.querySelector('#fichiers > li:last-child').scrollIntoView()")
+        self.page.wait_for("document.querySelectorAll('#fichiers > li:last-child canvas').length === 2", 10)
+        for path in hundred:
+            os.remove(path)
+
     def click(self, selector):
         """A real click at the element's middle, as a user's: it grants the page a user gesture."""
         self.page.wait_for("!!document.querySelector(%r)" % selector, 10)
@@ -380,6 +494,21 @@ class PageTest(unittest.TestCase):
             self.click("#fichiers .copier")
             return self.page.wait_for("navigator.clipboard.readText()", 10).encode()
 
+        def palette_chosen(path, then=""):
+            def probe(rows):
+                self.page.set_file("#palette", path)
+                self.page.wait_for("document.getElementById('appliquee').textContent || "
+                                   "document.getElementById('message').textContent", 10)
+                if then:
+                    self.click(then)
+                    self.page.wait_for("!document.getElementById('appliquee').textContent", 10)
+                return self.message(), self.convert("")
+            return probe
+
+        fpg = os.path.join(DATA, "div/fpg-foret.fpg")
+        too_many = os.path.join(self.scratch, "300.gpl")
+        with open(too_many, "wb") as f:
+            f.write(b"GIMP Palette\n" + b"1 2 3\n" * 300)
         with open(same, "wb") as f:
             f.write(b"GIMP Palette\n1 2 3\n")
         kinds = [cli_kind(same)[0]]
@@ -401,6 +530,10 @@ class PageTest(unittest.TestCase):
             ("a format the table does not have", [gimp], forced_format("nul"), (None, None, "format inconnu : « nul »")),
             ("a format that only reads", [gimp], forced_format("lbm"),
              (None, None, "le format « lbm » se lit mais ne s'écrit pas")),
+            ("a palette applied to one file", [fpg], palette_chosen(PALETTE), ("", cli_apply(fpg, 0)[:2] + ("",))),
+            ("the palette taken away", [fpg], palette_chosen(PALETTE, "#oublier"), ("", cli_convert(fpg, ""))),
+            ("a palette of too many colours, not applied", [fpg], palette_chosen(too_many),
+             ("300.gpl : la palette a 300 couleurs : au plus 256 se mettent dans un fichier", cli_convert(fpg, ""))),
         ]
         for what, files, probe, expected in table:
             with self.subTest(what):
