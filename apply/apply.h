@@ -56,6 +56,10 @@ struct Outcome {
 struct Preview {
     std::uint32_t width = 0, height = 0;
     std::string rgba;
+    // The most pixels resize() takes: 16 Mi (64 MiB of RGBA) unless the
+    // caller bounds it tighter (the fuzzer, which would otherwise spend its
+    // time and memory on images it claims but does not hold).
+    std::uint64_t mostPixels = std::uint64_t{16} << 20;
 
     // Sizes the image, every pixel transparent; refused past the bound of
     // what a preview may hold.

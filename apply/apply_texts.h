@@ -21,8 +21,6 @@ inline constexpr std::string_view NoIndices = "image sans palette : --remap la r
 inline constexpr std::string_view PartialAlphaLost =
     "attention : l'alpha partiel est perdu, ces couleurs deviennent opaques";
 
-// The most pixels a preview holds: 64 MiB of them, 4 bytes each.
-inline constexpr std::uint64_t MostPreviewPixels = (std::uint64_t{64} << 20) / 4;
 // A DIV file of no graphic, or a font of no character drawn: nothing to show.
 inline constexpr std::string_view NoGraphic = "pas d'aperçu : le fichier n'a aucun graphique";
 // An image of no pixel at all.

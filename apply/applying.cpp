@@ -82,7 +82,7 @@ std::string crcFailed(std::string_view chunk)
 
 Problem Preview::resize(std::uint64_t columns, std::uint64_t rows)
 {
-    if (columns == 0 || rows == 0 || rows > MostPreviewPixels / columns)
+    if (columns == 0 || rows == 0 || rows > mostPixels / columns)
         return std::string(columns == 0 || rows == 0 ? EmptyImage : PreviewTooLarge);
     width = static_cast<std::uint32_t>(columns);
     height = static_cast<std::uint32_t>(rows);

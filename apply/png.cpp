@@ -107,12 +107,23 @@ public:
             return std::string(PngCut);
         return left_ == 0 ? checkCrc() : std::nullopt;
     }
-    // The chunk's data whole.
+    // The chunk's data whole, grown as its bytes come: never to a length
+    // only announced.
     Problem data(std::string& bytes)
     {
-        bytes.resize(length_);
-        std::size_t got = 0;
-        return length_ == 0 ? checkCrc() : read(bytes.data(), bytes.size(), got);
+        bytes.clear();
+        if (length_ == 0)
+            return checkCrc();
+        while (left_ > 0) {
+            const std::size_t at = bytes.size();
+            bytes.resize(at + std::min<std::size_t>(left_, PieceBytes));
+            std::size_t got = 0;
+            const Problem problem = read(bytes.data() + at, bytes.size() - at, got);
+            bytes.resize(at + got);
+            if (problem)
+                return problem;
+        }
+        return std::nullopt;
     }
     // The chunk as it is, header, data and CRC, to `out`.
     Problem copy(ByteSink& out)

@@ -45,6 +45,7 @@ apply::Palette paletteFor(std::uint8_t choice)
 void previewed(ByteSource& source)
 {
     apply::Preview image;
+    image.mostPixels = std::uint64_t{1} << 18;
     if (!apply::previewImage(source, nullptr, image))
         require(image.rgba.size() == std::size_t{4} * image.width * image.height, "a preview of the wrong size");
 }

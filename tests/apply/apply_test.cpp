@@ -110,9 +110,10 @@ TEST(Applying, PreviewsAreTheFirstImageBoundedOrTheReason)
         MemorySource source(c.bytes);
         Preview image;
         EXPECT_EQ(previewImage(source, nullptr, image).value_or(""), c.why) << c.bytes.substr(0, 3);
-        if (c.why.empty())
+        if (c.why.empty()) {
             EXPECT_EQ(std::tuple(image.width, image.height, image.rgba.size()),
                       std::tuple(c.width, c.height, std::size_t{4} * c.width * c.height));
+        }
     }
 }
 
