@@ -22,8 +22,9 @@ namespace {
 // table, 768 bytes all 6-bit levels, stays one though its bytes could also
 // start a PCX header, be Paint.NET's digits or Photoshop's swatches.
 constexpr std::array<std::reference_wrapper<const Format>, 22> Formats{
-    {DivFormat, PngFormat, RiffFormat, GplFormat, JascFormat, HexFormat, TxtFormat, GifFormat, BmpFormat, PcxFormat,
-     LbmFormat, AsepriteFormat, AseFormat, AcoFormat, ColFormat, SocFormat, TresFormat, JsonFormat, CssFormat, KplFormat, VgaFormat, ActFormat}};
+    {DivFormat,  PngFormat,  RiffFormat, GplFormat,      JascFormat, HexFormat, TxtFormat, GifFormat,
+     BmpFormat,  PcxFormat,  LbmFormat,  AsepriteFormat, AseFormat,  AcoFormat, ColFormat, SocFormat,
+     TresFormat, JsonFormat, CssFormat,  KplFormat,      VgaFormat,  ActFormat}};
 
 // The text rules without a signature (hex, txt) take a head only if each of
 // its non-empty lines is a ';' comment or hex digits, '#' before them allowed.

@@ -28,8 +28,7 @@ inline const std::filesystem::path SampleDir{CORVANE_CORPUS_DIR};
 // (tests/formats/pillow_check.py).
 inline bool provedByOtherReaders(std::string_view format)
 {
-    return format == "soc" || format == "json" || format == "css" || format == "tres" ||
-           format == "kpl";
+    return format == "soc" || format == "json" || format == "css" || format == "tres" || format == "kpl";
 }
 
 // Every *.pal file of the formats' folders, whatever the case of its extension, sorted.
