@@ -106,19 +106,32 @@ Problem readPalette(ByteSource& source, Palette& palette)
     return std::nullopt;
 }
 
-Problem applyPalette(ByteSource& in, const Format* from, const Palette& palette, Mode mode, ByteSink& out,
-                     std::vector<std::string>& warnings)
+namespace {
+
+// The recolouring of the input's format, the one `from` names or the one its
+// first bytes show (kept in `head`); refused for a file of no image.
+Problem recolourerOf(ByteSource& in, const Format* from, std::string& head, const Recolourer*& recolourer)
 {
-    std::string head;
     const Format* format = from;
     if (format == nullptr) {
         if (Problem problem = findFormat(in, head, format))
             return problem;
     }
-    const Recolourer* recolourer = recolourerFor(format->name);
+    recolourer = recolourerFor(format->name);
     if (recolourer == nullptr)
         return format->writes() ? std::string(NoImage) : intake::targetNamed(format->name).refusal;
+    return std::nullopt;
+}
 
+} // namespace
+
+Problem applyPalette(ByteSource& in, const Format* from, const Palette& palette, Mode mode, ByteSink& out,
+                     std::vector<std::string>& warnings)
+{
+    std::string head;
+    const Recolourer* recolourer = nullptr;
+    if (Problem problem = recolourerOf(in, from, head, recolourer))
+        return problem;
     PrefixedSource whole(head, in);
     Outcome outcome;
     Problem problem = recolourer->apply(whole, palette, mode, out, outcome);
@@ -136,14 +149,9 @@ Problem applyPalette(ByteSource& in, const Format* from, const Palette& palette,
 Problem previewImage(ByteSource& in, const Format* from, Preview& image)
 {
     std::string head;
-    const Format* format = from;
-    if (format == nullptr) {
-        if (Problem problem = findFormat(in, head, format))
-            return problem;
-    }
-    const Recolourer* recolourer = recolourerFor(format->name);
-    if (recolourer == nullptr)
-        return format->writes() ? std::string(NoImage) : intake::targetNamed(format->name).refusal;
+    const Recolourer* recolourer = nullptr;
+    if (Problem problem = recolourerOf(in, from, head, recolourer))
+        return problem;
     PrefixedSource whole(head, in);
     Problem problem = recolourer->preview(whole, image);
     return in.failed() ? readFailure(in) : problem;
