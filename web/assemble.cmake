@@ -1,22 +1,19 @@
-# Assembles the page's folder: the files named in COPIED from SOURCE and in
-# ICONS from ICON_DIR as they are; corvane.js, the page's script;
-# corvane-coeur.js, which the page loads once it answers, the worker's whole
+# Assembles the page's folder, where inline_page.js has written index.html:
+# the files named in COPIED from SOURCE and in ICONS from ICON_DIR as they
+# are; corvane-coeur.js, which the page loads once it answers, the worker's whole
 # script (emscripten's glue, the WebAssembly packed by pack_wasm.js in
 # PACKED_WASM, and worker.js) as the body of a function, so that the page
 # starts the worker from the function's own source text, through a blob: URL,
 # with no file of its own to fetch; and sw.js, told every other file and a
 # digest of them all.
-#   cmake -D WORKER=corvane_web.js -D PACKED_WASM=corvane_web.wasm.b64 -D PAGE=page.js -D SOURCE=web -D SITE=site \
-#       -D COPIED=index.html,... -D ICON_DIR=resources/icons -D ICONS=corvane-192.png,... -P assemble.cmake
+#   cmake -D WORKER=corvane_web.js -D PACKED_WASM=corvane_web.wasm.b64 -D SOURCE=web -D SITE=site \
+#       -D COPIED=manifest.webmanifest -D ICON_DIR=resources/icons -D ICONS=corvane-192.png,... -P assemble.cmake
 file(MAKE_DIRECTORY ${SITE})
 file(READ ${WORKER} worker)
 file(READ ${PACKED_WASM} packed)
 string(REPLACE "@CORVANE_PACKED_WASM@" "${packed}" worker "${worker}")
-file(READ ${PAGE} page)
 file(WRITE ${SITE}/corvane-coeur.js.part "function corvaneWorker() {\n${worker}\n}\n")
 file(RENAME ${SITE}/corvane-coeur.js.part ${SITE}/corvane-coeur.js)
-file(WRITE ${SITE}/corvane.js.part "${page}")
-file(RENAME ${SITE}/corvane.js.part ${SITE}/corvane.js)
 string(REPLACE "," ";" copied "${COPIED}")
 string(REPLACE "," ";" icons "${ICONS}")
 foreach(name ${copied})
@@ -28,7 +25,14 @@ endforeach()
 
 # Any byte changed in any file gives the worker new bytes, which is what
 # makes the browser take the new build.
-set(kept ${copied} ${icons} corvane.js corvane-coeur.js)
+set(kept index.html ${copied} ${icons} corvane-coeur.js)
+# What an earlier build left and this one no longer writes goes, so that the
+# folder holds the service worker's files and nothing else.
+file(GLOB present RELATIVE ${SITE} ${SITE}/*)
+list(REMOVE_ITEM present ${kept} sw.js)
+foreach(name ${present})
+    file(REMOVE ${SITE}/${name})
+endforeach()
 set(digests "")
 foreach(name ${kept})
     file(SHA256 ${SITE}/${name} digest)
