@@ -1,5 +1,6 @@
 // GIF 87a and 89a: the tables rewritten in place, or every frame decoded and
 // encoded again by giflib over one global table that is the palette.
+#include "gif.h"
 #include "indexed.h"
 
 #include <gif_lib.h>
@@ -14,18 +15,11 @@ extern const Recolourer GifRecolourer;
 
 namespace {
 
-constexpr std::size_t ScreenBytes = 13; // signature, then the logical screen descriptor
-constexpr std::size_t ImageBytes = 9;   // an image descriptor after its 0x2C
-constexpr std::uint8_t HasTable = 0x80;
-constexpr std::uint8_t ExtensionIntroducer = 0x21;
-constexpr std::uint8_t ImageIntroducer = 0x2C;
-constexpr std::uint8_t Trailer = 0x3B;
+using namespace formats::gif;
+
 constexpr std::uint8_t GraphicControl = 0xF9;
 constexpr std::uint8_t HasTransparent = 0x01;
 
-const std::string Unreadable = "image GIF illisible";
-const std::string NoTable = "image GIF sans table de couleurs";
-const std::string CutInTable = "image GIF coupée dans sa table de couleurs";
 const std::string CutShort = "image GIF coupée avant son octet de fin (0x3B)";
 const std::string OutOfMemory = "mémoire insuffisante pour écrire l'image GIF";
 
@@ -45,7 +39,7 @@ Problem walk(std::string_view bytes, Layout& layout)
 {
     const auto* b = reinterpret_cast<const std::uint8_t*>(bytes.data());
     const std::size_t size = bytes.size();
-    if (size < ScreenBytes || !(bytes.starts_with("GIF87a") || bytes.starts_with("GIF89a")))
+    if (size < ScreenBytes || !isGif(bytes))
         return Unreadable;
     std::size_t at = ScreenBytes;
     const auto table = [&](std::uint8_t packed) {

@@ -1,6 +1,7 @@
 // ZSoft PCX: the palette rewritten where it lies (the 256 colours at the end,
 // or the header's 16), or the pixels written again as 8 bits in one plane
 // with the palette at the end.
+#include "pcx.h"
 #include "binary.h"
 #include "indexed.h"
 
@@ -11,21 +12,7 @@ extern const Recolourer PcxRecolourer;
 namespace {
 
 using formats::littleEndian;
-
-constexpr std::uint8_t Manufacturer = 0x0A;
-constexpr std::uint8_t LastVersion = 5;
-constexpr std::uint8_t RunLength = 1;
-constexpr std::size_t HeaderBytes = 128;
-constexpr std::size_t HeaderPaletteAt = 16;
-constexpr std::size_t HeaderColours = 16;
-constexpr std::size_t PlanesAt = 65;
-constexpr std::size_t BytesALineAt = 66;
-constexpr std::uint8_t PaletteMark = 0x0C;
-constexpr std::size_t TailBytes = 1 + 768; // the mark, then 256 colours
-constexpr std::size_t MostRun = 63;
-constexpr std::uint8_t RunFlag = 0xC0; // a byte this high or higher starts a run
-
-const std::string Unreadable = "image PCX illisible";
+using namespace formats::pcx;
 
 struct Pcx {
     std::string_view bytes;
@@ -45,17 +32,16 @@ Problem readHeader(std::string_view bytes, Pcx& pcx)
 {
     pcx.bytes = bytes;
     if (bytes.size() < HeaderBytes)
-        return std::string("image PCX coupée dans son en-tête");
+        return CutInHeader;
     const std::uint8_t* header = pcx.at(0);
+    if (!headerFits(header))
+        return Unreadable;
     pcx.bits = header[3];
     pcx.planes = header[PlanesAt];
-    if (header[0] != Manufacturer || header[1] > LastVersion || header[2] != RunLength ||
-        (pcx.bits != 1 && pcx.bits != 2 && pcx.bits != 4 && pcx.bits != 8) || pcx.planes < 1 || pcx.planes > 4)
-        return Unreadable;
-    pcx.endPalette = pcx.bits == 8 && pcx.planes == 1 && header[1] == LastVersion;
+    pcx.endPalette = hasEndPalette(header);
     pcx.trueColour = pcx.bits == 8 && pcx.planes >= 3;
     if (pcx.endPalette && (bytes.size() < HeaderBytes + TailBytes || bytes[bytes.size() - TailBytes] != PaletteMark))
-        return std::string("image PCX de 256 couleurs sans sa palette : pas d'octet 0x0C avant les 768 derniers");
+        return NoEndPalette;
     if (pcx.bits * pcx.planes > 8 && !pcx.trueColour)
         return Unreadable;
     return std::nullopt;
@@ -134,19 +120,6 @@ Problem readPixels(const Pcx& pcx, Nearest& nearest, std::uint32_t& width, std::
         }
     }
     return std::nullopt;
-}
-
-void appendRow(std::string& out, const std::uint8_t* row, std::size_t width)
-{
-    for (std::size_t x = 0; x < width;) {
-        std::size_t run = 1;
-        while (x + run < width && run < MostRun && row[x + run] == row[x])
-            ++run;
-        if (run > 1 || row[x] >= RunFlag)
-            out.push_back(static_cast<char>(RunFlag | run));
-        out.push_back(static_cast<char>(row[x]));
-        x += run;
-    }
 }
 
 // Version 5, 8 bits, one plane, each line run-length coded on its own and of

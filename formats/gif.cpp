@@ -1,5 +1,7 @@
 // GIF 87a and 89a: the palette is read by hand, since it precedes every
 // compressed byte; giflib writes the image.
+#include "gif.h"
+
 #include "binary.h"
 #include "grid.h"
 #include "levels.h"
@@ -15,22 +17,13 @@ extern const Format GifFormat;
 
 namespace {
 
-constexpr std::string_view Gif87 = "GIF87a";
-constexpr std::string_view Gif89 = "GIF89a";
-constexpr std::size_t ScreenBytes = 13; // signature, then the logical screen descriptor
-constexpr std::size_t ImageBytes = 9;   // an image descriptor after its 0x2C
-constexpr std::uint8_t HasTable = 0x80;
-constexpr std::uint8_t ExtensionIntroducer = 0x21;
-constexpr std::uint8_t ImageIntroducer = 0x2C;
-constexpr std::uint8_t Trailer = 0x3B;
-constexpr int ColourResolution = 8; // bits a level
+using namespace gif;
 
-const std::string Unreadable = "image GIF illisible";
-const std::string NoTable = "image GIF sans table de couleurs";
+constexpr int ColourResolution = 8; // bits a level
 
 bool detect(const Head& head)
 {
-    return head.bytes.starts_with(Gif87) || head.bytes.starts_with(Gif89);
+    return isGif(head.bytes);
 }
 
 // The table announced by a descriptor's packed byte: 2 to 256 entries.
@@ -39,7 +32,7 @@ Problem readTable(ByteSource& source, std::uint8_t packed, Palette& palette)
     const std::size_t count = std::size_t{2} << (packed & 7);
     std::array<std::uint8_t, 768> levels;
     if (!readAll(source, levels.data(), count * 3))
-        return std::string("image GIF coupée dans sa table de couleurs");
+        return CutInTable;
     palette = Palette{};
     palette.kind = "Palette d'une image GIF";
     palette.colours = unpackColours(levels.data(), count);

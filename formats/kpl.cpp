@@ -7,6 +7,7 @@
 #include "palette_building.h"
 #include "text_fields.h"
 #include "unit_levels.h"
+#include "zip_memory.h"
 
 #include <pugixml.hpp>
 #include <unzip.h>
@@ -63,76 +64,11 @@ bool detect(const Head& head)
 
 // --- The zip, in memory ---
 
-// What minizip reads and writes through its file functions.
-struct Memory {
-    std::string bytes;
-    std::size_t at = 0;
-};
-
-// The archive's one "file", the memory given as opaque.
-voidpf ZCALLBACK openMemory(voidpf opaque, const char*, int)
-{
-    return opaque;
-}
-
-uLong ZCALLBACK readMemory(voidpf, voidpf stream, void* buf, uLong size)
-{
-    auto& memory = *static_cast<Memory*>(stream);
-    const std::size_t n = std::min<std::size_t>(size, memory.bytes.size() - memory.at);
-    std::copy_n(memory.bytes.data() + memory.at, n, static_cast<char*>(buf));
-    memory.at += n;
-    return static_cast<uLong>(n);
-}
-
-// minizip goes back to write each entry's sizes in its header.
-uLong ZCALLBACK writeMemory(voidpf, voidpf stream, const void* buf, uLong size)
-{
-    auto& memory = *static_cast<Memory*>(stream);
-    if (memory.bytes.size() < memory.at + size)
-        memory.bytes.resize(memory.at + size);
-    std::copy_n(static_cast<const char*>(buf), size, memory.bytes.data() + memory.at);
-    memory.at += size;
-    return size;
-}
-
-long ZCALLBACK tellMemory(voidpf, voidpf stream)
-{
-    return static_cast<long>(static_cast<Memory*>(stream)->at);
-}
-
-// Nowhere past the end: a damaged archive's offsets fail here.
-long ZCALLBACK seekMemory(voidpf, voidpf stream, uLong offset, int origin)
-{
-    auto& memory = *static_cast<Memory*>(stream);
-    const std::size_t base = origin == ZLIB_FILEFUNC_SEEK_SET   ? 0
-                             : origin == ZLIB_FILEFUNC_SEEK_CUR ? memory.at
-                                                                : memory.bytes.size();
-    if (offset > memory.bytes.size() - base)
-        return -1;
-    memory.at = base + offset;
-    return 0;
-}
-
-int ZCALLBACK closeMemory(voidpf, voidpf)
-{
-    return 0;
-}
-
-int ZCALLBACK memoryError(voidpf, voidpf)
-{
-    return 0;
-}
-
-zlib_filefunc_def memoryFunctions(Memory& memory)
-{
-    return {openMemory, readMemory, writeMemory, tellMemory, seekMemory, closeMemory, memoryError, &memory};
-}
-
 // The entry inflated, no further than MostBytes: a zip's sizes are the
 // file's word, which a bomb belies.
-Problem entryBytes(Memory& zip, std::string_view name, std::string& out)
+Problem entryBytes(ZipMemory& zip, std::string_view name, std::string& out)
 {
-    zlib_filefunc_def functions = memoryFunctions(zip);
+    zlib_filefunc_def functions = zipMemoryFunctions(zip);
     const std::unique_ptr<void, int (*)(unzFile)> archive(unzOpen2("palette.kpl", &functions), unzClose);
     if (!archive)
         return std::string("ce n'est pas une archive zip lisible");
@@ -216,7 +152,7 @@ Problem read(ByteSource& source, Palette& palette)
 {
     if (const std::optional<std::uint64_t> left = source.remaining(); left && *left > MostBytes)
         return TooBig;
-    Memory zip;
+    ZipMemory zip;
     std::array<char, 65536> chunk;
     while (const std::size_t n = source.read(chunk.data(), chunk.size())) {
         if (zip.bytes.size() + n > MostBytes)
@@ -298,8 +234,8 @@ Problem write(const Palette& palette, const WriteContext& context, std::string& 
     }
     colourSet.append("</ColorSet>\n");
 
-    Memory memory;
-    zlib_filefunc_def functions = memoryFunctions(memory);
+    ZipMemory memory;
+    zlib_filefunc_def functions = zipMemoryFunctions(memory);
     zipFile zip = zipOpen2("palette.kpl", APPEND_STATUS_CREATE, nullptr, &functions);
     if (zip == nullptr)
         return std::string("l'archive zip n'a pu être faite");

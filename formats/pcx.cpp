@@ -1,5 +1,7 @@
 // ZSoft PCX: a 256-colour image keeps its palette after the pixels, the
 // others in the header.
+#include "pcx.h"
+
 #include "binary.h"
 #include "grid.h"
 #include "levels.h"
@@ -15,25 +17,9 @@ extern const Format PcxFormat, VgaFormat;
 
 namespace {
 
-constexpr std::uint8_t Manufacturer = 0x0A;
-constexpr std::uint8_t LastVersion = 5;
-constexpr std::uint8_t RunLength = 1;
-constexpr std::size_t HeaderBytes = 128;
-constexpr std::size_t HeaderPaletteAt = 16;
-constexpr std::size_t HeaderColours = 16;
-constexpr std::size_t PlanesAt = 65;
-constexpr std::uint8_t PaletteMark = 0x0C;
-constexpr std::size_t TailBytes = 1 + 768; // the mark, then 256 colours
-constexpr std::size_t MostRun = 63;
-constexpr std::uint8_t RunFlag = 0xC0; // a byte this high or higher starts a run
-constexpr std::uint16_t DotsPerInch = 72;
+using namespace pcx;
 
-bool headerFits(const std::uint8_t* header)
-{
-    const std::uint8_t bits = header[3];
-    return header[0] == Manufacturer && header[1] <= LastVersion && header[2] == RunLength &&
-           (bits == 1 || bits == 2 || bits == 4 || bits == 8) && header[PlanesAt] >= 1 && header[PlanesAt] <= 4;
-}
+constexpr std::uint16_t DotsPerInch = 72;
 
 bool detect(const Head& head)
 {
@@ -70,7 +56,7 @@ Problem readTail(ByteSource& source, Palette& palette)
     }
     const std::uint8_t* tail = buffer.get() + end - std::min(end, TailBytes);
     if (end < TailBytes || tail[0] != PaletteMark)
-        return std::string("image PCX de 256 couleurs sans sa palette : pas d'octet 0x0C avant les 768 derniers");
+        return NoEndPalette;
     palette = pcxPalette(tail + 1, 256);
     return std::nullopt;
 }
@@ -79,31 +65,18 @@ Problem read(ByteSource& source, Palette& palette)
 {
     std::array<std::uint8_t, HeaderBytes> header;
     if (!readAll(source, header.data(), header.size()))
-        return std::string("image PCX coupée dans son en-tête");
+        return CutInHeader;
     if (!headerFits(header.data()))
-        return std::string("image PCX illisible");
+        return Unreadable;
     const std::uint8_t bits = header[3];
     const std::uint8_t planes = header[PlanesAt];
-    if (bits == 8 && planes == 1 && header[1] == LastVersion)
+    if (hasEndPalette(header.data()))
         return readTail(source, palette);
     // Several 8-bit planes hold the colours themselves.
     if (bits == 8 && planes > 1)
         return "image PCX sans palette (" + std::to_string(planes) + " plans de 8 bits)";
     palette = pcxPalette(header.data() + HeaderPaletteAt, HeaderColours);
     return std::nullopt;
-}
-
-void appendRow(std::string& out, const std::uint8_t* row, std::size_t width)
-{
-    for (std::size_t x = 0; x < width;) {
-        std::size_t run = 1;
-        while (x + run < width && run < MostRun && row[x + run] == row[x])
-            ++run;
-        if (run > 1 || row[x] >= RunFlag)
-            out.push_back(static_cast<char>(RunFlag | run));
-        out.push_back(static_cast<char>(row[x]));
-        x += run;
-    }
 }
 
 // Version 5, 8 bits, 1 plane, each row run-length encoded on its own; the
@@ -139,6 +112,31 @@ Problem write(const Palette& palette, const WriteContext&, std::string& out)
 }
 
 } // namespace
+
+bool pcx::headerFits(const std::uint8_t* header)
+{
+    const std::uint8_t bits = header[3];
+    return header[0] == Manufacturer && header[1] <= LastVersion && header[2] == RunLength &&
+           (bits == 1 || bits == 2 || bits == 4 || bits == 8) && header[PlanesAt] >= 1 && header[PlanesAt] <= 4;
+}
+
+bool pcx::hasEndPalette(const std::uint8_t* header)
+{
+    return header[3] == 8 && header[PlanesAt] == 1 && header[1] == LastVersion;
+}
+
+void pcx::appendRow(std::string& out, const std::uint8_t* row, std::size_t width)
+{
+    for (std::size_t x = 0; x < width;) {
+        std::size_t run = 1;
+        while (x + run < width && run < MostRun && row[x + run] == row[x])
+            ++run;
+        if (run > 1 || row[x] >= RunFlag)
+            out.push_back(static_cast<char>(RunFlag | run));
+        out.push_back(static_cast<char>(row[x]));
+        x += run;
+    }
+}
 
 extern const Format PcxFormat{"pcx", ".pcx", "PCX", 256, PlanesAt + 1, detect, read, write, &VgaFormat};
 

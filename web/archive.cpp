@@ -2,64 +2,10 @@
 
 #include <zip.h>
 
-#include <algorithm>
 #include <ctime>
 
 namespace corvane::web {
 namespace {
-
-using Memory = Archive::Memory;
-
-// The archive's one "file", the memory given as opaque.
-voidpf ZCALLBACK openMemory(voidpf opaque, const char*, int)
-{
-    return opaque;
-}
-
-uLong ZCALLBACK readMemory(voidpf, voidpf stream, void* buf, uLong size)
-{
-    auto& memory = *static_cast<Memory*>(stream);
-    const std::size_t n = std::min<std::size_t>(size, memory.bytes.size() - std::min(memory.at, memory.bytes.size()));
-    std::copy_n(memory.bytes.data() + memory.at, n, static_cast<char*>(buf));
-    memory.at += n;
-    return static_cast<uLong>(n);
-}
-
-// minizip goes back to write each entry's sizes in its header.
-uLong ZCALLBACK writeMemory(voidpf, voidpf stream, const void* buf, uLong size)
-{
-    auto& memory = *static_cast<Memory*>(stream);
-    if (memory.bytes.size() < memory.at + size)
-        memory.bytes.resize(memory.at + size);
-    std::copy_n(static_cast<const char*>(buf), size, memory.bytes.data() + memory.at);
-    memory.at += size;
-    return size;
-}
-
-long ZCALLBACK tellMemory(voidpf, voidpf stream)
-{
-    return static_cast<long>(static_cast<Memory*>(stream)->at);
-}
-
-long ZCALLBACK seekMemory(voidpf, voidpf stream, uLong offset, int origin)
-{
-    auto& memory = *static_cast<Memory*>(stream);
-    const std::size_t base = origin == ZLIB_FILEFUNC_SEEK_SET   ? 0
-                             : origin == ZLIB_FILEFUNC_SEEK_CUR ? memory.at
-                                                                : memory.bytes.size();
-    memory.at = base + offset;
-    return 0;
-}
-
-int ZCALLBACK closeMemory(voidpf, voidpf)
-{
-    return 0;
-}
-
-int ZCALLBACK memoryError(voidpf, voidpf)
-{
-    return 0;
-}
 
 // Bit 11 of the general-purpose flags: the entry's name is UTF-8.
 constexpr uLong Utf8Name = 1 << 11;
@@ -70,8 +16,7 @@ constexpr int MemLevel = 8;
 
 Archive::Archive()
 {
-    zlib_filefunc_def functions{openMemory, readMemory,  writeMemory, tellMemory,
-                                seekMemory, closeMemory, memoryError, &memory_};
+    zlib_filefunc_def functions = formats::zipMemoryFunctions(memory_);
     zip_ = zipOpen2("corvane.zip", APPEND_STATUS_CREATE, nullptr, &functions);
     failed_ = zip_ == nullptr;
 }

@@ -3,6 +3,8 @@
 // A zip archive built in memory through minizip, for the page's outputs of
 // several files: each entry deflated, its name in UTF-8.
 
+#include "zip_memory.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -25,14 +27,8 @@ public:
     // The whole archive; empty when it failed.
     std::string finish();
 
-    // What minizip reads and writes through its file functions.
-    struct Memory {
-        std::string bytes;
-        std::size_t at = 0;
-    };
-
 private:
-    Memory memory_;
+    formats::ZipMemory memory_;
     void* zip_ = nullptr;
     bool failed_ = false;
 };
