@@ -207,37 +207,53 @@ Table remapTable(const DivLevels& fileLevels, const DivLevels& newLevels, std::s
     return table;
 }
 
-// The file's content, from its header on.
-Problem recolour(Walk& walk, const Palette& palette, Mode mode, Outcome& outcome)
-{
+// A DIV file's head: its header up to its levels, then the levels; a palette
+// file, which holds no image, refused.
+struct Head {
     std::array<char, MapLevelOffset> header{};
-    const std::size_t got = walk.read(header.data(), DivLevelOffset);
-    const std::string_view name(header.data(), NameBytes);
-    if (got < DivLevelOffset || std::string_view(header.data() + NameBytes, HeaderTail.size()) != HeaderTail ||
+    std::string_view name;
+    std::size_t levelOffset = 0;
+    DivLevels levels;
+};
+
+Problem readHead(Walk& walk, Head& head)
+{
+    const std::size_t got = walk.read(head.header.data(), DivLevelOffset);
+    const std::string_view name(head.header.data(), NameBytes);
+    if (got < DivLevelOffset || std::string_view(head.header.data() + NameBytes, HeaderTail.size()) != HeaderTail ||
         (name != "fpg" && name != "map" && name != "fnt" && name != "pal"))
         return std::string(NotDivFile);
     if (name == "pal")
         return std::string(NoImage);
-    const std::size_t levelOffset = name == "map" ? MapLevelOffset : DivLevelOffset;
-    DivLevels levels;
-    if (walk.read(header.data() + got, levelOffset - got) < levelOffset - got ||
-        walk.read(reinterpret_cast<char*>(levels.data()), levels.size()) < levels.size())
+    head.name = name;
+    head.levelOffset = name == "map" ? MapLevelOffset : DivLevelOffset;
+    if (walk.read(head.header.data() + got, head.levelOffset - got) < head.levelOffset - got ||
+        walk.read(reinterpret_cast<char*>(head.levels.data()), head.levels.size()) < head.levels.size())
         return std::string(LevelsCut);
+    return std::nullopt;
+}
+
+// The file's content, from its header on.
+Problem recolour(Walk& walk, const Palette& palette, Mode mode, Outcome& outcome)
+{
+    Head head;
+    if (Problem problem = readHead(walk, head))
+        return problem;
 
     // The levels by the div writer's rule, but black past the palette's end, never repeated.
     const DivLevels written = tileDivLevels(palette.colours, DivEntryCount,
                                             palette.sixBit ? LevelScale::SixBitTimesFour : LevelScale::EightBit);
     outcome.tableColours = DivEntryCount;
-    const Table remap = mode == Mode::Remap ? remapTable(levels, written, palette.colours.size()) : Table{};
+    const Table remap = mode == Mode::Remap ? remapTable(head.levels, written, palette.colours.size()) : Table{};
     const Table* table = mode == Mode::Remap ? &remap : nullptr;
-    walk.write({header.data(), levelOffset});
+    walk.write({head.header.data(), head.levelOffset});
     walk.write({reinterpret_cast<const char*>(written.data()), written.size()});
     if (!walk.pass(DivRangeBytes))
         return std::string(RangesCut);
-    if (name == "fpg")
+    if (head.name == "fpg")
         return walkGraphics(walk, table);
-    if (name == "map")
-        return walkMap(walk, table, header.data());
+    if (head.name == "map")
+        return walkMap(walk, table, head.header.data());
     return walkFont(walk, table);
 }
 
@@ -322,19 +338,12 @@ bool skip(Walk& walk, std::uint64_t n)
 // the window shows its colours: 6-bit levels times 4, index 0 transparent.
 Problem firstImage(Walk& walk, Preview& image)
 {
-    std::array<char, MapLevelOffset> header{};
-    const std::size_t got = walk.read(header.data(), DivLevelOffset);
-    const std::string_view name(header.data(), NameBytes);
-    if (got < DivLevelOffset || std::string_view(header.data() + NameBytes, HeaderTail.size()) != HeaderTail ||
-        (name != "fpg" && name != "map" && name != "fnt" && name != "pal"))
-        return std::string(NotDivFile);
-    if (name == "pal")
-        return std::string(NoImage);
-    const std::size_t levelOffset = name == "map" ? MapLevelOffset : DivLevelOffset;
-    DivLevels levels;
-    if (walk.read(header.data() + got, levelOffset - got) < levelOffset - got ||
-        walk.read(reinterpret_cast<char*>(levels.data()), levels.size()) < levels.size())
-        return std::string(LevelsCut);
+    Head head;
+    if (Problem problem = readHead(walk, head))
+        return problem;
+    const std::string_view name = head.name;
+    const DivLevels& levels = head.levels;
+    const auto& header = head.header;
     if (!skip(walk, DivRangeBytes))
         return std::string(RangesCut);
     std::uint64_t width = 0, height = 0;

@@ -565,8 +565,9 @@ std::uint32_t along(std::uint32_t size, std::uint32_t first, std::uint32_t step)
     return size > first ? (size - first + step - 1) / step : 0;
 }
 
-// Every row of every pass, decoded, mapped and written at `depth` bits a pixel.
-Problem remapRows(const Header& header, Inflater& inflater, PixelMap& map, unsigned depth, Deflater& deflater)
+// Each row of each pass, inflated and unfiltered, handed to
+// take(pass, y, row, columns), which may refuse it.
+template <class Take> Problem eachRow(const Header& header, Inflater& inflater, Take&& take)
 {
     const std::span<const Pass> passes = header.interlace != 0 ? std::span<const Pass>(Adam7) : Whole;
     const std::size_t stride = std::max(1u, header.pixelBits() / 8);
@@ -575,7 +576,6 @@ Problem remapRows(const Header& header, Inflater& inflater, PixelMap& map, unsig
     const std::size_t most = header.rowBytes(header.width) + 1;
     std::unique_ptr<std::uint8_t[]> row(new std::uint8_t[most]);
     std::unique_ptr<std::uint8_t[]> above(new std::uint8_t[most]);
-    std::unique_ptr<std::uint8_t[]> written(new std::uint8_t[(std::size_t{header.width} * depth + 7) / 8 + 1]);
     for (const Pass& pass : passes) {
         const std::uint32_t columns = along(header.width, pass.x0, pass.dx);
         const std::uint32_t rows = along(header.height, pass.y0, pass.dy);
@@ -586,18 +586,27 @@ Problem remapRows(const Header& header, Inflater& inflater, PixelMap& map, unsig
             if (!inflater.read(row.get(), bytes + 1) ||
                 !unfilter(row[0], std::span(row.get() + 1, bytes), y == 0 ? nullptr : above.get() + 1, stride))
                 return std::string(PngDamaged);
-            const std::size_t out = (std::size_t{columns} * depth + 7) / 8;
-            std::fill(written.get(), written.get() + out + 1, 0);
-            for (std::uint32_t i = 0; i < columns; ++i) {
-                const std::size_t bit = std::size_t{i} * depth;
-                written[1 + bit / 8] |= static_cast<std::uint8_t>(map.index(row.get() + 1, i) << (8 - depth - bit % 8));
-            }
-            if (!deflater.write(std::span(written.get(), out + 1)))
-                return std::string(WriteFailed);
+            if (Problem problem = take(pass, y, row.get() + 1, columns))
+                return problem;
             std::swap(row, above);
         }
     }
     return std::nullopt;
+}
+
+// Every row of every pass, decoded, mapped and written at `depth` bits a pixel.
+Problem remapRows(const Header& header, Inflater& inflater, PixelMap& map, unsigned depth, Deflater& deflater)
+{
+    std::unique_ptr<std::uint8_t[]> written(new std::uint8_t[(std::size_t{header.width} * depth + 7) / 8 + 1]);
+    return eachRow(header, inflater, [&](const Pass&, std::uint32_t, std::uint8_t* row, std::uint32_t columns) {
+        const std::size_t out = (std::size_t{columns} * depth + 7) / 8;
+        std::fill(written.get(), written.get() + out + 1, 0);
+        for (std::uint32_t i = 0; i < columns; ++i) {
+            const std::size_t bit = std::size_t{i} * depth;
+            written[1 + bit / 8] |= static_cast<std::uint8_t>(map.index(row, i) << (8 - depth - bit % 8));
+        }
+        return deflater.write(std::span(written.get(), out + 1)) ? Problem() : Problem(std::string(WriteFailed));
+    });
 }
 
 Problem remap(Chunks& chunks, const Palette& palette, ByteSink& out, Outcome& outcome)
@@ -790,25 +799,14 @@ Problem preview(ByteSource& in, Preview& image)
     };
     ImageData data(chunks);
     Inflater inflater(data);
-    const std::span<const Pass> passes = header.interlace != 0 ? std::span<const Pass>(Adam7) : Whole;
-    const std::size_t stride = std::max(1u, header.pixelBits() / 8);
-    std::vector<std::uint8_t> row(header.rowBytes(header.width) + 1), above(row.size());
-    for (const Pass& pass : passes) {
-        const std::uint32_t columns = along(header.width, pass.x0, pass.dx);
-        const std::uint32_t rows = along(header.height, pass.y0, pass.dy);
-        if (columns == 0 || rows == 0)
-            continue;
-        const std::size_t bytes = header.rowBytes(columns);
-        for (std::uint32_t y = 0; y < rows; ++y) {
-            if (!inflater.read(row.data(), bytes + 1) ||
-                !unfilter(row[0], std::span(row.data() + 1, bytes), y == 0 ? nullptr : above.data() + 1, stride))
-                return data.problem() ? data.problem() : Problem(std::string(PngDamaged));
+    const Problem problem = eachRow(
+        header, inflater, [&](const Pass& pass, std::uint32_t y, const std::uint8_t* row, std::uint32_t columns) {
             for (std::uint32_t i = 0; i < columns; ++i)
-                put(std::size_t{pass.y0 + y * pass.dy} * header.width + pass.x0 + i * pass.dx, row.data() + 1, i);
-            std::swap(row, above);
-        }
-    }
-    return data.problem();
+                put(std::size_t{pass.y0 + y * pass.dy} * header.width + pass.x0 + i * pass.dx, row, i);
+            return Problem();
+        });
+    // What the image data's chunks said first: a damaged row may be only their sign.
+    return data.problem() ? data.problem() : problem;
 }
 
 } // namespace
