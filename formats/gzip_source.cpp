@@ -37,13 +37,11 @@ std::size_t GzipSource::read(char* buf, std::size_t n)
     while (state_ == State::Inflating && z.avail_out > 0) {
         if (z.avail_in == 0) {
             const std::size_t got = compressed_.read(reinterpret_cast<char*>(stream_->in.data()), stream_->in.size());
-            if (got == 0) {
-                state_ = State::Broken;
-                break;
-            }
             z.next_in = stream_->in.data();
             z.avail_in = static_cast<uInt>(got);
         }
+        // With no input left zlib may still give the rest of a match it has
+        // begun: the stream is cut once it can give nothing more (Z_BUF_ERROR).
         const int status = inflate(&z, Z_NO_FLUSH);
         // What follows the first member (another member, or padding) is not the palette's.
         if (status == Z_STREAM_END)

@@ -1,9 +1,11 @@
 #include "format_checks.h"
+#include "gzip_source.h"
 
 namespace corvane::test {
 namespace {
 
 using namespace std::string_literals;
+using namespace std::string_view_literals;
 
 const std::string Levels = [] {
     std::string levels(DivLevelBytes, '\0');
@@ -87,6 +89,19 @@ TEST(DivReader, HoldsLevelsTimesFourAndKeepsAWholeRangeBlock)
     MemorySource cut(cutFile);
     ASSERT_EQ(formats::formatNamed("div")->read(cut, palette), std::nullopt);
     EXPECT_FALSE(palette.ranges.has_value());
+}
+
+// A stream cut in the middle of a match, read a byte at a time, still gives
+// every byte zlib can: the rest of the match is in zlib's state, not in the input.
+TEST(GzipSource, ACutStreamGivesAllThatZlibGives)
+{
+    TrickleSource compressed("\x1f\x8b\x08\x00\x00\x23\x03\x00\xb1\x00\x32\x35\x50\x4b\x01\x02"sv);
+    formats::GzipSource source(compressed);
+    std::string got;
+    for (char byte = 0; source.read(&byte, 1) == 1;)
+        got += byte;
+    EXPECT_EQ(got, "50&dddd");
+    EXPECT_TRUE(source.broken());
 }
 
 } // namespace
